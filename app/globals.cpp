@@ -1,0 +1,14 @@
+#include "app/globals.h"
+
+#include "app/OSType.h"
+
+// Constructed in this order before the application object; destroyed in reverse order at exit.
+std::string g_strLanguageFile;
+std::string g_strSettingFile;
+std::string g_strAppDir;
+int g_nOSType = GetOSType();
+
+std::uint16_t g_wLanguage = 0;
+bool g_bInstalled = false;
+char g_szPrinterName[kPathBuffer] = {};
+char g_szScratch[kPathBuffer] = {};

@@ -1,0 +1,18 @@
+// Process-wide state shared by start-up, the pages and the installation.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/Types.h"
+
+extern std::string g_strLanguageFile;  // full path of the language table in use
+extern std::string g_strSettingFile;   // g_strAppDir + "setting.dll"
+extern std::string g_strAppDir;        // the program's directory, ending with a backslash
+extern int g_nOSType;                  // host operating-system code 0..10, fixed before start-up
+extern std::uint16_t g_wLanguage;      // language chosen on the second page: 0 Chinese, 1 English
+extern bool g_bInstalled;              // the progress page has run the installation
+extern char g_szPrinterName[kPathBuffer];  // printer name from the settings file
+extern char g_szScratch[kPathBuffer];      // formatting buffer for file names and the uninstall key path
+
+// Model word: the INF's name and model, the installed printer's base name and the search key for it.
+constexpr const char* kModelWord = "KX47";

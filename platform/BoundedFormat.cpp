@@ -1,0 +1,22 @@
+#include "platform/BoundedFormat.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+bool FormatBounded(std::string& out, std::size_t capacity, const char* format, ...) {
+    out.clear();
+    if (capacity == 0) return false;
+    std::vector<char> buf(capacity);
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(buf.data(), capacity, format, args);
+    va_end(args);
+    if (n < 0 || static_cast<std::size_t>(n) >= capacity) return false;
+    out.assign(buf.data(), static_cast<std::size_t>(n));
+    return true;
+}
+
+bool JoinPath(std::string& out, const std::string& dir, const std::string& name) {
+    return FormatBounded(out, kPathBuffer, "%s\\%s", dir.c_str(), name.c_str());
+}

@@ -1,0 +1,20 @@
+// Starting other programs hidden.
+#pragma once
+#include "platform/Types.h"
+
+enum class RunOutcome {
+    NotCreated,  // CreateProcessA failed
+    Ended,       // the process ended within the limit
+    TimedOut,    // the wait timed out or failed; the process is left running
+};
+
+class IProcesses {
+public:
+    virtual ~IProcesses() = default;
+    // CreateProcessA (hidden window), then WaitForSingleObject with the limit; handles are closed.
+    virtual RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) = 0;
+    // WinExec(commandLine, SW_HIDE): does not wait.
+    virtual bool StartHidden(const std::string& commandLine) = 0;
+    // Sleep.
+    virtual void Pause(std::uint32_t ms) = 0;
+};

@@ -1,0 +1,22 @@
+// The registry below HKEY_LOCAL_MACHINE.
+#pragma once
+#include "platform/Types.h"
+
+using RegKeyHandle = std::uintptr_t;  // 0: no key
+
+constexpr std::uint32_t kRegSz = 1;  // REG_SZ
+
+class IRegistry {
+public:
+    virtual ~IRegistry() = default;
+    // RegCreateKeyExA(HKLM, path, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &key, NULL).
+    virtual bool CreateKey(const std::string& path, RegKeyHandle& key) = 0;
+    // RegOpenKeyExA(HKLM, path, 0, KEY_ALL_ACCESS, &key).
+    virtual bool OpenKey(const std::string& path, RegKeyHandle& key) = 0;
+    // RegSetValueExA with name, type, data and size unchanged.
+    virtual bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
+                          std::uint32_t size) = 0;
+    virtual void CloseKey(RegKeyHandle key) = 0;
+    // Reads a value back (type and raw bytes as stored); used to verify what was written.
+    virtual bool QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) = 0;
+};

@@ -1,0 +1,26 @@
+// Version, language and well-known directories of the host.
+#pragma once
+#include "platform/Types.h"
+
+struct OsVersion {
+    std::uint32_t major = 0;
+    std::uint32_t minor = 0;
+    std::uint32_t build = 0;
+    std::uint32_t platformId = 0;  // VER_PLATFORM_WIN32_WINDOWS 1, VER_PLATFORM_WIN32_NT 2
+};
+
+class ISystemInfo {
+public:
+    virtual ~ISystemInfo() = default;
+    // GetVersion: the packed version number.
+    virtual std::uint32_t PackedVersion() = 0;
+    // GetVersionExA with OSVERSIONINFOA; false when the call fails (v then keeps zero fields).
+    virtual bool VersionRecord(OsVersion& v) = 0;
+    // GetSystemDefaultLangID.
+    virtual std::uint16_t SystemDefaultLangId() = 0;
+    // GetModuleFileNameA(NULL, buf, 260): full path of the running program.
+    virtual std::string ModulePath() = 0;
+    // GetWindowsDirectoryA / GetSystemDirectoryA through 260-character buffers; empty on failure.
+    virtual std::string WindowsDir() = 0;
+    virtual std::string SystemDir() = 0;
+};

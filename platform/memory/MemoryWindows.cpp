@@ -1,0 +1,381 @@
+#include "platform/memory/MemoryWindows.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/ProfileText.h"
+
+namespace {
+
+std::string Upper(const std::string& s) {
+    std::string r = s;
+    for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return r;
+}
+
+std::string ParentOf(const std::string& norm) {
+    std::size_t slash = norm.rfind('\\');
+    if (slash == std::string::npos) return std::string();
+    if (slash == 2 && norm.size() > 1 && norm[1] == ':') return norm.substr(0, 3);  // "C:\"
+    return norm.substr(0, slash);
+}
+
+std::string LeafOf(const std::string& path) {
+    std::size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsDriveRoot(const std::string& norm) { return norm.size() == 3 && norm[1] == ':' && norm[2] == '\\'; }
+
+// Case-insensitive match of '*' and '?' against a whole name.
+bool WildcardMatch(const char* p, const char* n) {
+    if (*p == '\0') return *n == '\0';
+    if (*p == '*') {
+        for (const char* s = n;; ++s) {
+            if (WildcardMatch(p + 1, s)) return true;
+            if (*s == '\0') return false;
+        }
+    }
+    if (*n == '\0') return false;
+    if (*p != '?' && std::toupper(static_cast<unsigned char>(*p)) != std::toupper(static_cast<unsigned char>(*n)))
+        return false;
+    return WildcardMatch(p + 1, n + 1);
+}
+
+}  // namespace
+
+std::string NormalizeMemoryPath(const std::string& path) {
+    std::string r;
+    for (char c : path) {
+        char d = (c == '/') ? '\\' : c;
+        if (d == '\\' && !r.empty() && r.back() == '\\') continue;
+        r.push_back(d);
+    }
+    r = Upper(r);
+    while (r.size() > 3 && r.back() == '\\') r.pop_back();
+    if (r.size() == 2 && r[1] == ':') r.push_back('\\');
+    return r;
+}
+
+// ---- files -------------------------------------------------------------------------------------------
+
+MemoryFileSystem::MemoryFileSystem() {
+    nodes_["C:\\"] = Node{"C:\\", true, {}};
+}
+
+std::string MemoryFileSystem::Resolve(const std::string& path) const {
+    if (path.size() >= 2 && path[1] == ':') return NormalizeMemoryPath(path);
+    if (!path.empty() && (path[0] == '\\' || path[0] == '/')) return NormalizeMemoryPath(currentDir_.substr(0, 2) + path);
+    std::string base = currentDir_;
+    if (base.back() != '\\') base.push_back('\\');
+    return NormalizeMemoryPath(base + path);
+}
+
+bool MemoryFileSystem::ParentWritable(const std::string& norm) const {
+    std::string parent = ParentOf(norm);
+    if (parent.empty()) return false;
+    auto it = nodes_.find(parent);
+    if (it == nodes_.end() || !it->second.isDirectory) return false;
+    return readOnlyDirs_.count(parent) == 0;
+}
+
+bool MemoryFileSystem::MakeDirectory(const std::string& path) {
+    std::string norm = Resolve(path);
+    if (path.empty() || nodes_.count(norm) || !ParentWritable(norm)) return false;
+    nodes_[norm] = Node{path, true, {}};
+    log_.push_back("mkdir " + path);
+    return true;
+}
+
+bool MemoryFileSystem::RemoveFile(const std::string& path) {
+    std::string norm = Resolve(path);
+    auto it = nodes_.find(norm);
+    if (it == nodes_.end() || it->second.isDirectory || readOnlyDirs_.count(ParentOf(norm))) return false;
+    nodes_.erase(it);
+    log_.push_back("delete " + path);
+    return true;
+}
+
+bool MemoryFileSystem::CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) {
+    std::string src = Resolve(from), dst = Resolve(to);
+    auto it = nodes_.find(src);
+    if (it == nodes_.end() || it->second.isDirectory || unreadable_.count(src)) return false;
+    auto dt = nodes_.find(dst);
+    if (dt != nodes_.end() && (failIfExists || dt->second.isDirectory)) return false;
+    if (!ParentWritable(dst)) return false;
+    Bytes data = it->second.data;
+    if (dt == nodes_.end()) nodes_[dst] = Node{to, false, data};
+    else dt->second.data = data;
+    log_.push_back("copy " + from + " -> " + to);
+    return true;
+}
+
+bool MemoryFileSystem::ReadWholeFile(const std::string& path, Bytes& out) {
+    std::string norm = Resolve(path);
+    auto it = nodes_.find(norm);
+    if (it == nodes_.end() || it->second.isDirectory || unreadable_.count(norm)) return false;
+    out = it->second.data;
+    return true;
+}
+
+bool MemoryFileSystem::WriteWholeFile(const std::string& path, const Bytes& data) {
+    std::string norm = Resolve(path);
+    if (path.empty() || !ParentWritable(norm)) return false;
+    auto it = nodes_.find(norm);
+    if (it != nodes_.end()) {
+        if (it->second.isDirectory) return false;
+        it->second.data = data;
+    } else {
+        nodes_[norm] = Node{path, false, data};
+    }
+    log_.push_back("write " + path);
+    return true;
+}
+
+bool MemoryFileSystem::FindFiles(const std::string& pattern, std::vector<FoundFile>& out) {
+    out.clear();
+    std::string norm = Resolve(pattern);
+    std::string dir = ParentOf(norm);
+    std::string leaf = LeafOf(pattern);
+    auto d = nodes_.find(dir);
+    if (d == nodes_.end() || !d->second.isDirectory) return false;
+    if (WildcardMatch(leaf.c_str(), ".") && !IsDriveRoot(dir)) {
+        out.push_back(FoundFile{".", true});
+        out.push_back(FoundFile{"..", true});
+    }
+    for (const auto& [key, node] : nodes_) {
+        if (key == dir || ParentOf(key) != dir) continue;
+        std::string name = LeafOf(node.spelling);
+        if (WildcardMatch(leaf.c_str(), name.c_str())) out.push_back(FoundFile{name, node.isDirectory});
+    }
+    return !out.empty();
+}
+
+bool MemoryFileSystem::SetCurrentDir(const std::string& path) {
+    std::string norm = Resolve(path);
+    auto it = nodes_.find(norm);
+    if (it == nodes_.end() || !it->second.isDirectory) return false;
+    currentDir_ = path;
+    return true;
+}
+
+std::string MemoryFileSystem::CurrentDir() { return currentDir_; }
+
+bool MemoryFileSystem::Exists(const std::string& path) const { return nodes_.count(Resolve(path)) != 0; }
+
+bool MemoryFileSystem::IsDirectory(const std::string& path) const {
+    auto it = nodes_.find(Resolve(path));
+    return it != nodes_.end() && it->second.isDirectory;
+}
+
+bool MemoryFileSystem::Contents(const std::string& path, Bytes& out) const {
+    auto it = nodes_.find(Resolve(path));
+    if (it == nodes_.end() || it->second.isDirectory) return false;
+    out = it->second.data;
+    return true;
+}
+
+void MemoryFileSystem::PutDirectories(const std::string& path) {
+    std::string norm = Resolve(path);
+    std::vector<std::string> chain;
+    for (std::string p = norm; !p.empty() && !nodes_.count(p); p = ParentOf(p)) chain.push_back(p);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) nodes_[*it] = Node{*it, true, {}};
+}
+
+void MemoryFileSystem::Put(const std::string& path, const Bytes& data) {
+    std::string norm = Resolve(path);
+    PutDirectories(ParentOf(norm));
+    auto it = nodes_.find(norm);
+    if (it != nodes_.end()) it->second.data = data;
+    else nodes_[norm] = Node{path, false, data};
+}
+
+void MemoryFileSystem::SetReadOnlyDirectory(const std::string& dir, bool readOnly) {
+    if (readOnly) readOnlyDirs_.insert(Resolve(dir));
+    else readOnlyDirs_.erase(Resolve(dir));
+}
+
+void MemoryFileSystem::SetUnreadable(const std::string& path, bool unreadable) {
+    if (unreadable) unreadable_.insert(Resolve(path));
+    else unreadable_.erase(Resolve(path));
+}
+
+std::vector<std::string> MemoryFileSystem::AllFiles() const {
+    std::vector<std::string> r;
+    for (const auto& [key, node] : nodes_)
+        if (!node.isDirectory) r.push_back(node.spelling);
+    return r;
+}
+
+// ---- profile -----------------------------------------------------------------------------------------
+
+std::uint32_t MemoryProfile::ReadString(const std::string& section, const std::string& key, const std::string& def,
+                                        std::string& out, std::uint32_t bufferSize, const std::string& file) {
+    Bytes data;
+    bool exists = files_.ReadWholeFile(file, data);
+    return ProfileReadString(exists ? &data : nullptr, section, key, def, out, bufferSize);
+}
+
+bool MemoryProfile::WriteString(const std::string& section, const std::string& key, const std::string& value,
+                                const std::string& file) {
+    Bytes data;
+    files_.ReadWholeFile(file, data);
+    ProfileWriteString(data, section, key, value);
+    return files_.WriteWholeFile(file, data);
+}
+
+// ---- resources, version ------------------------------------------------------------------------------
+
+bool MemoryResources::LoadOwnerData(std::uint16_t id, Bytes& out) {
+    auto it = entries.find(id);
+    if (it == entries.end() || unloadable.count(id)) return false;
+    out = it->second;
+    return true;
+}
+
+bool MemorySystemInfo::VersionRecord(OsVersion& v) {
+    if (versionExFails) return false;
+    v = record;
+    return true;
+}
+
+void MemorySystemInfo::SetVersion(std::uint32_t major, std::uint32_t minor, bool nt, std::uint32_t build) {
+    record = OsVersion{major, minor, build, nt ? 2u : 1u};
+    packedVersion = (major & 0xFF) | ((minor & 0xFF) << 8) | ((build & 0x7FFF) << 16) | (nt ? 0u : 0x80000000u);
+}
+
+// ---- registry ----------------------------------------------------------------------------------------
+
+bool MemoryRegistry::CreateKey(const std::string& path, RegKeyHandle& key) {
+    key = 0;
+    std::string norm = Upper(path);
+    if (path.empty() || denyWrites) return false;
+    // Create the missing keys above too.
+    for (std::size_t pos = 0; (pos = norm.find('\\', pos)) != std::string::npos; ++pos) keys_[norm.substr(0, pos)];
+    keys_[norm];
+    key = next_++;
+    handles_[key] = norm;
+    return true;
+}
+
+bool MemoryRegistry::OpenKey(const std::string& path, RegKeyHandle& key) {
+    key = 0;
+    std::string norm = Upper(path);
+    if (!keys_.count(norm) || denyWrites) return false;
+    key = next_++;
+    handles_[key] = norm;
+    return true;
+}
+
+bool MemoryRegistry::SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type,
+                              const unsigned char* data, std::uint32_t size) {
+    auto h = handles_.find(key);
+    if (h == handles_.end() || denyWrites) return false;
+    Key& k = keys_[h->second];
+    std::string n = Upper(name);
+    if (!k.values.count(n)) k.order.push_back(name);
+    k.values[n] = Value{type, Bytes(data, data + size)};
+    return true;
+}
+
+void MemoryRegistry::CloseKey(RegKeyHandle key) { handles_.erase(key); }
+
+bool MemoryRegistry::QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) {
+    auto k = keys_.find(Upper(path));
+    if (k == keys_.end()) return false;
+    auto v = k->second.values.find(Upper(name));
+    if (v == k->second.values.end()) return false;
+    type = v->second.type;
+    data = v->second.data;
+    return true;
+}
+
+bool MemoryRegistry::KeyExists(const std::string& path) const { return keys_.count(Upper(path)) != 0; }
+
+std::vector<std::string> MemoryRegistry::ValueNames(const std::string& path) const {
+    auto k = keys_.find(Upper(path));
+    return k == keys_.end() ? std::vector<std::string>() : k->second.order;
+}
+
+// ---- spooler -----------------------------------------------------------------------------------------
+
+bool MemorySpooler::DriverDirectory(std::string& dir) {
+    if (driverDirectoryFails) {
+        dir.clear();
+        return false;
+    }
+    dir = driverDirectory;
+    return true;
+}
+
+std::uint32_t MemorySpooler::LocalPrintersBytesNeeded() {
+    if (printers.empty() || reportZeroSize) return 0;
+    std::uint32_t bytes = 0;
+    for (const std::string& p : printers) bytes += 84 + static_cast<std::uint32_t>(p.size()) + 1;  // PRINTER_INFO_2A
+    return bytes;
+}
+
+bool MemorySpooler::EnumLocalPrinters(std::uint32_t bytes, std::vector<std::string>& names, std::uint32_t& lastError) {
+    names.clear();
+    ++fillCalls;
+    if (failEnumerationNumber == fillCalls) {
+        lastError = enumerationError;
+        return false;
+    }
+    std::uint32_t needed = 0;
+    for (const std::string& p : printers) needed += 84 + static_cast<std::uint32_t>(p.size()) + 1;
+    if (bytes < needed) {
+        lastError = 122;  // ERROR_INSUFFICIENT_BUFFER
+        return false;
+    }
+    names = printers;
+    lastError = 0;
+    return true;
+}
+
+bool MemorySpooler::OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) {
+    openedWithAccess.push_back(desiredAccess);
+    handle = next_++;
+    handles_[handle] = desiredAccess;
+    return true;
+}
+
+bool MemorySpooler::RemoveForm(PrinterHandle handle, const std::string& form) {
+    auto h = handles_.find(handle);
+    // Like the real spooler: a form is deleted only through a handle with administer access.
+    if (h == handles_.end() || (h->second & kServerAccessAdminister) == 0) return false;
+    if (!forms.erase(form)) return false;
+    removedForms.push_back(form);
+    return true;
+}
+
+void MemorySpooler::ClosePrinterHandle(PrinterHandle handle) { handles_.erase(handle); }
+
+// ---- processes, user interface -----------------------------------------------------------------------
+
+RunOutcome MemoryProcesses::RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) {
+    runs.push_back(Run{commandLine, files ? files->CurrentDir() : std::string(), timeoutMs, true});
+    if (startFails) return RunOutcome::NotCreated;
+    return onRun ? onRun(commandLine) : RunOutcome::Ended;
+}
+
+bool MemoryProcesses::StartHidden(const std::string& commandLine) {
+    runs.push_back(Run{commandLine, files ? files->CurrentDir() : std::string(), 0, false});
+    return !startFails;
+}
+
+void MemoryUserInterface::ShowAppMessage(const std::string& text) {
+    messages.push_back(Message{text, std::string(), kMbOk, true});
+    events.push_back("message:" + text);
+}
+
+void MemoryUserInterface::ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) {
+    messages.push_back(Message{text, caption, flags, false});
+    events.push_back("message:" + text);
+}
+
+std::string MemoryUserInterface::SystemMessageText(std::uint32_t code) {
+    return "System error " + std::to_string(code) + ".\r\n";
+}
+
+MemoryWindows::MemoryWindows() { processes.files = &files; }

@@ -1,0 +1,204 @@
+// An in-memory Windows for tests: case-insensitive files and directories, profiles with the real rules,
+// registry, spooler, processes, resources, version and language. Each part can be told to fail.
+#pragma once
+#include <functional>
+#include <map>
+#include <set>
+
+#include "platform/Platform.h"
+
+// Upper-cased, backslash-separated, without a trailing backslash (except a drive root "C:\").
+std::string NormalizeMemoryPath(const std::string& path);
+
+class MemoryFileSystem : public IFileSystem {
+public:
+    MemoryFileSystem();
+    bool MakeDirectory(const std::string& path) override;
+    bool RemoveFile(const std::string& path) override;
+    bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool ReadWholeFile(const std::string& path, Bytes& out) override;
+    bool WriteWholeFile(const std::string& path, const Bytes& data) override;
+    bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) override;
+    bool SetCurrentDir(const std::string& path) override;
+    std::string CurrentDir() override;
+
+    // Test controls and inspection.
+    bool Exists(const std::string& path) const;
+    bool IsDirectory(const std::string& path) const;
+    bool Contents(const std::string& path, Bytes& out) const;  // false when no such file
+    void Put(const std::string& path, const Bytes& data);       // creates the parent directories too
+    void PutDirectories(const std::string& path);               // creates the directory and its parents
+    void SetReadOnlyDirectory(const std::string& dir, bool readOnly = true);  // nothing in it can change
+    void SetUnreadable(const std::string& path, bool unreadable = true);
+    std::vector<std::string> AllFiles() const;                  // full paths as first spelt, sorted
+    std::vector<std::string> Log() const { return log_; }       // "write X", "delete X", "mkdir X", "copy X -> Y"
+    void ClearLog() { log_.clear(); }
+
+private:
+    struct Node {
+        std::string spelling;  // full path as first created
+        bool isDirectory = false;
+        Bytes data;
+    };
+    std::string Resolve(const std::string& path) const;
+    bool ParentWritable(const std::string& norm) const;
+    std::map<std::string, Node> nodes_;
+    std::set<std::string> readOnlyDirs_;
+    std::set<std::string> unreadable_;
+    std::string currentDir_ = "C:\\";
+    std::vector<std::string> log_;
+};
+
+class MemoryProfile : public IProfile {
+public:
+    explicit MemoryProfile(MemoryFileSystem& files) : files_(files) {}
+    std::uint32_t ReadString(const std::string& section, const std::string& key, const std::string& def,
+                             std::string& out, std::uint32_t bufferSize, const std::string& file) override;
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value,
+                     const std::string& file) override;
+
+private:
+    MemoryFileSystem& files_;
+};
+
+class MemoryResources : public IResources {
+public:
+    bool LoadOwnerData(std::uint16_t id, Bytes& out) override;
+    std::map<std::uint16_t, Bytes> entries;
+    std::set<std::uint16_t> unloadable;  // present but LoadResource fails
+};
+
+class MemorySystemInfo : public ISystemInfo {
+public:
+    std::uint32_t PackedVersion() override { return packedVersion; }
+    bool VersionRecord(OsVersion& v) override;
+    std::uint16_t SystemDefaultLangId() override { return langId; }
+    std::string ModulePath() override { return modulePath; }
+    std::string WindowsDir() override { return windowsDir; }
+    std::string SystemDir() override { return systemDir; }
+
+    // Sets both the packed number and the record of an NT release (platform 2) or a non-NT one (1).
+    void SetVersion(std::uint32_t major, std::uint32_t minor, bool nt, std::uint32_t build = 0);
+
+    std::uint32_t packedVersion = 0x0A280105;  // Windows XP
+    OsVersion record{5, 1, 2600, 2};
+    bool versionExFails = false;
+    std::uint16_t langId = 0x0409;
+    std::string modulePath = "C:\\Setup\\setup.exe";
+    std::string windowsDir = "C:\\WINDOWS";
+    std::string systemDir = "C:\\WINDOWS\\system32";
+};
+
+class MemoryRegistry : public IRegistry {
+public:
+    bool CreateKey(const std::string& path, RegKeyHandle& key) override;
+    bool OpenKey(const std::string& path, RegKeyHandle& key) override;
+    bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
+                  std::uint32_t size) override;
+    void CloseKey(RegKeyHandle key) override;
+    bool QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) override;
+
+    struct Value {
+        std::uint32_t type = 0;
+        Bytes data;
+    };
+    bool KeyExists(const std::string& path) const;
+    std::vector<std::string> ValueNames(const std::string& path) const;  // in the order first written
+    std::size_t OpenHandles() const { return handles_.size(); }
+    bool denyWrites = false;  // as for a user without rights under HKLM
+
+private:
+    struct Key {
+        std::vector<std::string> order;
+        std::map<std::string, Value> values;  // by upper-cased name
+    };
+    std::map<std::string, Key> keys_;  // by upper-cased path
+    std::map<RegKeyHandle, std::string> handles_;
+    RegKeyHandle next_ = 0x100;
+};
+
+class MemorySpooler : public ISpooler {
+public:
+    bool DriverDirectory(std::string& dir) override;
+    std::uint32_t LocalPrintersBytesNeeded() override;
+    bool EnumLocalPrinters(std::uint32_t bytes, std::vector<std::string>& names, std::uint32_t& lastError) override;
+    bool OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) override;
+    bool RemoveForm(PrinterHandle handle, const std::string& form) override;
+    void ClosePrinterHandle(PrinterHandle handle) override;
+
+    std::string driverDirectory = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";
+    bool driverDirectoryFails = false;
+    std::vector<std::string> printers;          // local printers in enumeration order
+    int failEnumerationNumber = 0;              // the n-th filling call (1-based) fails; 0: none
+    std::uint32_t enumerationError = 5;         // ERROR_ACCESS_DENIED
+    bool reportZeroSize = false;                // the size call answers 0 even with printers
+    std::set<std::string> forms{"papersize(58x420mm)"};
+    std::vector<std::string> removedForms;
+    std::vector<std::uint32_t> openedWithAccess;
+    std::size_t OpenHandles() const { return handles_.size(); }
+    int fillCalls = 0;
+
+private:
+    std::map<PrinterHandle, std::uint32_t> handles_;  // handle -> granted access
+    PrinterHandle next_ = 0x200;
+};
+
+class MemoryProcesses : public IProcesses {
+public:
+    RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override;
+    bool StartHidden(const std::string& commandLine) override;
+    void Pause(std::uint32_t ms) override { pauses.push_back(ms); }
+
+    // What a started command does; the default creates nothing and ends at once.
+    std::function<RunOutcome(const std::string& commandLine)> onRun;
+    struct Run {
+        std::string commandLine;
+        std::string currentDir;
+        std::uint32_t timeoutMs = 0;
+        bool waited = false;  // false: started without waiting
+    };
+    std::vector<Run> runs;
+    std::vector<std::uint32_t> pauses;
+    bool startFails = false;
+    MemoryFileSystem* files = nullptr;  // to record the current directory of each start
+};
+
+class MemoryUserInterface : public IUserInterface {
+public:
+    void ShowAppMessage(const std::string& text) override;
+    void ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) override;
+    std::string SystemMessageText(std::uint32_t code) override;
+    void PostQuitToMainWindow() override {
+        ++quitPosted;
+        events.push_back("quit");
+    }
+
+    struct Message {
+        std::string text;
+        std::string caption;   // empty for application messages
+        std::uint32_t flags = 0;
+        bool appMessage = false;
+    };
+    std::vector<Message> messages;
+    int quitPosted = 0;
+    // Every event in order: "message:<text>", "quit".
+    std::vector<std::string> events;
+};
+
+// The whole in-memory Windows, wired into one Platform.
+class MemoryWindows {
+public:
+    MemoryWindows();
+    MemoryWindows(const MemoryWindows&) = delete;
+    MemoryWindows& operator=(const MemoryWindows&) = delete;
+
+    MemoryFileSystem files;
+    MemoryProfile profile{files};
+    MemoryResources resources;
+    MemorySystemInfo system;
+    MemoryRegistry registry;
+    MemorySpooler spooler;
+    MemoryProcesses processes;
+    MemoryUserInterface ui;
+    Platform platform{files, profile, resources, system, registry, spooler, processes, ui};
+};

@@ -1,0 +1,2 @@
+// Resource identifiers: dialogs, controls, pictures and strings.
+#pragma once

@@ -1,9 +1,318 @@
 #!/usr/bin/env python3
-"""Placeholder until the store generator lands: writes an empty store."""
-import argparse, os
-ap = argparse.ArgumentParser()
-ap.add_argument("--source"); ap.add_argument("--out"); ap.add_argument("--vendor", default="")
-a = ap.parse_args()
-os.makedirs(a.out, exist_ok=True)
-open(os.path.join(a.out, "owner_data.rc"), "w").write("// empty store\n")
-open(os.path.join(a.out, "store.stamp"), "w").write("")
+"""Generates the embedded store of setup.exe from resources/payload.tsv.
+
+    gen_store.py --source <repo> --out <dir> --vendor <dir or empty>
+
+Writes <out>/<id>.bin for every manifest row, <out>/owner_data.rc (the OWNER_DATA resources, all
+under resource language 2052), <out>/manifest.tsv (id, name, row, size, origin) for the tests, and
+<out>/store.stamp last. Our own content is built from resources/content; vendor rows are taken from
+the vendor directory when one is given, otherwise clearly labelled stand-ins of the catalogue size
+are written. Every entry must come out at exactly the size in the manifest. Files whose content did
+not change are left alone so that builds stay incremental. Prints nothing on success.
+"""
+import argparse
+import hashlib
+import os
+import re
+import sys
+
+MANIFEST = os.path.join("resources", "payload.tsv")
+CONTENT_DIR = os.path.join("resources", "content")
+
+# The columns of the language-table source: column index, encoding, and the table's language name.
+LANGUAGE_COLUMNS = {
+    "en": (1, "ascii", "English"),
+    "zh-Hans": (2, "gbk", "Chinese"),
+    "zh-Hant": (3, "big5", "Chinese"),
+}
+KEY_PATTERN = re.compile(r"^IDD[0-9]+_(Title|-?[0-9]+)$")
+
+# Resource language of every store entry: LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED (2052).
+RESOURCE_LANGUAGE = (4, 2)
+
+
+class StoreError(Exception):
+    pass
+
+
+class Entry:
+    def __init__(self, ident, written, row, size, kind, ref, line):
+        self.ident = ident
+        self.written = written
+        self.row = row
+        self.size = size
+        self.kind = kind    # "ours" or "vendor"
+        self.ref = ref      # content file (ours) or vendor file name (vendor)
+        self.line = line
+
+
+def read_manifest(source_dir):
+    """Parses the manifest; raises StoreError listing every malformed or inconsistent row."""
+    path = os.path.join(source_dir, MANIFEST)
+    try:
+        with open(path, encoding="utf-8") as f:
+            text = f.read()
+    except OSError as e:
+        raise StoreError("cannot read %s: %s" % (path, e))
+    errors, entries, seen, rows = [], [], {}, {}
+    for number, raw in enumerate(text.split("\n"), 1):
+        line = raw.rstrip("\r")
+        if not line.strip() or line.startswith("#"):
+            continue
+        where = "%s:%d" % (MANIFEST, number)
+        cols = line.split("\t")
+        if len(cols) != 5:
+            errors.append("%s: expected 5 tab-separated columns, found %d" % (where, len(cols)))
+            continue
+        ident, written, row, size, source = cols
+        if not re.fullmatch(r"[0-9]+", ident) or not 1 <= int(ident) <= 65535:
+            errors.append("%s: bad identifier %r" % (where, ident))
+            continue
+        if not re.fullmatch(r"[0-9]+", size) or int(size) == 0:
+            errors.append("%s: bad size %r" % (where, size))
+            continue
+        kind, _, ref = source.partition(":")
+        if kind not in ("ours", "vendor") or not ref:
+            errors.append("%s: source must be ours:<file> or vendor:<file>, not %r" % (where, source))
+            continue
+        if kind == "vendor" and (os.path.isabs(ref) or ".." in ref.replace("\\", "/").split("/")):
+            errors.append("%s: vendor file %r must be a plain name inside the vendor directory" % (where, ref))
+            continue
+        entry = Entry(int(ident), written, row, int(size), kind, ref, where)
+        if entry.ident in seen:
+            errors.append("%s: identifier %d repeats %s" % (where, entry.ident, seen[entry.ident].line))
+            continue
+        first = rows.setdefault(row, entry)
+        if (first.size, first.kind, first.ref) != (entry.size, entry.kind, entry.ref):
+            errors.append("%s: row %s differs in size or source from %s" % (where, row, first.line))
+            continue
+        seen[entry.ident] = entry
+        entries.append(entry)
+    if errors:
+        raise StoreError("\n".join(errors))
+    if not entries:
+        raise StoreError("%s lists no entries" % MANIFEST)
+    return sorted(entries, key=lambda e: e.ident)
+
+
+def vendor_files(entries):
+    """The distinct vendor files of the manifest: name -> (size, [rows])."""
+    files = {}
+    for e in entries:
+        if e.kind == "vendor":
+            size, rows = files.setdefault(e.ref, (e.size, []))
+            if e.row not in rows:
+                rows.append(e.row)
+    return files
+
+
+# ---- our own content ---------------------------------------------------------------------------------
+
+def read_text_lines(path):
+    """The lines of a UTF-8 source (any CR removed); a final line end does not add an empty line."""
+    try:
+        with open(path, encoding="utf-8") as f:
+            text = f.read().replace("\r", "")
+    except (OSError, UnicodeDecodeError) as e:
+        raise StoreError("cannot read %s: %s" % (path, e))
+    lines = text.split("\n")
+    ends_with_newline = lines[-1] == ""
+    if ends_with_newline:
+        lines.pop()
+    return lines, ends_with_newline
+
+
+def build_text(path):
+    """An ASCII text source written with CR LF line ends, keeping whether the last line has one."""
+    lines, ends_with_newline = read_text_lines(path)
+    text = "\r\n".join(lines) + ("\r\n" if ends_with_newline else "")
+    try:
+        return text.encode("ascii")
+    except UnicodeEncodeError as e:
+        raise StoreError("%s: not ASCII at offset %d" % (path, e.start))
+
+
+def agreement_lines(path, encoding):
+    """The agreement: heading (the key's value) and the further lines that follow the key's line."""
+    lines, _ = read_text_lines(path)
+    if not lines or not lines[0].strip():
+        raise StoreError("%s: the first line (the heading) is empty" % path)
+    for number, line in enumerate(lines[1:], 2):
+        if "=" in line:
+            raise StoreError("%s:%d: an agreement line may not contain '='" % (path, number))
+        if line.strip().startswith("["):
+            raise StoreError("%s:%d: an agreement line may not begin with '['" % (path, number))
+        check_encodable(line, encoding, "%s:%d" % (path, number))
+    return lines
+
+
+def check_encodable(text, encoding, where):
+    try:
+        text.encode(encoding)
+    except UnicodeEncodeError as e:
+        raise StoreError("%s: %r cannot be written in %s" % (where, text[e.start:e.end], encoding))
+
+
+def build_language_table(content_dir, source, column_name):
+    if column_name not in LANGUAGE_COLUMNS:
+        raise StoreError("%s: unknown language column %r" % (source, column_name))
+    column, encoding, language = LANGUAGE_COLUMNS[column_name]
+    path = os.path.join(content_dir, source)
+    rows, _ = read_text_lines(path)
+    out = ["", "", "[Setting]", "Language=" + language, "", "", "", "[String]"]
+    keys = set()
+    for number, row in enumerate(rows, 1):
+        if not row.strip() or row.startswith("#"):
+            continue
+        where = "%s:%d" % (source, number)
+        cols = row.split("\t")
+        key = cols[0]
+        value = cols[column] if column < len(cols) else ""
+        if not KEY_PATTERN.match(key):
+            raise StoreError("%s: bad key %r" % (where, key))
+        if key in keys:
+            raise StoreError("%s: key %s repeats" % (where, key))
+        keys.add(key)
+        follow = []
+        if value.startswith("@"):
+            lines = agreement_lines(os.path.join(content_dir, value[1:]), encoding)
+            value, follow = lines[0], lines[1:]
+        # The profile reader trims a value and drops one pair of surrounding quotes: keep values plain.
+        if value != value.strip(" \t") or (len(value) >= 2 and value[0] in "\"'" and value[-1] == value[0]):
+            raise StoreError("%s: value of %s would not read back as written" % (where, key))
+        check_encodable(value, encoding, "%s (%s)" % (where, key))
+        out.append(key + "=" + value)
+        out.extend(follow)
+    return ("\r\n".join(out) + "\r\n").encode(encoding)
+
+
+def build_ours(entry, content_dir):
+    name, _, column = entry.ref.partition("#")
+    if name.endswith(".tsv"):
+        return build_language_table(content_dir, name, column)
+    if column:
+        raise StoreError("%s: only a language table source takes a #column" % entry.line)
+    return build_text(os.path.join(content_dir, name))
+
+
+# ---- vendor binaries and their stand-ins -------------------------------------------------------------
+
+def stand_in(row, size):
+    """Labelled filler of the catalogue size: the same for one row, different between rows."""
+    data = bytearray(("STAND-IN for %s: not a real driver file\r\n" % row).encode("ascii"))
+    seed = hashlib.sha256(("stand-in:" + row).encode("utf-8")).digest()
+    counter = 0
+    while len(data) < size:
+        data += hashlib.sha256(seed + counter.to_bytes(8, "little")).digest()
+        counter += 1
+    return bytes(data[:size])
+
+
+def read_vendor(vendor_dir, entry):
+    path = os.path.join(vendor_dir, entry.ref)
+    try:
+        with open(path, "rb") as f:
+            data = f.read()
+    except OSError:
+        raise StoreError("vendor file %s is missing (row %s, %d bytes expected)" % (path, entry.row, entry.size))
+    return data
+
+
+# ---- output --------------------------------------------------------------------------------------------
+
+def write_if_changed(path, data):
+    try:
+        with open(path, "rb") as f:
+            if f.read() == data:
+                return False
+    except OSError:
+        pass
+    tmp = path + ".tmp"
+    with open(tmp, "wb") as f:
+        f.write(data)
+    os.replace(tmp, path)
+    return True
+
+
+def rc_string(path):
+    if '"' in path or "\\" in path or "\n" in path:
+        raise StoreError("store path %r cannot be named in the resource script" % path)
+    return '"%s"' % path
+
+
+def generate(source_dir, out_dir, vendor_dir):
+    entries = read_manifest(source_dir)
+    content_dir = os.path.join(source_dir, CONTENT_DIR)
+    if vendor_dir and not os.path.isdir(vendor_dir):
+        raise StoreError("vendor directory %s does not exist" % vendor_dir)
+
+    built, errors = {}, []
+    for e in entries:
+        key = (e.kind, e.ref, e.row)
+        if key not in built:
+            try:
+                if e.kind == "ours":
+                    data, origin = build_ours(e, content_dir), "ours"
+                elif vendor_dir:
+                    data, origin = read_vendor(vendor_dir, e), "vendor"
+                else:
+                    data, origin = stand_in(e.row, e.size), "stand-in"
+            except StoreError as err:
+                errors.append(str(err))
+                continue
+            if len(data) != e.size:
+                what = "vendor file %s is" % e.ref if origin == "vendor" else "%s comes out at" % e.ref
+                errors.append("%s: %s %d bytes, the catalogue size is %d" % (e.line, what, len(data), e.size))
+                continue
+            built[key] = (data, origin)
+    if errors:
+        raise StoreError("\n".join(errors))
+
+    os.makedirs(out_dir, exist_ok=True)
+    out_abs = os.path.abspath(out_dir)
+    wanted = set()
+    rc = ["// Generated by tools/gen_store.py from resources/payload.tsv; do not edit.",
+          "// The embedded store: every entry under resource language 2052",
+          "// (LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED).",
+          "LANGUAGE %d, %d" % RESOURCE_LANGUAGE]
+    listing = ["#id\twritten\trow\tsize\torigin"]
+    for e in entries:
+        data, origin = built[(e.kind, e.ref, e.row)]
+        name = "%d.bin" % e.ident
+        wanted.add(name)
+        write_if_changed(os.path.join(out_dir, name), data)
+        rc.append("%d OWNER_DATA %s" % (e.ident, rc_string(os.path.join(out_abs, name))))
+        listing.append("%d\t%s\t%s\t%d\t%s" % (e.ident, e.written, e.row, e.size, origin))
+    for stale in os.listdir(out_dir):
+        if re.fullmatch(r"[0-9]+\.bin", stale) and stale not in wanted:
+            os.remove(os.path.join(out_dir, stale))
+    write_if_changed(os.path.join(out_dir, "owner_data.rc"), ("\n".join(rc) + "\n").encode("ascii"))
+    write_if_changed(os.path.join(out_dir, "manifest.tsv"), ("\n".join(listing) + "\n").encode("utf-8"))
+
+    digest = hashlib.sha256()
+    for e in entries:
+        digest.update(b"%d:" % e.ident + hashlib.sha256(built[(e.kind, e.ref, e.row)][0]).digest())
+    stamp = os.path.join(out_dir, "store.stamp")
+    write_if_changed(stamp, (digest.hexdigest() + "\n").encode("ascii"))
+    os.utime(stamp)  # newer than the inputs, so the build does not run the generator again
+
+
+def main(argv=None):
+    ap = argparse.ArgumentParser(description="Generates the embedded store of setup.exe.")
+    ap.add_argument("--source", required=True, help="the source tree")
+    ap.add_argument("--out", required=True, help="the store directory to write")
+    # The build passes an empty vendor directory as a bare "--vendor" (an empty argument is dropped).
+    ap.add_argument("--vendor", nargs="?", const="", default="",
+                    help="directory with the vendor payload (empty or absent: stand-ins)")
+    args = ap.parse_args(argv)
+    try:
+        generate(args.source, args.out, os.path.abspath(args.vendor) if args.vendor else "")
+    except StoreError as e:
+        for line in str(e).split("\n"):
+            print("gen_store: error: %s" % line, file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

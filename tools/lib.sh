@@ -56,9 +56,14 @@ configure_tree() {
     local dir="$1" kind="$2" toolchain="${3:-}"
     local args=(-S "$ROOT" -B "$dir" -DSETUP_KIND="$kind" -DCMAKE_BUILD_TYPE=Release)
     [ -n "$toolchain" ] && args+=(-DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$toolchain")
-    [ -n "${SETUP_VENDOR_PAYLOAD:-}" ] && args+=(-DSETUP_VENDOR_PAYLOAD="$SETUP_VENDOR_PAYLOAD")
+    local vendor="${SETUP_VENDOR_PAYLOAD:-}"
+    [ -n "$vendor" ] && vendor="$(realpath -m "$vendor")"
+    [ -n "$vendor" ] && args+=(-DSETUP_VENDOR_PAYLOAD="$vendor")
     if [ ! -f "$dir/CMakeCache.txt" ]; then
         cmake "${args[@]}" >/dev/null
+    elif [ -n "${SETUP_VENDOR_PAYLOAD+set}" ]; then
+        # A vendor directory named on the command line (empty: stand-ins) applies to an existing tree too.
+        cmake "$dir" -DSETUP_VENDOR_PAYLOAD="$vendor" >/dev/null
     fi
 }
 
@@ -69,4 +74,13 @@ build_all() {
     cmake --build "$BUILD/native" -j2 >&2
     cmake --build "$BUILD/win32" -j2 >&2
     cmake --build "$BUILD/wintests" -j2 >&2
+}
+
+# Puts the end-to-end tests' printui.dll stand-in ($2) into the prefix's 32-bit system directory and makes
+# Wine load it instead of its builtin (whose PrintUIEntry has no /if). Test prefixes only.
+install_printui_stand_in() {
+    local prefix="$1" dll="$2" dir="$1/drive_c/windows/system32"
+    [ -d "$prefix/drive_c/windows/syswow64" ] && dir="$prefix/drive_c/windows/syswow64"
+    cp "$dll" "$dir/printui.dll"
+    WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\DllOverrides' /v printui /d native /f >/dev/null 2>&1
 }

@@ -1,0 +1,139 @@
+// Clean-up of an earlier installation and the uninstall entry, run at the start of every installation.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "app/setup.h"
+#include "platform/BoundedFormat.h"
+#include "system/OemInfScan.h"
+#include "system/PrinterMatch.h"
+#include "system/Reg.h"
+#include "system/UninstallEntry.h"
+
+namespace {
+
+// The printer's own driver files, in the order they are removed.
+constexpr const char* kDriverFileFormats[] = {"%s.GPD", "%s.INI", "%sRES.dll", "%sD.dll", "%sF.dll"};
+constexpr const char* kStagingDir = "c:\\temp";
+// The driver's default paper size as the print server knows it.
+constexpr const char* kPaperForm = "papersize(58x420mm)";
+
+// The name up to its terminator, and never beyond the buffer.
+std::string PrinterName() {
+    const char* end = static_cast<const char*>(std::memchr(g_szPrinterName, '\0', kPathBuffer));
+    return std::string(g_szPrinterName, end ? static_cast<std::size_t>(end - g_szPrinterName) : kPathBuffer);
+}
+
+void SetScratch(const std::string& text) {
+    // Callers format text within kPathBuffer, so it always fits with its terminator.
+    std::memcpy(g_szScratch, text.c_str(), text.size() + 1);
+}
+
+// Formats one printer-named file name into g_szScratch; false when it would not fit.
+bool FormatDriverFileName(const char* format) {
+    std::string name;
+    if (!FormatBounded(name, kPathBuffer, format, PrinterName().c_str())) return false;
+    SetScratch(name);
+    return true;
+}
+
+enum class PrinterList { Empty, Failed, Listed };
+
+// The two-call enumeration of the local printers: the size first, then the filling call.
+PrinterList ListLocalPrinters(ISpooler& spooler, std::vector<std::string>& names, std::uint32_t& lastError) {
+    names.clear();
+    lastError = 0;
+    const std::uint32_t bytes = spooler.LocalPrintersBytesNeeded();
+    if (bytes == 0) return PrinterList::Empty;
+    return spooler.EnumLocalPrinters(bytes, names, lastError) ? PrinterList::Listed : PrinterList::Failed;
+}
+
+// The spooler's driver directory; empty when it reports none, so that no path is built from it.
+std::string DriverDirectory(ISpooler& spooler) {
+    std::string dir;
+    if (!spooler.DriverDirectory(dir)) dir.clear();
+    return dir;
+}
+
+}  // namespace
+
+void CSetupApp::Delete() {
+    CReg reg(platform_.registry);
+    std::vector<std::string> printers;
+    std::uint32_t lastError = 0;
+
+    // Only a single printer of this name means its files belong to the installation being replaced.
+    int count = 0;
+    if (ListLocalPrinters(platform_.spooler, printers, lastError) == PrinterList::Listed)
+        count = CountNamesContaining(printers, PrinterName());
+    if (count == 1) {
+        for (const char* format : kDriverFileFormats)
+            if (FormatDriverFileName(format)) DeleteDriverFile(g_szScratch);
+        for (const char* format : kDriverFileFormats)
+            if (FormatDriverFileName(format)) DeleteDriverVersionFile(g_szScratch);
+        for (const char* format : kDriverFileFormats)
+            if (FormatDriverFileName(format)) DeleteStagedFile(g_szScratch);
+    }
+
+    WriteUninstallEntry(reg);
+    RemoveStaleOemInf();
+
+    if (ListLocalPrinters(platform_.spooler, printers, lastError) == PrinterList::Failed) {
+        platform_.ui.ShowMessage(platform_.ui.SystemMessageText(lastError), "ERROR", kMbOk | kMbIconInformation);
+        return;
+    }
+    DeletePrinterForm(kPaperForm);
+}
+
+bool CSetupApp::DeleteDriverFile(const std::string& fileName) {
+    const std::string dir = DriverDirectory(platform_.spooler);
+    std::string path;
+    if (dir.empty() || !JoinPath(path, dir, fileName)) return false;
+    return platform_.files.RemoveFile(path);
+}
+
+bool CSetupApp::DeleteDriverVersionFile(const std::string& fileName) {
+    const std::string dir = DriverDirectory(platform_.spooler);
+    std::string path;
+    if (dir.empty() || !FormatBounded(path, kPathBuffer, "%s\\3\\%s", dir.c_str(), fileName.c_str())) return false;
+    return platform_.files.RemoveFile(path);
+}
+
+bool CSetupApp::DeleteStagedFile(const std::string& fileName) {
+    std::string path;
+    if (!JoinPath(path, kStagingDir, fileName)) return false;
+    return platform_.files.RemoveFile(path);
+}
+
+void CSetupApp::RemoveStaleOemInf() {
+    const std::string windowsDir = platform_.system.WindowsDir();
+    for (int index = 0; index < kOemInfCount; ++index) {
+        std::string infPath, pnfPath;
+        Bytes contents;
+        if (!OemInfPaths(windowsDir, index, infPath, pnfPath)) continue;
+        if (!platform_.files.ReadWholeFile(infPath, contents)) continue;  // missing or unreadable: kept
+        if (!OemInfMatches(contents)) continue;
+        platform_.files.RemoveFile(infPath);
+        platform_.files.RemoveFile(pnfPath);
+    }
+}
+
+void CSetupApp::DeletePrinterForm(const std::string& formName) {
+    // Forms are deleted only through a print-server handle with administer access.
+    PrinterHandle server = 0;
+    if (!platform_.spooler.OpenLocalServer(kServerAccessAdminister, server)) return;
+    platform_.spooler.RemoveForm(server, formName);
+    platform_.spooler.ClosePrinterHandle(server);
+}
+
+void CSetupApp::WriteUninstallEntry(CReg& reg) {
+    UninstallEntry entry;
+    if (!BuildUninstallEntry(PrinterName(), DriverDirectory(platform_.spooler), entry)) return;
+    SetScratch(entry.keyPath);
+    reg.CreateKey(g_szScratch);
+    for (const UninstallValue& value : entry.values) {
+        reg.SetKeyValue(g_szScratch, value.name, kRegSz, reinterpret_cast<const unsigned char*>(value.text.c_str()),
+                        static_cast<std::uint32_t>(value.text.size() + 1));
+    }
+}

@@ -1,0 +1,31 @@
+#include "system/UninstallEntry.h"
+
+#include "platform/BoundedFormat.h"
+
+bool BuildUninstallEntry(const std::string& printerName, const std::string& driverDir, UninstallEntry& entry) {
+    entry = UninstallEntry();
+    const char* name = printerName.c_str();
+    std::string keyPath, displayName, uninstallString, displayIcon, publisher;
+    if (!FormatBounded(keyPath, kPathBuffer, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s printer",
+                       name) ||
+        !FormatBounded(displayName, kPathBuffer, "%s printer driver uninstall", name) ||
+        !FormatBounded(publisher, kPathBuffer, "%s printer", name)) {
+        return false;
+    }
+    const bool namesUninstaller = !driverDir.empty();
+    if (namesUninstaller) {
+        // The icon text is the command followed by ",-0", so it decides whether both fit.
+        if (!FormatBounded(uninstallString, kPathBuffer, "%s\\uninstall%s.exe", driverDir.c_str(), name) ||
+            !FormatBounded(displayIcon, kPathBuffer, "%s,-0", uninstallString.c_str())) {
+            return false;
+        }
+    }
+    entry.keyPath = keyPath;
+    entry.values.push_back({"DisplayName", displayName});
+    if (namesUninstaller) {
+        entry.values.push_back({"UninstallString", uninstallString});
+        entry.values.push_back({"DisplayIcon", displayIcon});
+    }
+    entry.values.push_back({"Publisher", publisher});
+    return true;
+}

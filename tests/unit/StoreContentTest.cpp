@@ -1,0 +1,355 @@
+// The generated embedded store: entry sizes and grouping against the catalogue, and the content we write
+// ourselves (language tables, settings file, plug-in list and printer description templates, INF).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/ProfileText.h"
+#include "tests/support/StoreFiles.h"
+
+namespace {
+
+// The catalogue: every distinct content once, with the identifiers that carry it and its size.
+struct CatalogueRow {
+    std::vector<std::uint16_t> ids;
+    std::size_t size;
+};
+const std::vector<CatalogueRow> kCatalogue = {
+    {{146}, 9304},           {{248}, 9305},           {{147}, 9326},           {{148}, 45},
+    {{149, 172}, 264704},    {{190}, 263680},         {{163, 176, 196}, 251904},
+    {{150, 174}, 193024},    {{192}, 198144},         {{165, 178, 198}, 196096},
+    {{151, 175}, 618496},    {{193}, 618496},         {{166, 179, 199}, 619520},
+    {{152, 173, 191}, 12164}, {{164, 177, 197}, 21225}, {{153, 168, 186}, 14362},
+    {{154}, 496},            {{155, 169, 187}, 8179}, {{159, 170, 188}, 68},
+    {{156, 189}, 23040},     {{171}, 22528},          {{157, 184, 194}, 13312},
+    {{249, 250, 251}, 97792}, {{161, 182, 200}, 13312}, {{158, 185, 195}, 5120},
+    {{252, 253, 254}, 5120}, {{162, 183, 201}, 5120}, {{255}, 225280},       {{256}, 1594},
+};
+
+// Each entry is read once for all the tests (the store holds several megabytes).
+const Bytes& Entry(std::uint16_t id) {
+    static std::map<std::uint16_t, Bytes> cache;
+    auto it = cache.find(id);
+    if (it == cache.end()) {
+        Bytes data;
+        EXPECT_TRUE(ReadStoreEntry(id, data)) << "store entry " << id << " missing";
+        it = cache.emplace(id, data).first;
+    }
+    return it->second;
+}
+
+bool EntryExists(unsigned id) {
+    return std::ifstream(std::string(SETUP_STORE_DIR) + "/" + std::to_string(id) + ".bin").good();
+}
+
+std::vector<std::string> SplitCrLf(const Bytes& data) {
+    std::vector<std::string> lines;
+    std::string text = ToString(data), cur;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            lines.push_back(cur);
+            cur.clear();
+            ++i;
+        } else {
+            cur.push_back(text[i]);
+        }
+    }
+    if (!cur.empty()) lines.push_back(cur);
+    return lines;
+}
+
+// Every line ends in CR LF: no bare CR or LF, and the last byte closes a line.
+void ExpectCrLfOnly(const Bytes& data, const char* what) {
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        if (data[i] == '\n') {
+            EXPECT_TRUE(i > 0 && data[i - 1] == '\r') << what << ": bare LF at " << i;
+        }
+        if (data[i] == '\r') {
+            EXPECT_TRUE(i + 1 < data.size() && data[i + 1] == '\n') << what << ": bare CR at " << i;
+        }
+    }
+    ASSERT_GE(data.size(), 2u);
+    EXPECT_EQ(data[data.size() - 2], '\r') << what;
+    EXPECT_EQ(data[data.size() - 1], '\n') << what;
+}
+
+std::string Read(const Bytes& file, const std::string& section, const std::string& key,
+                 const std::string& def = "") {
+    std::string out;
+    ProfileReadString(&file, section, key, def, out, 1000);
+    return out;
+}
+
+TEST(StoreCatalogue, EveryIdentifierHasItsSizeAndNoOtherEntryExists) {
+    std::set<std::uint16_t> ids;
+    for (const CatalogueRow& row : kCatalogue) {
+        for (std::uint16_t id : row.ids) {
+            EXPECT_TRUE(ids.insert(id).second) << id;
+            EXPECT_EQ(Entry(id).size(), row.size) << "entry " << id;
+        }
+    }
+    EXPECT_EQ(ids.size(), 61u);
+    for (unsigned id = 1; id < 1000; ++id)
+        EXPECT_EQ(EntryExists(id), ids.count(static_cast<std::uint16_t>(id)) == 1) << "entry " << id;
+    Bytes absent;
+    EXPECT_FALSE(ReadStoreEntry(160, absent));
+}
+
+TEST(StoreCatalogue, ManifestGroupsTheIdentifiersAsTheCatalogueDoes) {
+    std::ifstream in(std::string(SETUP_STORE_DIR) + "/manifest.tsv");
+    ASSERT_TRUE(in);
+    std::map<std::uint16_t, std::string> rowOf;
+    std::map<std::uint16_t, std::size_t> sizeOf;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream cols(line);
+        std::string id, written, row, size;
+        ASSERT_TRUE(std::getline(cols, id, '\t') && std::getline(cols, written, '\t') &&
+                    std::getline(cols, row, '\t') && std::getline(cols, size, '\t'))
+            << line;
+        rowOf[static_cast<std::uint16_t>(std::stoul(id))] = row;
+        sizeOf[static_cast<std::uint16_t>(std::stoul(id))] = std::stoul(size);
+    }
+    ASSERT_EQ(rowOf.size(), 61u);
+    std::set<std::string> keys;
+    for (const CatalogueRow& row : kCatalogue) {
+        ASSERT_EQ(rowOf.count(row.ids[0]), 1u) << row.ids[0];
+        const std::string key = rowOf[row.ids[0]];
+        EXPECT_TRUE(keys.insert(key).second) << "row " << key << " spans two catalogue rows";
+        for (std::uint16_t id : row.ids) {
+            EXPECT_EQ(rowOf[id], key) << id;
+            EXPECT_EQ(sizeOf[id], row.size) << id;
+        }
+    }
+}
+
+TEST(StoreCatalogue, IdenticalRowsCarryTheSameBytesAndDifferentRowsDiffer) {
+    std::vector<const Bytes*> firsts;
+    for (const CatalogueRow& row : kCatalogue) {
+        const Bytes& first = Entry(row.ids[0]);
+        for (std::size_t i = 1; i < row.ids.size(); ++i) EXPECT_TRUE(Entry(row.ids[i]) == first) << row.ids[i];
+        for (std::size_t j = 0; j < firsts.size(); ++j)
+            EXPECT_FALSE(*firsts[j] == first) << "entry " << row.ids[0] << " equals row " << kCatalogue[j].ids[0];
+        firsts.push_back(&first);
+    }
+}
+
+// ---- language tables ----------------------------------------------------------------------------------
+
+// The 49 keys in file order with the English texts; "" marks the 18 keys that are empty in every table.
+const std::vector<std::pair<std::string, std::string>> kEnglish = {
+    {"IDD138_Title", ""}, {"IDD138_65535", ""},
+    {"IDD138_1042", "Welcome to the Printer Driver Setup Wizard"},
+    {"IDD138_1043", "This will install Printer Driver on your computer."},
+    {"IDD138_1044", "It is recommended that you close all other applications before continuing."},
+    {"IDD138_1045", "Click Next to continue,or Cancel to exit Setup."},
+    {"IDD102_Title", ""}, {"IDD102_1000", ""},
+    {"IDD102_12323", "&Back"}, {"IDD102_12324", "&Next"}, {"IDD102_1061", "Cancel"}, {"IDD102_12325", "Finish"},
+    {"IDD102_-1", ""}, {"IDD102_0", ""}, {"IDD139_Title", ""}, {"IDD139_1040", ""}, {"IDD139_1065", ""},
+    {"IDD139_1046", "License Agreement"},
+    {"IDD139_1047", "Please read the following important information before continuing."},
+    {"IDD139_1048", "Please read the following License Agreement.You must accept the terms of this agreement "
+                    "before continuing with installation."},
+    {"IDD139_1019", "*"},  // the agreement heading, checked apart
+    {"IDD139_1049", "I accept the agreement"}, {"IDD139_1050", "I do not accept the agreement"},
+    {"IDD137_Title", ""}, {"IDD137_1040", ""}, {"IDD137_1065", ""},
+    {"IDD137_1051", "Please select the operation system"}, {"IDD137_1052", "Please select the operation system"},
+    {"IDD137_1032", "Windows 2000"}, {"IDD137_1033", "Windows XP"}, {"IDD137_1036", "Windows 2003"},
+    {"IDD137_1053", "operation system"}, {"IDD137_1054", "language"},
+    {"IDD137_1037", "Chinese"}, {"IDD137_1038", "English"},
+    {"IDD143_Title", ""},
+    {"IDD143_1055", "Printer Series"}, {"IDD143_1056", "Setting"}, {"IDD143_1039", "Default Printer"},
+    {"IDD143_1057", "Name:"},
+    {"IDD143_1019", ""}, {"IDD143_1006", ""}, {"IDD140_Title", ""}, {"IDD140_1040", ""}, {"IDD140_1065", ""},
+    {"IDD140_1058", "Please wait while Setup installs Printer Driver on your computer"},
+    {"IDD140_1059", "Please wait while Setup installs Printer Driver on your computer"},
+    {"IDD140_1060", "Installing the driver..."}, {"IDD140_1035", "Progress1"},
+};
+
+struct Table {
+    std::uint16_t id;
+    const char* language;
+};
+const Table kTables[] = {{147, "English"}, {146, "Chinese"}, {248, "Chinese"}};
+
+TEST(LanguageTables, LayoutIsTheFixedHeaderThenOneLinePerKeyInOrder) {
+    for (const Table& t : kTables) {
+        SCOPED_TRACE(t.id);
+        const Bytes& file = Entry(t.id);
+        ExpectCrLfOnly(file, "table");
+        const std::string head = "\r\n\r\n[Setting]\r\nLanguage=" + std::string(t.language) + "\r\n\r\n\r\n\r\n[String]\r\n";
+        EXPECT_EQ(ToString(file).substr(0, head.size()), head);
+
+        // After [String]: the key lines in order, the agreement's further lines only between 1019 and 1049.
+        const std::vector<std::string> lines = SplitCrLf(file);
+        auto it = std::find(lines.begin(), lines.end(), "[String]");
+        ASSERT_NE(it, lines.end());
+        std::vector<std::string> keys;
+        std::size_t agreementLines = 0;
+        for (++it; it != lines.end(); ++it) {
+            ASSERT_FALSE(!it->empty() && (*it)[0] == '[') << *it;
+            const std::size_t eq = it->find('=');
+            if (eq == std::string::npos) {
+                EXPECT_EQ(keys.empty() ? "" : keys.back(), "IDD139_1019") << "stray line: " << *it;
+                ++agreementLines;
+                continue;
+            }
+            keys.push_back(it->substr(0, eq));
+            EXPECT_LE(it->size() - eq - 1, 999u) << keys.back() << " would be cut by the 1000-byte buffer";
+        }
+        ASSERT_EQ(keys.size(), kEnglish.size());
+        for (std::size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(keys[i], kEnglish[i].first);
+        EXPECT_GT(agreementLines, 10u) << "the agreement follows its heading";
+    }
+}
+
+TEST(LanguageTables, ProfileReaderFindsEveryKeyWithTheEmptyOnesEmpty) {
+    for (const Table& t : kTables) {
+        SCOPED_TRACE(t.id);
+        const Bytes& file = Entry(t.id);
+        EXPECT_EQ(Read(file, "Setting", "Language"), t.language);
+        for (const auto& [key, english] : kEnglish) {
+            const std::string value = Read(file, "String", key, "<missing>");
+            EXPECT_NE(value, "<missing>") << key;
+            EXPECT_EQ(value.empty(), english.empty()) << key;
+            if (t.id == 147 && english != "*") {
+                EXPECT_EQ(value, english) << key;
+            }
+        }
+    }
+}
+
+TEST(LanguageTables, EnglishIsAsciiAndTheChineseTablesHoldTheirEncodedTexts) {
+    const Bytes& english = Entry(147);
+    EXPECT_TRUE(std::all_of(english.begin(), english.end(), [](unsigned char c) { return c < 128; }));
+
+    // GBK and Big5 bytes of a few texts; the Big5 "同意" has trail bytes in the ASCII range.
+    const std::string gbkBack = ToString({0xBA, 0xF3, 0xCD, 0xCB}), gbkChinese = ToString({0xD6, 0xD0, 0xCE, 0xC4});
+    const std::string gbkAccept = ToString({0xCD, 0xAC, 0xD2, 0xE2});
+    const std::string big5Back = ToString({0xAB, 0xE1, 0xB0, 0x68}), big5Chinese = ToString({0xA4, 0xA4, 0xA4, 0xE5});
+    const std::string big5Accept = ToString({0xA6, 0x50, 0xB7, 0x4E});
+    const Bytes &simplified = Entry(146), &traditional = Entry(248);
+    EXPECT_EQ(Read(simplified, "String", "IDD102_12323"), gbkBack);
+    EXPECT_EQ(Read(simplified, "String", "IDD137_1037"), gbkChinese);
+    EXPECT_EQ(Read(simplified, "String", "IDD139_1049"), gbkAccept);
+    EXPECT_EQ(Read(traditional, "String", "IDD102_12323"), big5Back);
+    EXPECT_EQ(Read(traditional, "String", "IDD137_1037"), big5Chinese);
+    EXPECT_EQ(Read(traditional, "String", "IDD139_1049"), big5Accept);
+    // Texts that are the same in every table.
+    for (const Bytes* t : {&simplified, &traditional}) {
+        EXPECT_EQ(Read(*t, "String", "IDD137_1033"), "Windows XP");
+        EXPECT_EQ(Read(*t, "String", "IDD140_1035"), "Progress1");
+    }
+    // The agreement heading is in the table's own language: no ASCII-only heading in the Chinese tables.
+    for (const Bytes* t : {&simplified, &traditional}) {
+        const std::string heading = Read(*t, "String", "IDD139_1019");
+        EXPECT_TRUE(std::any_of(heading.begin(), heading.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x81; }));
+    }
+    EXPECT_NE(Read(simplified, "String", "IDD139_1019"), Read(traditional, "String", "IDD139_1019"));
+}
+
+// ---- settings file, templates, INF --------------------------------------------------------------------
+
+TEST(StoreTexts, SettingsFileAndPluginListAreExact) {
+    EXPECT_EQ(ToString(Entry(148)), "[Setting]\r\nLanguage=English\r\nPrinterName=KX47");
+    EXPECT_EQ(Read(Entry(148), "Setting", "PrinterName"), "KX47");
+    EXPECT_EQ(ToString(Entry(159)), "[OEMFiles]\r\nOEMDriverFile1=LBQ33D.DLL\r\nOEMConfigFile1=LBQ33F.DLL\r\n\r\n");
+}
+
+// The prefixes of the name rewriting: a line that holds one anywhere is replaced whole on extraction.
+const char* const kRulePrefixes[] = {"OEMDriverFile1=", "OEMConfigFile1=", "*GPDFileName:", "*ModelName:",
+                                     "*ResourceDLL:"};
+
+TEST(StoreTexts, PrinterDescriptionHasShortLinesAndExactlyTheThreeNameLines) {
+    const Bytes& gpd = Entry(155);
+    ExpectCrLfOnly(gpd, "GPD");
+    const std::vector<std::string> lines = SplitCrLf(gpd);
+    std::map<std::string, std::vector<std::string>> byPrefix;
+    int depth = 0;
+    for (const std::string& line : lines) {
+        EXPECT_LE(line.size(), 70u) << line;
+        for (const char* prefix : kRulePrefixes)
+            if (line.find(prefix) != std::string::npos) byPrefix[prefix].push_back(line);
+        depth += static_cast<int>(std::count(line.begin(), line.end(), '{')) -
+                 static_cast<int>(std::count(line.begin(), line.end(), '}'));
+        EXPECT_GE(depth, 0) << line;
+    }
+    EXPECT_EQ(depth, 0) << "unbalanced braces";
+    EXPECT_EQ(byPrefix["*GPDFileName:"], std::vector<std::string>{"*GPDFileName: \"LBQ33.GPD\""});
+    EXPECT_EQ(byPrefix["*ModelName:"], std::vector<std::string>{"*ModelName: \"LBQ33\""});
+    EXPECT_EQ(byPrefix["*ResourceDLL:"], std::vector<std::string>{"*ResourceDLL: \"KX47RES.DLL\""});
+    EXPECT_TRUE(byPrefix["OEMDriverFile1="].empty());
+    EXPECT_TRUE(byPrefix["OEMConfigFile1="].empty());
+
+    // The facts of the description: resolution, paper, custom size, colour depth, property callbacks.
+    const std::string text = ToString(gpd);
+    for (const char* fact : {"*GPDSpecVersion:", "*Include: \"StdNames.gpd\"", "*MasterUnits: PAIR(203, 203)",
+                             "*PrinterType: SERIAL", "*Feature: Orientation", "*Feature: InputBin",
+                             "*Feature: PaperSize", "*Option: FORM58", "*PageDimensions: PAIR(464, 3357)",
+                             "*PrintableArea: PAIR(384, 3357)", "*Option: CUSTOMSIZE", "*MinSize: PAIR(384, 128)",
+                             "*MaxSize: PAIR(384, 26182)", "*DPI: PAIR(203, 203)", "*DevBPP: 1",
+                             "*DevNumOfPlanes: 1", "*FeatureType: PRINTER_PROPERTY", "*CallbackID:"})
+        EXPECT_NE(text.find(fact), std::string::npos) << fact;
+}
+
+TEST(StoreTexts, PluginListHoldsOnlyItsTwoRewrittenLines) {
+    const std::vector<std::string> lines = SplitCrLf(Entry(159));
+    int hits = 0;
+    for (const std::string& line : lines)
+        for (const char* prefix : kRulePrefixes) hits += line.find(prefix) != std::string::npos;
+    EXPECT_EQ(hits, 2);
+}
+
+TEST(StoreTexts, InfHasItsSectionsAndEntriesInOrder) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
+        {"Version", {"Signature=\"$Windows NT$\"", "Provider=%MICROSOFT%", "LayoutFile=ntprint.inf",
+                     "ClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}", "Class=Printer", "DriverVer=08/07/2004"}},
+        {"Manufacturer", {"\"KX47\"=Driver_KX47,NTx86"}},
+        {"Driver_KX47", {"\"KX47\"         =Driver_Files"}},
+        {"Driver_KX47.NTx86", {"\"KX47\"         =Driver_Files"}},
+        {"Driver_KX47.amd64", {"\"KX47\"         =Driver_Files"}},
+        {"Driver_KX47.ia64", {"\"KX47\"         =Driver_Files"}},
+        {"Driver_Files", {"CopyFiles=@KX47.GPD", "CopyFiles=@ZIKU.UFM", "CopyFiles=@KX47.INI",
+                          "CopyFiles=@KX47RES.DLL", "CopyFiles=DriverFiles", "DataSection=UNIDRV_DATA",
+                          "DataFile=KX47.GPD", "Include=NTPRINT.INF", "Needs=UNIDRV.OEM,UNIDRV_DATA",
+                          "Addreg = port_AddReg"}},
+        {"port_AddReg", {}},  // filled below
+        {"DriverFiles", {"KX47D.DLL", "KX47F.DLL"}},
+        {"SourceDisksNames", {"100 = %OEMSample%"}},
+        {"SourceDisksFiles", {"KX47RES.DLL =100", "KX47.ini =100", "KX47.GPD=100", "ZIKU.UFM =100"}},
+        {"SourceDisksFiles.x86", {"KX47D.DLL     = 100,x86", "KX47F.DLL      = 100,x86"}},
+        {"SourceDisksFiles.amd64", {"KX47D.DLL     = 100,amd64", "KX47F.DLL      = 100,amd64"}},
+        {"SourceDisksFiles.ia64", {"KX47D.DLL     = 100,ia64", "KX47F.DLL      = 100,ia64"}},
+        {"DestinationDirs", {"DefaultDestDir=66000", "LMDir=12"}},
+        {"ControlFlags", {"ExcludeFromSelect = 2369"}},
+        {"Strings", {"MICROSOFT=\"Microsoft\"", "COMMCONFIG=\"38400,n,8,1,p\""}},
+    };
+    auto want = expected;
+    for (const char* port : {"COM1:", "COM2:", "COM3:", "COM4:"})
+        want[7].second.push_back(std::string("HKLM,\"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports\",\"") +
+                                 port + "\",0x00000000,%COMMCONFIG%");
+
+    const Bytes& inf = Entry(256);
+    ExpectCrLfOnly(inf, "INF");
+    std::vector<std::pair<std::string, std::vector<std::string>>> got;
+    for (const std::string& line : SplitCrLf(inf)) {
+        if (line.empty() || line[0] == ';') continue;
+        if (line[0] == '[') {
+            ASSERT_EQ(line.back(), ']') << line;
+            got.push_back({line.substr(1, line.size() - 2), {}});
+            continue;
+        }
+        ASSERT_FALSE(got.empty()) << "entry before the first section: " << line;
+        got.back().second.push_back(line);
+    }
+    EXPECT_EQ(got, want);
+}
+
+}  // namespace

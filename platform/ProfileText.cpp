@@ -1,5 +1,6 @@
 #include "platform/ProfileText.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -59,49 +60,46 @@ bool KeyValue(const std::string& trimmed, std::string& key, std::string& value) 
     return true;
 }
 
+// Copies value into out through a buffer of bufferSize characters. With stripQuotes, a value that starts and
+// ends with the same quote character (' or ") loses the opening one, and the last character copied is dropped
+// when the buffer held the whole rest, which is normally the closing quote. (A buffer just one character too
+// small for the quoted value therefore loses the value's last character as well: that is what Windows gives.)
+std::uint32_t CopyEntry(const std::string& value, bool stripQuotes, std::string& out, std::uint32_t bufferSize) {
+    const std::size_t limit = bufferSize - 1;
+    bool quoted = stripQuotes && value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0];
+    std::string rest = quoted ? value.substr(1) : value;
+    out = rest.substr(0, std::min(rest.size(), limit));
+    if (quoted && bufferSize >= rest.size() && !out.empty()) out.pop_back();
+    return static_cast<std::uint32_t>(out.size());
+}
+
 }  // namespace
 
 std::uint32_t ProfileReadString(const Bytes* file, const std::string& section, const std::string& key,
                                 const std::string& def, std::string& out, std::uint32_t bufferSize) {
     out.clear();
     if (bufferSize == 0) return 0;
-    std::string value = def;
-    bool quoted = false;
-    if (file) {
-        bool inSection = false;
-        bool found = false;
-        for (const std::string& raw : SplitLines(*file)) {
-            std::string line = Trim(raw);
-            if (line.empty()) continue;
-            std::string name;
-            if (SectionName(line, name)) {
-                if (found) break;
-                inSection = SameNoCase(name, section);
-                continue;
-            }
-            std::string k, v;
-            if (inSection && KeyValue(line, k, v) && SameNoCase(k, key)) {
-                value = v;
-                found = true;
-                break;
-            }
+    // Trailing blanks of the default are never returned, and like a value it loses its surrounding quotes.
+    std::string fallback = def;
+    while (!fallback.empty() && fallback.back() == ' ') fallback.pop_back();
+    if (!file) return CopyEntry(fallback, true, out, bufferSize);
+    const std::string wantedSection = Trim(section), wantedKey = Trim(key);
+    bool inSection = false, seenSection = false;
+    for (const std::string& raw : SplitLines(*file)) {
+        std::string line = Trim(raw);
+        if (line.empty()) continue;
+        std::string name;
+        if (SectionName(line, name)) {
+            // Only the first section of that name counts.
+            if (inSection) break;
+            inSection = !seenSection && SameNoCase(name, wantedSection);
+            seenSection = seenSection || inSection;
+            continue;
         }
-        quoted = found;
+        std::string k, v;
+        if (inSection && KeyValue(line, k, v) && SameNoCase(k, wantedKey)) return CopyEntry(v, true, out, bufferSize);
     }
-    // One pair of matching surrounding quotes is removed from a value read from the file.
-    const std::size_t limit = bufferSize - 1;
-    if (quoted && value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]) {
-        std::string inner = value.substr(1);
-        if (inner.size() <= limit) {
-            inner.pop_back();
-            out = inner;
-        } else {
-            out = inner.substr(0, limit);
-        }
-    } else {
-        out = value.substr(0, limit);
-    }
-    return static_cast<std::uint32_t>(out.size());
+    return CopyEntry(fallback, true, out, bufferSize);
 }
 
 void ProfileWriteString(Bytes& file, const std::string& section, const std::string& key, const std::string& value) {
@@ -118,7 +116,7 @@ void ProfileWriteString(Bytes& file, const std::string& section, const std::stri
         if (sectionLine == std::string::npos) continue;
         std::string k, v;
         if (KeyValue(line, k, v) && SameNoCase(k, key)) {
-            lines[i] = key + "=" + value;
+            lines[i] = k + "=" + value;  // the key keeps its spelling in the file
             sectionLine = std::string::npos;
             insertAt = std::string::npos;
             file.clear();

@@ -63,12 +63,32 @@ MemoryFileSystem::MemoryFileSystem() {
     nodes_["C:\\"] = Node{"C:\\", true, {}};
 }
 
-std::string MemoryFileSystem::Resolve(const std::string& path) const {
-    if (path.size() >= 2 && path[1] == ':') return NormalizeMemoryPath(path);
-    if (!path.empty() && (path[0] == '\\' || path[0] == '/')) return NormalizeMemoryPath(currentDir_.substr(0, 2) + path);
-    std::string base = currentDir_;
-    if (base.back() != '\\') base.push_back('\\');
-    return NormalizeMemoryPath(base + path);
+std::string MemoryFileSystem::Resolve(const std::string& path) const { return NormalizeMemoryPath(FullPath(path)); }
+
+// What GetFullPathNameA makes of path: relative to the current directory, "." and ".." resolved, backslashes,
+// no trailing backslash except at a drive root, the caller's spelling kept.
+std::string MemoryFileSystem::FullPath(const std::string& path) const {
+    std::string combined;
+    if (path.size() >= 2 && path[1] == ':') combined = path;
+    else if (!path.empty() && (path[0] == '\\' || path[0] == '/')) combined = currentDir_.substr(0, 2) + path;
+    else combined = currentDir_ + "\\" + path;
+    std::vector<std::string> parts;
+    std::string part;
+    for (std::size_t i = 2; i <= combined.size(); ++i) {
+        if (i == combined.size() || combined[i] == '\\' || combined[i] == '/') {
+            if (part == "..") {
+                if (!parts.empty()) parts.pop_back();
+            } else if (!part.empty() && part != ".") {
+                parts.push_back(part);
+            }
+            part.clear();
+        } else {
+            part.push_back(combined[i]);
+        }
+    }
+    std::string full = combined.substr(0, 2) + "\\";
+    for (std::size_t i = 0; i < parts.size(); ++i) full += (i ? "\\" : "") + parts[i];
+    return full;
 }
 
 bool MemoryFileSystem::ParentWritable(const std::string& norm) const {
@@ -82,7 +102,7 @@ bool MemoryFileSystem::ParentWritable(const std::string& norm) const {
 bool MemoryFileSystem::MakeDirectory(const std::string& path) {
     std::string norm = Resolve(path);
     if (path.empty() || nodes_.count(norm) || !ParentWritable(norm)) return false;
-    nodes_[norm] = Node{path, true, {}};
+    nodes_[norm] = Node{FullPath(path), true, {}};
     log_.push_back("mkdir " + path);
     return true;
 }
@@ -104,7 +124,7 @@ bool MemoryFileSystem::CopyFileTo(const std::string& from, const std::string& to
     if (dt != nodes_.end() && (failIfExists || dt->second.isDirectory)) return false;
     if (!ParentWritable(dst)) return false;
     Bytes data = it->second.data;
-    if (dt == nodes_.end()) nodes_[dst] = Node{to, false, data};
+    if (dt == nodes_.end()) nodes_[dst] = Node{FullPath(to), false, data};
     else dt->second.data = data;
     log_.push_back("copy " + from + " -> " + to);
     return true;
@@ -126,7 +146,7 @@ bool MemoryFileSystem::WriteWholeFile(const std::string& path, const Bytes& data
         if (it->second.isDirectory) return false;
         it->second.data = data;
     } else {
-        nodes_[norm] = Node{path, false, data};
+        nodes_[norm] = Node{FullPath(path), false, data};
     }
     log_.push_back("write " + path);
     return true;
@@ -155,7 +175,7 @@ bool MemoryFileSystem::SetCurrentDir(const std::string& path) {
     std::string norm = Resolve(path);
     auto it = nodes_.find(norm);
     if (it == nodes_.end() || !it->second.isDirectory) return false;
-    currentDir_ = path;
+    currentDir_ = FullPath(path);
     return true;
 }
 
@@ -179,15 +199,17 @@ void MemoryFileSystem::PutDirectories(const std::string& path) {
     std::string norm = Resolve(path);
     std::vector<std::string> chain;
     for (std::string p = norm; !p.empty() && !nodes_.count(p); p = ParentOf(p)) chain.push_back(p);
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) nodes_[*it] = Node{*it, true, {}};
+    const std::string spelling = FullPath(path);  // same length as norm, only the case differs
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        nodes_[*it] = Node{it->size() <= spelling.size() ? spelling.substr(0, it->size()) : *it, true, {}};
 }
 
 void MemoryFileSystem::Put(const std::string& path, const Bytes& data) {
     std::string norm = Resolve(path);
-    PutDirectories(ParentOf(norm));
+    PutDirectories(ParentOf(FullPath(path)));
     auto it = nodes_.find(norm);
     if (it != nodes_.end()) it->second.data = data;
-    else nodes_[norm] = Node{path, false, data};
+    else nodes_[norm] = Node{FullPath(path), false, data};
 }
 
 void MemoryFileSystem::SetReadOnlyDirectory(const std::string& dir, bool readOnly) {
@@ -355,13 +377,13 @@ void MemorySpooler::ClosePrinterHandle(PrinterHandle handle) { handles_.erase(ha
 
 RunOutcome MemoryProcesses::RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) {
     runs.push_back(Run{commandLine, files ? files->CurrentDir() : std::string(), timeoutMs, true});
-    if (startFails) return RunOutcome::NotCreated;
+    if (startFails || (canStart && !canStart(commandLine))) return RunOutcome::NotCreated;
     return onRun ? onRun(commandLine) : RunOutcome::Ended;
 }
 
 bool MemoryProcesses::StartHidden(const std::string& commandLine) {
     runs.push_back(Run{commandLine, files ? files->CurrentDir() : std::string(), 0, false});
-    return !startFails;
+    return !startFails && (!canStart || canStart(commandLine));
 }
 
 void MemoryUserInterface::ShowAppMessage(const std::string& text) {

@@ -41,6 +41,7 @@ private:
         Bytes data;
     };
     std::string Resolve(const std::string& path) const;
+    std::string FullPath(const std::string& path) const;
     bool ParentWritable(const std::string& norm) const;
     std::map<std::string, Node> nodes_;
     std::set<std::string> readOnlyDirs_;
@@ -160,6 +161,8 @@ public:
     std::vector<Run> runs;
     std::vector<std::uint32_t> pauses;
     bool startFails = false;
+    // Whether a command line can be started at all (its program exists); empty: every command starts.
+    std::function<bool(const std::string& commandLine)> canStart;
     MemoryFileSystem* files = nullptr;  // to record the current directory of each start
 };
 

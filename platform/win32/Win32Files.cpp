@@ -1,0 +1,96 @@
+// Files, directories and private profiles.
+#include "platform/win32/Win32Platform.h"
+
+#include <algorithm>
+
+// ---- files -------------------------------------------------------------------------------------------
+
+bool Win32FileSystem::MakeDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+
+bool Win32FileSystem::RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+bool Win32FileSystem::CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) {
+    return CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != 0;
+}
+
+bool Win32FileSystem::ReadWholeFile(const std::string& path, Bytes& out) {
+    out.clear();
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    DWORD high = 0;
+    DWORD low = GetFileSize(file, &high);
+    if ((low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0) {
+        ok = false;  // unknown size, or far more than anything the installation reads
+    } else {
+        out.reserve(low);
+        unsigned char chunk[16384];
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+                ok = false;
+                break;
+            }
+            if (got == 0) break;
+            out.insert(out.end(), chunk, chunk + got);
+        }
+    }
+    CloseHandle(file);
+    if (!ok) out.clear();
+    return ok;
+}
+
+bool Win32FileSystem::WriteWholeFile(const std::string& path, const Bytes& data) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < data.size()) {
+        DWORD put = 0;
+        DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
+        ok = WriteFile(file, data.data() + done, want, &put, nullptr) && put == want;
+        done += put;
+    }
+    if (!CloseHandle(file)) ok = false;
+    return ok;
+}
+
+bool Win32FileSystem::FindFiles(const std::string& pattern, std::vector<FoundFile>& out) {
+    out.clear();
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    do {
+        out.push_back(FoundFile{found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return true;
+}
+
+bool Win32FileSystem::SetCurrentDir(const std::string& path) { return SetCurrentDirectoryA(path.c_str()) != 0; }
+
+std::string Win32FileSystem::CurrentDir() {
+    char buf[kPathBuffer];
+    DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
+    if (n == 0 || n >= sizeof buf) return std::string();  // failed, or the answer is the size it would need
+    return std::string(buf, n);
+}
+
+// ---- private profiles --------------------------------------------------------------------------------
+
+std::uint32_t Win32Profile::ReadString(const std::string& section, const std::string& key, const std::string& def,
+                                       std::string& out, std::uint32_t bufferSize, const std::string& file) {
+    out.clear();
+    if (bufferSize == 0) return 0;
+    std::vector<char> buf(bufferSize, '\0');
+    DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buf.data(), bufferSize, file.c_str());
+    if (n >= bufferSize) n = bufferSize - 1;
+    out.assign(buf.data(), n);
+    return n;
+}
+
+bool Win32Profile::WriteString(const std::string& section, const std::string& key, const std::string& value,
+                               const std::string& file) {
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
+}

@@ -1,0 +1,86 @@
+// The platform interfaces implemented with the Win32 API.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+
+#include "platform/Platform.h"
+
+class Win32FileSystem : public IFileSystem {
+public:
+    bool MakeDirectory(const std::string& path) override;
+    bool RemoveFile(const std::string& path) override;
+    bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool ReadWholeFile(const std::string& path, Bytes& out) override;
+    bool WriteWholeFile(const std::string& path, const Bytes& data) override;
+    bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) override;
+    bool SetCurrentDir(const std::string& path) override;
+    std::string CurrentDir() override;
+};
+
+class Win32Profile : public IProfile {
+public:
+    std::uint32_t ReadString(const std::string& section, const std::string& key, const std::string& def,
+                             std::string& out, std::uint32_t bufferSize, const std::string& file) override;
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value,
+                     const std::string& file) override;
+};
+
+class Win32Resources : public IResources {
+public:
+    bool LoadOwnerData(std::uint16_t id, Bytes& out) override;
+};
+
+class Win32SystemInfo : public ISystemInfo {
+public:
+    std::uint32_t PackedVersion() override;
+    bool VersionRecord(OsVersion& v) override;
+    std::uint16_t SystemDefaultLangId() override;
+    std::string ModulePath() override;
+    std::string WindowsDir() override;
+    std::string SystemDir() override;
+};
+
+class Win32Registry : public IRegistry {
+public:
+    bool CreateKey(const std::string& path, RegKeyHandle& key) override;
+    bool OpenKey(const std::string& path, RegKeyHandle& key) override;
+    bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
+                  std::uint32_t size) override;
+    void CloseKey(RegKeyHandle key) override;
+    bool QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) override;
+};
+
+// winspool.drv is loaded from the system directory on first use; every call fails when it cannot be loaded.
+class Win32Spooler : public ISpooler {
+public:
+    bool DriverDirectory(std::string& dir) override;
+    std::uint32_t LocalPrintersBytesNeeded() override;
+    bool EnumLocalPrinters(std::uint32_t bytes, std::vector<std::string>& names, std::uint32_t& lastError) override;
+    bool OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) override;
+    bool RemoveForm(PrinterHandle handle, const std::string& form) override;
+    void ClosePrinterHandle(PrinterHandle handle) override;
+};
+
+class Win32Processes : public IProcesses {
+public:
+    RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override;
+    bool StartHidden(const std::string& commandLine) override;
+    void Pause(std::uint32_t ms) override;
+};
+
+class Win32UserInterface : public IUserInterface {
+public:
+    void ShowAppMessage(const std::string& text) override;
+    void ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) override;
+    std::string SystemMessageText(std::uint32_t code) override;
+    void PostQuitToMainWindow() override;
+};
+
+// The window that owns application messages and receives the quit message. The GUI layer installs a provider
+// that answers the application's main window; until then (or after an empty provider) it is GetActiveWindow().
+void SetMainWindowProvider(std::function<HWND()> provider);
+HWND MainWindowHandle();
+
+// The application's title: the running application's name, else the program file's base name without extension.
+std::string ApplicationTitle();

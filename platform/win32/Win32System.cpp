@@ -1,0 +1,145 @@
+// Own resources, version and directories, the registry below HKEY_LOCAL_MACHINE, hidden processes.
+#include "platform/win32/Win32Platform.h"
+
+static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA as Windows 2000 knows it");
+static_assert(sizeof(STARTUPINFOA) == 68, "STARTUPINFOA of 32-bit Windows");
+
+// ---- resources ---------------------------------------------------------------------------------------
+
+bool Win32Resources::LoadOwnerData(std::uint16_t id, Bytes& out) {
+    out.clear();
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), "OWNER_DATA");
+    if (!found) return false;
+    HGLOBAL loaded = LoadResource(nullptr, found);
+    if (!loaded) return false;
+    const void* bytes = LockResource(loaded);
+    DWORD size = SizeofResource(nullptr, found);
+    if (!bytes && size != 0) {
+        FreeResource(loaded);
+        return false;
+    }
+    const unsigned char* p = static_cast<const unsigned char*>(bytes);
+    out.assign(p, p + size);
+    FreeResource(loaded);
+    return true;
+}
+
+// ---- version, language, directories ------------------------------------------------------------------
+
+std::uint32_t Win32SystemInfo::PackedVersion() { return GetVersion(); }
+
+bool Win32SystemInfo::VersionRecord(OsVersion& v) {
+    v = OsVersion{};
+    OSVERSIONINFOA info;
+    ZeroMemory(&info, sizeof info);
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExA(&info)) return false;
+    v.major = info.dwMajorVersion;
+    v.minor = info.dwMinorVersion;
+    v.build = info.dwBuildNumber;
+    v.platformId = info.dwPlatformId;
+    return true;
+}
+
+std::uint16_t Win32SystemInfo::SystemDefaultLangId() { return GetSystemDefaultLangID(); }
+
+std::string Win32SystemInfo::ModulePath() {
+    char buf[kPathBuffer];
+    DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
+    // A path that filled the whole buffer was cut short (and may lack its terminator): not a usable path.
+    if (n == 0 || n >= sizeof buf) return std::string();
+    return std::string(buf, n);
+}
+
+std::string Win32SystemInfo::WindowsDir() {
+    char buf[kPathBuffer];
+    UINT n = GetWindowsDirectoryA(buf, sizeof buf);
+    if (n == 0 || n >= sizeof buf) return std::string();
+    return std::string(buf, n);
+}
+
+std::string Win32SystemInfo::SystemDir() {
+    char buf[kPathBuffer];
+    UINT n = GetSystemDirectoryA(buf, sizeof buf);
+    if (n == 0 || n >= sizeof buf) return std::string();
+    return std::string(buf, n);
+}
+
+// ---- registry ----------------------------------------------------------------------------------------
+
+namespace {
+HKEY ToHkey(RegKeyHandle key) { return reinterpret_cast<HKEY>(key); }
+}  // namespace
+
+bool Win32Registry::CreateKey(const std::string& path, RegKeyHandle& key) {
+    key = 0;
+    HKEY created = nullptr;
+    LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &created, nullptr);
+    if (rc != ERROR_SUCCESS) return false;
+    key = reinterpret_cast<RegKeyHandle>(created);
+    return true;
+}
+
+bool Win32Registry::OpenKey(const std::string& path, RegKeyHandle& key) {
+    key = 0;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return false;
+    key = reinterpret_cast<RegKeyHandle>(opened);
+    return true;
+}
+
+bool Win32Registry::SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
+                             std::uint32_t size) {
+    if (key == 0) return false;
+    return RegSetValueExA(ToHkey(key), name.c_str(), 0, type, data, size) == ERROR_SUCCESS;
+}
+
+void Win32Registry::CloseKey(RegKeyHandle key) {
+    if (key != 0) RegCloseKey(ToHkey(key));
+}
+
+bool Win32Registry::QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) {
+    data.clear();
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    bool ok = false;
+    DWORD t = 0, size = 0;
+    if (RegQueryValueExA(key, name.c_str(), nullptr, &t, nullptr, &size) == ERROR_SUCCESS) {
+        Bytes buf(size);
+        DWORD got = size;
+        if (RegQueryValueExA(key, name.c_str(), nullptr, &t, size ? buf.data() : nullptr, &got) == ERROR_SUCCESS &&
+            got <= size) {
+            buf.resize(got);
+            data = buf;
+            type = t;
+            ok = true;
+        }
+    }
+    RegCloseKey(key);
+    return ok;
+}
+
+// ---- processes ---------------------------------------------------------------------------------------
+
+RunOutcome Win32Processes::RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) {
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process;
+    ZeroMemory(&process, sizeof process);
+    std::vector<char> command(commandLine.begin(), commandLine.end());  // CreateProcessA may write into it
+    command.push_back('\0');
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return RunOutcome::NotCreated;
+    DWORD wait = WaitForSingleObject(process.hProcess, timeoutMs);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return wait == WAIT_OBJECT_0 ? RunOutcome::Ended : RunOutcome::TimedOut;
+}
+
+bool Win32Processes::StartHidden(const std::string& commandLine) { return WinExec(commandLine.c_str(), SW_HIDE) > 31; }
+
+void Win32Processes::Pause(std::uint32_t ms) { Sleep(ms); }

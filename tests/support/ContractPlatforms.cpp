@@ -1,0 +1,72 @@
+#include "tests/support/ContractPlatforms.h"
+
+#include "platform/BoundedFormat.h"
+#include "platform/memory/MemoryWindows.h"
+#include "tests/support/StoreFiles.h"
+
+namespace {
+
+const char kSleepOption[] = "--contract-sleep=";
+
+// The in-memory Windows with what the contract cases expect of a machine: a scratch directory as the current
+// directory, one local printer, and programs that start unless their path does not exist.
+class MemoryContractHost : public ContractHost {
+public:
+    MemoryContractHost() {
+        windows_.files.PutDirectories(kScratch);
+        windows_.files.Put(kProgram, Bytes{'M', 'Z'});
+        windows_.files.SetCurrentDir(kScratch);
+        windows_.spooler.printers = {"Contract Printer"};
+        LoadStoreInto(windows_.resources);
+        MemoryFileSystem& files = windows_.files;
+        windows_.processes.canStart = [&files](const std::string& commandLine) {
+            std::string program = commandLine.substr(0, commandLine.find(' '));
+            return program.find('\\') == std::string::npos || files.Exists(program);
+        };
+        MemoryProcesses& processes = windows_.processes;
+        windows_.processes.onRun = [&processes](const std::string& commandLine) {
+            std::size_t at = commandLine.find(kSleepOption);
+            if (at == std::string::npos) return RunOutcome::Ended;
+            unsigned long ms = std::stoul(commandLine.substr(at + sizeof kSleepOption - 1));
+            return processes.runs.back().timeoutMs < ms ? RunOutcome::TimedOut : RunOutcome::Ended;
+        };
+    }
+    Platform& platform() override { return windows_.platform; }
+    std::string ScratchDir() const override { return kScratch; }
+    std::string RegistryTestKey() const override { return "SOFTWARE\\ReceiptPrinterSetupContract"; }
+    bool CrtTextPieces(const std::string&, std::size_t, std::vector<std::string>&) override { return false; }
+    std::string QuickCommand() const override { return "cmd.exe /c exit 0"; }
+    std::string SleepingCommand(std::uint32_t ms) const override {
+        return std::string(kProgram) + " " + kSleepOption + std::to_string(ms);
+    }
+    std::string MissingProgramCommand() const override { return "C:\\no-such-directory\\no-such-program.exe"; }
+    std::string StandInPrinter() override { return windows_.spooler.printers.front(); }
+
+private:
+    static constexpr const char* kScratch = "C:\\Contract\\Scratch";
+    static constexpr const char* kProgram = "C:\\Contract\\contract_tests.exe";
+    MemoryWindows windows_;
+};
+
+}  // namespace
+
+std::vector<ContractPlatformFactory>& ContractPlatforms() {
+    static std::vector<ContractPlatformFactory> platforms{
+        {"Memory", [] {
+             auto host = std::make_unique<MemoryContractHost>();
+             return std::unique_ptr<ContractHost>(std::move(host));
+         }}};
+    return platforms;
+}
+
+void AddContractPlatform(ContractPlatformFactory factory) { ContractPlatforms().push_back(std::move(factory)); }
+
+std::string ContractTest::InScratch(const std::string& name) const {
+    std::string path;
+    EXPECT_TRUE(JoinPath(path, host_->ScratchDir(), name)) << name;
+    return path;
+}
+
+std::string ContractPlatformName(const ::testing::TestParamInfo<ContractPlatformFactory>& info) {
+    return info.param.name;
+}

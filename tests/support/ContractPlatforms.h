@@ -1,0 +1,65 @@
+// The platforms that the contract tests hold to the same behaviour: the in-memory Windows always, and the
+// Win32 platform in the Windows test program (which adds it before the tests run).
+#pragma once
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+// One platform set up afresh for one test case.
+class ContractHost {
+public:
+    virtual ~ContractHost() = default;
+    virtual Platform& platform() = 0;
+    // An empty directory that exists for this case only (full path, no trailing backslash); it is also the
+    // current directory while the case runs.
+    virtual std::string ScratchDir() const = 0;
+    // A registry path below HKEY_LOCAL_MACHINE that is free when the case starts and removed, with everything
+    // below it, when the case ends.
+    virtual std::string RegistryTestKey() const = 0;
+    // The pieces that the C runtime's text-mode stream gives for the file (fopen "rt", fgets into a buffer of
+    // bufferSize characters); false when this host has no C runtime to ask.
+    virtual bool CrtTextPieces(const std::string& path, std::size_t bufferSize, std::vector<std::string>& pieces) = 0;
+    // A command that ends at once, one that runs for about ms milliseconds, one whose program does not exist.
+    virtual std::string QuickCommand() const = 0;
+    virtual std::string SleepingCommand(std::uint32_t ms) const = 0;
+    virtual std::string MissingProgramCommand() const = 0;
+    // Makes sure that a local printer exists where the host can arrange one; its name, or empty when the
+    // host cannot (then whatever printers the machine has are enumerated).
+    virtual std::string StandInPrinter() { return std::string(); }
+    // Why the named behaviour cannot be checked on this host; empty when it can.
+    virtual std::string Limitation(const std::string& /*what*/) const { return std::string(); }
+};
+
+struct ContractPlatformFactory {
+    std::string name;
+    std::function<std::unique_ptr<ContractHost>()> make;
+};
+
+// The registered platforms, the in-memory Windows first.
+std::vector<ContractPlatformFactory>& ContractPlatforms();
+void AddContractPlatform(ContractPlatformFactory factory);
+
+// Base of every contract suite: a fresh host per case.
+class ContractTest : public ::testing::TestWithParam<ContractPlatformFactory> {
+protected:
+    void SetUp() override { host_ = GetParam().make(); }
+    void TearDown() override { host_.reset(); }
+    ContractHost& host() { return *host_; }
+    Platform& os() { return host_->platform(); }
+    // name inside the scratch directory.
+    std::string InScratch(const std::string& name) const;
+
+private:
+    std::unique_ptr<ContractHost> host_;
+};
+
+std::string ContractPlatformName(const ::testing::TestParamInfo<ContractPlatformFactory>& info);
+
+// Runs every case of suite against every registered platform.
+#define SETUP_CONTRACT_SUITE(suite) \
+    INSTANTIATE_TEST_SUITE_P(Platforms, suite, ::testing::ValuesIn(ContractPlatforms()), ContractPlatformName)

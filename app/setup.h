@@ -46,6 +46,8 @@ public:
 
 private:
     void WriteUninstallEntry(class CReg& reg);
+    // Shows the result message of the installation in the chosen language and ends the wizard.
+    void ReportInstallResult(bool installed);
     std::uint16_t runLangId_ = 0;  // system default language id read at the start of an installation run
     Platform& platform_;
 };

@@ -1,0 +1,41 @@
+// Program entry: names the application, runs its start-up and, if that asks for it, a message loop.
+#include <windows.h>
+
+#include <cstring>
+
+#include "framework/WinApp.h"
+
+namespace {
+// The program file's base name without its extension: the framework's default application name.
+char g_szDefaultAppName[MAX_PATH];
+
+const char* DefaultAppName() {
+    char path[MAX_PATH] = {};
+    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;  // no name: the title falls back to the same rule
+    const char* base = path;
+    for (const char* p = path; *p != '\0'; ++p)
+        if (*p == '\\' || *p == '/') base = p + 1;
+    std::strncpy(g_szDefaultAppName, base, MAX_PATH - 1);
+    if (char* dot = std::strrchr(g_szDefaultAppName, '.')) *dot = '\0';
+    return g_szDefaultAppName;
+}
+
+int RunMessageLoop() {
+    MSG msg;
+    BOOL got;
+    while ((got = ::GetMessageA(&msg, nullptr, 0, 0)) != 0 && got != -1) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return got == 0 ? static_cast<int>(msg.wParam) : 0;
+}
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr) return 0;
+    if (app->m_pszAppName == nullptr) app->m_pszAppName = DefaultAppName();
+    if (!app->InitInstance()) return 0;  // the program ends right after its start-up
+    return RunMessageLoop();
+}

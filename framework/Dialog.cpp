@@ -1,0 +1,213 @@
+#include "framework/Dialog.h"
+
+#include <iterator>
+
+#include "framework/DataExchange.h"
+#include "framework/WinApp.h"
+
+const MessageMapEntry CDialog::kMessageEntries[] = {
+    OnCommand(BN_CLICKED, IDOK, &CDialog::OnOK),          // virtual: the most derived OnOK runs
+    OnCommand(BN_CLICKED, IDCANCEL, &CDialog::OnCancel),  // virtual: the most derived OnCancel runs
+};
+const MessageMap CDialog::kMessageMap = {nullptr, kMessageEntries, static_cast<int>(std::size(kMessageEntries))};
+const MessageMap* CDialog::GetMessageMap() const { return &kMessageMap; }
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
+
+CDialog::~CDialog() {
+    // A window still open when its object goes must not call back into it.
+    if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) {
+        ::SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
+        ::DestroyWindow(m_hWnd);
+    }
+    m_hWnd = nullptr;
+}
+
+INT_PTR CDialog::DoModal() {
+    HWND owner = nullptr;
+    if (m_pParentWnd != nullptr) {
+        owner = m_pParentWnd->m_hWnd;
+    } else if (CWinApp* app = AfxGetApp()) {
+        // Like any modal box, one without a parent belongs to the main window, which it disables meanwhile.
+        if (app->m_pMainWnd != nullptr && app->m_pMainWnd != this && app->m_pMainWnd->IsWindow())
+            owner = app->m_pMainWnd->m_hWnd;
+    }
+    m_bEnded = false;
+    m_nModalResult = -1;
+    m_bInModalLoop = true;
+    HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), owner,
+                                     &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    if (hWnd == nullptr) {
+        m_bInModalLoop = false;
+        return -1;
+    }
+    bool ownerDisabled = owner != nullptr && ::IsWindowEnabled(owner);
+    if (ownerDisabled) ::EnableWindow(owner, FALSE);
+    if (!m_bEnded && !::IsWindowVisible(hWnd)) ::ShowWindow(hWnd, SW_SHOWNORMAL);
+
+    // Our own loop rather than the system's: keyboard messages go first to the innermost dialog around the
+    // focus (a page hosted in the wizard), so Escape and Enter inside a page reach that page, not the wizard.
+    MSG msg;
+    while (!m_bEnded) {
+        BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));  // the caller's loop (if any) sees it too
+            m_nModalResult = -1;
+            break;
+        }
+        if (got == -1) break;
+        if (!PreTranslateDialogMessage(hWnd, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+    m_bInModalLoop = false;
+    if (ownerDisabled) ::EnableWindow(owner, TRUE);
+    if (owner != nullptr && ::GetActiveWindow() == hWnd) ::SetActiveWindow(owner);
+    if (::IsWindow(hWnd)) ::DestroyWindow(hWnd);
+    m_hWnd = nullptr;
+    return m_nModalResult;
+}
+
+bool CDialog::PreTranslateDialogMessage(HWND modal, MSG* msg) {
+    if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return ::IsDialogMessageA(modal, msg) != FALSE;
+    for (HWND w = msg->hwnd; w != nullptr; w = ::GetParent(w)) {
+        if (IsDialogWindow(w) && ::IsDialogMessageA(w, msg)) return true;
+        if (w == modal) return false;
+    }
+    return ::IsDialogMessageA(modal, msg) != FALSE;
+}
+
+bool CDialog::IsDialogWindow(HWND hWnd) {
+    return static_cast<ATOM>(::GetClassLongA(hWnd, GCW_ATOM)) == static_cast<ATOM>(32770);  // WC_DIALOG
+}
+
+bool CDialog::Create(UINT templateId, CWnd* parent) {
+    if (parent != nullptr) m_pParentWnd = parent;
+    parent = m_pParentWnd;
+    HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(templateId),
+                                     parent != nullptr ? parent->m_hWnd : nullptr, &CDialog::DialogProc,
+                                     reinterpret_cast<LPARAM>(this));
+    if (hWnd == nullptr) return false;
+    m_hWnd = hWnd;
+    return true;
+}
+
+void CDialog::EndDialog(INT_PTR result) {
+    if (m_bInModalLoop) {
+        m_bEnded = true;
+        m_nModalResult = result;
+    }
+    ::EndDialog(m_hWnd, result);  // hides the window; the modal loop then destroys it
+}
+
+bool CDialog::UpdateData(bool saveAndValidate) {
+    CDataExchange dx(this, saveAndValidate);
+    DoDataExchange(&dx);
+    return true;
+}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(false);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    UpdateData(true);
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+HBRUSH CDialog::DefaultCtlColor(HDC dc, HWND control, UINT kind) const {
+    return reinterpret_cast<HBRUSH>(::DefWindowProcA(m_hWnd, WM_CTLCOLORMSGBOX + kind, reinterpret_cast<WPARAM>(dc),
+                                                     reinterpret_cast<LPARAM>(control)));
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    CDialog* self = nullptr;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<CDialog*>(lParam);
+        ::SetWindowLongPtrA(hWnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        self->m_hWnd = hWnd;
+    } else {
+        self = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
+    }
+    if (self == nullptr) return FALSE;  // messages before WM_INITDIALOG, or after the object let go
+
+    INT_PTR result = FALSE;
+    try {
+        if (!self->Dispatch(message, wParam, lParam, result)) result = FALSE;
+    } catch (...) {
+        result = FALSE;  // nothing may unwind into the system's code
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(hWnd, DWLP_USER, 0);
+        if (self->m_hWnd == hWnd) self->m_hWnd = nullptr;
+    }
+    return result;
+}
+
+bool CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    if (message == WM_INITDIALOG) {
+        result = OnInitDialog();
+        return true;
+    }
+    for (const MessageMap* map = GetMessageMap(); map != nullptr; map = map->base) {
+        for (int i = 0; i < map->count; ++i) {
+            const MessageMapEntry& e = map->entries[i];
+            bool match;
+            if (e.sig == MsgSig::CtlColor)
+                match = message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+            else if (e.sig == MsgSig::Command)
+                match = message == WM_COMMAND && HIWORD(wParam) == e.code && LOWORD(wParam) == e.id;
+            else
+                match = message == e.message;
+            if (match) return CallEntry(e, message, wParam, lParam, result);
+        }
+    }
+    return false;
+}
+
+bool CDialog::CallEntry(const MessageMapEntry& e, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    const MessageHandler& h = e.handler;
+    switch (e.sig) {
+    case MsgSig::Command:
+        (this->*h.command)();
+        result = TRUE;
+        return true;
+    case MsgSig::Void:
+        (this->*h.notify)();
+        result = FALSE;  // the system's default processing follows
+        return true;
+    case MsgSig::Bool:
+        result = (this->*h.query)() ? TRUE : FALSE;
+        return true;
+    case MsgSig::ShowWindow:
+        (this->*h.showWindow)(static_cast<BOOL>(wParam), static_cast<UINT>(lParam));
+        result = FALSE;
+        return true;
+    case MsgSig::SysCommand:
+        result = (this->*h.sysCommand)(static_cast<UINT>(wParam), lParam) ? TRUE : FALSE;
+        return true;
+    case MsgSig::CtlColor:
+        result = reinterpret_cast<INT_PTR>((this->*h.ctlColor)(reinterpret_cast<HDC>(wParam),
+                                                               reinterpret_cast<HWND>(lParam),
+                                                               message - WM_CTLCOLORMSGBOX));
+        return true;
+    case MsgSig::EraseBkgnd:
+        ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, (this->*h.eraseBkgnd)(reinterpret_cast<HDC>(wParam)));
+        result = TRUE;
+        return true;
+    case MsgSig::QueryDragIcon:
+        result = reinterpret_cast<INT_PTR>((this->*h.queryDragIcon)());
+        return true;
+    case MsgSig::Timer:
+        (this->*h.timer)(static_cast<UINT_PTR>(wParam));
+        result = FALSE;
+        return true;
+    }
+    return false;
+}

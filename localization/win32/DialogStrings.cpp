@@ -1,0 +1,52 @@
+#include "localization/win32/DialogStrings.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "app/globals.h"
+
+namespace {
+constexpr DWORD kTextBuffer = 1000;
+constexpr int kOwnTextControl = 1019;  // the settings page's name field, which that page fills itself
+constexpr char kSection[] = "String";
+
+DWORD LookUp(const std::string& key, char* buffer) {
+    return ::GetPrivateProfileStringA(kSection, key.c_str(), "", buffer, kTextBuffer, g_strLanguageFile.c_str());
+}
+}  // namespace
+
+std::string DialogCaptionKey(int dialogId) {
+    char key[32];
+    std::snprintf(key, sizeof key, "IDD%d_Title", dialogId);
+    return key;
+}
+
+std::string DialogControlKey(int dialogId, int controlId) {
+    char key[40];
+    std::snprintf(key, sizeof key, "IDD%d_%d", dialogId, controlId);
+    return key;
+}
+
+bool UsesArialControlFont(unsigned short systemLangId) { return (systemLangId & 0xFF) == 9; }
+
+void g_SetDialogStrings(CWnd* dialog, int dialogId) {
+    // One font per call, never deleted: the controls that receive it use it for as long as they exist.
+    HFONT arial = ::CreateFontA(13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, "Arial");
+    std::vector<char> buffer(kTextBuffer, '\0');
+
+    if (LookUp(DialogCaptionKey(dialogId), buffer.data()) != 0) dialog->SetWindowTextA(buffer.data());
+
+    for (HWND child = ::GetWindow(dialog->m_hWnd, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        std::fill(buffer.begin(), buffer.end(), '\0');
+        // The id as the window stores it: 65535 from a classic template, -1 from an extended one.
+        int id = static_cast<int>(::GetWindowLongA(child, GWL_ID));
+        std::string key = DialogControlKey(dialogId, id);
+        if (UsesArialControlFont(::GetSystemDefaultLangID()) && ::IsWindow(child))
+            ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(arial), TRUE);
+        if (id == kOwnTextControl) continue;
+        if (LookUp(key, buffer.data()) != 0) ::SetWindowTextA(child, buffer.data());
+    }
+}

@@ -1,0 +1,15 @@
+// Whether the printer name from the settings file can safely name the installed files and the uninstall entry.
+#pragma once
+#include <string>
+
+enum class PrinterNameProblem {
+    None,
+    Empty,
+    ForbiddenCharacter,  // a path separator, ':', one of <>"|?* or a control character
+    ReservedName,        // a device name (CON, NUL, LPT1...): "<name>.GPD" would open the device
+    TooLong,             // some path or registry key formed from it would not fit its 260-character buffer
+};
+
+// Checks the name against the file-name rules and against every path the installation forms from it with the
+// given driver directory.
+PrinterNameProblem CheckPrinterName(const std::string& name, const std::string& driverDir);

@@ -1,0 +1,31 @@
+// Which store entries the installation writes into the staging directory, and the driver file set.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Language tests on the system default language id.
+inline bool IsChineseSystem(std::uint16_t langId) { return (langId & 0xFF) == 0x04; }
+inline bool IsSimplifiedChineseSystem(std::uint16_t langId) { return langId == 0x0804; }
+
+struct StagedFile {
+    std::uint16_t id = 0;
+    std::string fileName;
+    bool patchNames = false;   // name-bearing lines rewritten on extraction
+    bool alsoI386x86 = false;  // written to C:\TEMP\I386 and C:\TEMP\x86 as well
+};
+
+// The files to stage, in writing order, for the host code (7 XP, 6 Windows 2000, anything else), the system
+// default language id, the chosen language (0 Chinese, otherwise English) and the printer name.
+std::vector<StagedFile> StagingPlan(int osType, std::uint16_t langId, std::uint16_t wLanguage,
+                                    const std::string& printerName);
+
+struct DriverFile {
+    std::string fileName;
+    bool nameDerived = false;  // named after the printer (also removed from the version subdirectory)
+};
+
+// The eleven driver files in clean-up order.
+std::vector<DriverFile> DriverFileSet(const std::string& printerName);
+// The same files in the order they are copied into the driver directory.
+std::vector<std::string> DriverCopyOrder(const std::string& printerName);

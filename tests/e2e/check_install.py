@@ -1,0 +1,170 @@
+#!/usr/bin/env python3
+"""Judges one walk of the wizard: what the robot saw, what the installation left in the Wine prefix and
+what the printui stand-in logged. Prints PASS:/FAIL: lines named <case>/<check>; exits 1 on any failure.
+
+check_install.py --case NAME --drive DRIVE_C --store STORE_DIR --robot ROBOT_OUT --log PRINTUI_LOG
+                 --uninstall-entry REG_QUERY_OUT --os-code N --lang-id 0xNNNN --choice chinese|english
+                 [--printer-name NAME] [--expect success|failure|refused]
+"""
+import argparse
+import os
+import sys
+
+DRIVER_DIR = "windows/system32/spool/drivers/w32x86"
+OS_RADIO = {6: 1070, 7: 1071, 8: 1072, 9: 1073, 10: 1074}
+MESSAGES = {
+    ("success", "english"): ("The Printer Driver has been installed successfully!", "ascii"),
+    ("failure", "english"): ("The Printer Driver installation has been failed!", "ascii"),
+    ("success", "gbk"): ("打印机驱动程序安装成功!", "gbk"),
+    ("failure", "gbk"): ("打印机驱动程序安装失败!", "gbk"),
+    ("success", "big5"): ("打印機驅動程序安裝成功!", "big5"),
+    ("failure", "big5"): ("打印機驅動程序安裝失敗!", "big5"),
+}
+RULES = [  # prefix, replacement line
+    ("OEMDriverFile1=", "OEMDriverFile1=%sD.DLL"),
+    ("OEMConfigFile1=", "OEMConfigFile1=%sF.DLL"),
+    ("*GPDFileName:", '*GPDFileName: "%s.GPD"'),
+    ("*ModelName:", '*ModelName: "%s"'),
+    ("*ResourceDLL:", '*ResourceDLL: "%sRES.DLL"'),
+]
+
+
+def plan(os_code, lang_id, choice, n):
+    """(file name, store id, patched, also in I386 and x86) in writing order."""
+    col = 0 if os_code == 7 else 1 if os_code == 6 else 2
+    chinese_system = (lang_id & 0xFF) == 4
+    rows = [("STDNAMES.GPD", (153, 168, 186), False), (n + ".GPD", (155, 169, 187), True),
+            (n + ".INI", (159, 170, 188), True), (n + "D.dll", (156, 171, 189), False),
+            ("ZIKU.UFM", (154, 154, 154), False)]
+    core = ((149, 172, 190), (152, 173, 191), (150, 174, 192), (151, 175, 193)) if chinese_system else \
+           ((163, 176, 196), (164, 177, 197), (165, 178, 198), (166, 179, 199))
+    for name, ids in zip(("UNIDRV.DLL", "UNIDRV.HLP", "UNIDRVUI.DLL", "UNIRES.DLL"), core):
+        rows.append((name, ids, False))
+    if choice == "english":
+        plugin = ((161, 182, 200), (162, 183, 201))
+    elif lang_id == 0x0804:
+        plugin = ((157, 184, 194), (158, 185, 195))
+    else:
+        plugin = ((249, 250, 251), (254, 252, 253))
+    rows.append((n + "F.dll", plugin[0], False))
+    rows.append((n + "RES.DLL", plugin[1], False))
+    also = (n + "D.dll", n + "F.dll", n + "RES.DLL")
+    return [(name, ids[col], patched, name in also) for name, ids, patched in rows]
+
+
+def rewrite(data, n):
+    out = []
+    text = data.replace(b"\r\n", b"\n")
+    lines = text.split(b"\n")
+    if lines and lines[-1] == b"":
+        lines.pop()
+    for line in lines:
+        for prefix, replacement in RULES:
+            if prefix.encode() in line:
+                line = (replacement % n).encode("latin-1")
+                break
+        out.append(line + b"\n")
+    return b"".join(out)
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    for a in ("case", "drive", "store", "robot", "log", "uninstall-entry", "choice"):
+        ap.add_argument("--" + a, required=True)
+    ap.add_argument("--os-code", type=int, required=True)
+    ap.add_argument("--lang-id", type=lambda s: int(s, 0), required=True)
+    ap.add_argument("--printer-name", default="KX47")
+    ap.add_argument("--expect", default="success", choices=("success", "failure", "refused"))
+    a = ap.parse_args()
+    failed = []
+
+    def check(name, ok, detail=""):
+        print("%s: %s/%s%s" % ("PASS" if ok else "FAIL", a.case, name, "" if ok or not detail else " (%s)" % detail))
+        if not ok:
+            failed.append(name)
+
+    def read(path):
+        try:
+            with open(path, "rb") as f:
+                return f.read()
+        except OSError:
+            return None
+
+    seen = {}
+    for line in (read(a.robot) or b"").decode("latin-1").replace("\r", "").splitlines():
+        for part in line.split(" "):
+            if "=" in part:
+                k, v = part.split("=", 1)
+                seen[k] = v
+    errors = [l for l in (read(a.robot) or b"").decode("latin-1").splitlines() if l.startswith("ERROR")]
+    check("robot-walk", not errors, "; ".join(errors))
+
+    # What the wizard showed.
+    expected_os = OS_RADIO.get(a.os_code)
+    check("system-preselected", seen.get("os_radio") == (str(expected_os) if expected_os else None), seen.get("os_radio"))
+    chinese_system = (a.lang_id & 0xFF) == 4
+    check("language-preselected", seen.get("language_radio") == ("1037" if chinese_system else "1038"),
+          seen.get("language_radio"))
+    check("settings-next-waits-for-series",
+          seen.get("settings_next_before") == "0" and seen.get("settings_next_after") == "1" and
+          seen.get("series_index", "-1") != "-1", "%s/%s" % (seen.get("settings_next_before"), seen.get("settings_next_after")))
+    check("last-page-finish-only", seen.get("copy_next") == "0" and seen.get("copy_finish") == "1")
+    check("progress-half-while-installing", seen.get("progress_during") == "50", seen.get("progress_during"))
+
+    # The result message and the end of the program.
+    outcome = "success" if a.expect == "success" else "failure"
+    language = "english" if a.choice == "english" else "gbk" if a.lang_id == 0x0804 else "big5"
+    text, codec = MESSAGES[(outcome, language)]
+    expected_hex = text.encode(codec).hex().upper()
+    check("result-message-bytes", seen.get("message") == expected_hex, "%s, want %s" % (seen.get("message"), expected_hex))
+    check("program-ends-after-message", seen.get("exited") == "1")
+
+    log = (read(a.log) or b"").decode("latin-1").replace("\r", "").splitlines()
+    temp = os.path.join(a.drive, "TEMP")
+    n = a.printer_name
+    if a.expect == "refused":
+        check("refused-name-stages-nothing", not os.path.exists(temp), str(os.listdir(temp)) if os.path.exists(temp) else "")
+        check("refused-name-runs-no-command", not any(l.startswith("process=") for l in log), str(log))
+        check("refused-name-no-uninstall-entry", b"UninstallString" not in (read(a.uninstall_entry) or b""))
+        return 1 if failed else 0
+
+    # Staged files, byte for byte against the store entries the plan names.
+    driver = os.path.join(a.drive, DRIVER_DIR)
+    bad = []
+    for name, sid, patched, sub in plan(a.os_code, a.lang_id, a.choice, n):
+        entry = read(os.path.join(a.store, "%d.bin" % sid))
+        want = rewrite(entry, n) if patched and entry is not None else entry
+        got = read(os.path.join(temp, name))
+        if entry is None or got != want:
+            bad.append("%s<-%d" % (name, sid))
+        for d in ("I386", "x86"):
+            present = read(os.path.join(temp, d, name))
+            if (present != entry) if sub else (present is not None):
+                bad.append("%s/%s" % (d, name))
+        if read(os.path.join(driver, name)) != got:
+            bad.append("driver dir %s" % name)
+    check("staged-and-copied-files", not bad, ", ".join(bad))
+    uninstaller = "uninstall%s.exe" % n
+    check("uninstaller-staged-and-copied",
+          read(os.path.join(temp, uninstaller)) == read(os.path.join(a.store, "255.bin")) is not None and
+          read(os.path.join(driver, uninstaller)) == read(os.path.join(a.store, "255.bin")))
+    check("inf-staged", read(os.path.join(temp, n + ".INF")) == read(os.path.join(a.store, "256.bin")))
+    entry = (read(a.uninstall_entry) or b"").decode("latin-1")
+    check("uninstall-entry", ("%s printer driver uninstall" % n) in entry and
+          ("w32x86\\%s,-0" % uninstaller) in entry and ("%s printer\r\n" % n in entry or "%s printer\n" % n in entry),
+          entry.strip()[:200])
+
+    # The commands the stand-in saw: the full program path, the exact arguments, the staging directory.
+    rundll = "C:\\windows\\system32\\rundll32.exe"
+    install = rundll + ' printui.dll,PrintUIEntry /if /f C:\\TEMP\\KX47.INF /r "LPT1:" /b "KX47" /m "KX47" '
+    default = rundll + ' printui.dll,PrintUIEntry /y /n "KX47"'
+    processes = [l[len("process="):] for l in log if l.startswith("process=")]
+    cwds = [l[len("cwd="):] for l in log if l.startswith("cwd=")]
+    want = [install, default] if a.expect == "success" else [install]
+    check("command-lines", processes == want, repr(processes))
+    check("commands-run-in-staging-directory", cwds and all(c.upper() == "C:\\TEMP" for c in cwds), repr(cwds))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,213 @@
+/* Walks setup.exe like a user, under Wine: starts it, finds the wizard, reads the pages, chooses the language,
+ * selects the printer series, waits for the installation's result message, reads and dismisses it and waits
+ * for the program to end. Prints what it saw as key=value lines for the calling script to judge; a step it
+ * cannot do prints "ERROR: ..." and ends the walk with exit code 2.
+ *
+ * robot.exe <setup.exe> <chinese|english|stay> <message wait seconds>
+ *   stay: clicks Next to the last page and Back at once, then Finish (no installation expected).
+ */
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <commctrl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#define ID_WIZBACK 0x3023
+#define ID_WIZNEXT 0x3024
+#define ID_WIZFINISH 0x3025
+#define IDC_LANGUAGE_CHINESE 1037
+#define IDC_LANGUAGE_ENGLISH 1038
+#define IDC_OS_FIRST 1070
+#define IDC_OS_LAST 1074
+#define IDC_SERIES_LIST 1006
+#define IDC_WELCOME_TITLE 1042
+#define IDC_COPY_PROGRESS 1035
+
+static DWORD g_pid;
+static HWND g_wizard;
+
+static void fail(const char *what) {
+    printf("ERROR: %s\n", what);
+    fflush(stdout);
+    exit(2);
+}
+
+static int is_dialog(HWND h) {
+    char cls[64] = "";
+    GetClassNameA(h, cls, sizeof cls);
+    return strcmp(cls, "#32770") == 0;
+}
+
+struct find_top { HWND exclude; HWND found; };
+
+static BOOL CALLBACK top_proc(HWND h, LPARAM lp) {
+    struct find_top *f = (struct find_top *)lp;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == g_pid && h != f->exclude && is_dialog(h) && IsWindowVisible(h)) {
+        f->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+/* A visible top-level dialog of setup.exe other than exclude, waiting up to ms. */
+static HWND wait_top_dialog(HWND exclude, DWORD ms) {
+    DWORD start = GetTickCount();
+    do {
+        struct find_top f = {exclude, NULL};
+        EnumWindows(top_proc, (LPARAM)&f);
+        if (f.found) return f.found;
+        Sleep(100);
+    } while (GetTickCount() - start < ms);
+    return NULL;
+}
+
+/* The wizard's visible page: the child dialog that holds the control id. */
+static HWND page_with(int id) {
+    HWND child = NULL;
+    while ((child = FindWindowExA(g_wizard, child, "#32770", NULL)) != NULL)
+        if (IsWindowVisible(child) && GetDlgItem(child, id)) return child;
+    return NULL;
+}
+
+static HWND wait_page(int id, DWORD ms) {
+    DWORD start = GetTickCount();
+    do {
+        HWND page = page_with(id);
+        if (page) return page;
+        Sleep(100);
+    } while (GetTickCount() - start < ms);
+    return NULL;
+}
+
+static LRESULT send_msg(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(h, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &result)) return -1;
+    return (LRESULT)result;
+}
+
+static void click_wizard(int id) {
+    HWND button = GetDlgItem(g_wizard, id);
+    if (!button) fail("wizard button missing");
+    PostMessageA(g_wizard, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)button);
+}
+
+static int enabled(int id) { return IsWindowEnabled(GetDlgItem(g_wizard, id)) ? 1 : 0; }
+
+static void print_text(const char *key, HWND h) {
+    char text[1024] = "";
+    send_msg(h, WM_GETTEXT, sizeof text, (LPARAM)text);
+    printf("%s=", key);
+    for (const unsigned char *p = (const unsigned char *)text; *p; ++p) printf("%02X", *p);
+    printf("\n");
+}
+
+/* The message box's text: its longest static control text. */
+static HWND message_text_control(HWND box) {
+    HWND child = NULL, best = NULL;
+    int bestLen = -1;
+    while ((child = FindWindowExA(box, child, "Static", NULL)) != NULL) {
+        int len = (int)send_msg(child, WM_GETTEXTLENGTH, 0, 0);
+        if (len > bestLen) { bestLen = len; best = child; }
+    }
+    return best;
+}
+
+int main(int argc, char **argv) {
+    STARTUPINFOA si;
+    PROCESS_INFORMATION pi;
+    char command[MAX_PATH + 8];
+    const char *choice;
+    DWORD messageWait;
+    HWND page, box;
+    int i;
+
+    if (argc != 4) {
+        printf("usage: robot.exe <setup.exe> <chinese|english|stay> <message wait seconds>\n");
+        return 2;
+    }
+    choice = argv[2];
+    messageWait = (DWORD)atoi(argv[3]) * 1000;
+    setvbuf(stdout, NULL, _IONBF, 0);
+
+    memset(&si, 0, sizeof si);
+    si.cb = sizeof si;
+    snprintf(command, sizeof command, "\"%s\"", argv[1]);
+    if (!CreateProcessA(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) fail("setup.exe did not start");
+    g_pid = pi.dwProcessId;
+
+    g_wizard = wait_top_dialog(NULL, 30000);
+    if (!g_wizard) fail("no wizard window");
+    print_text("wizard_title", g_wizard);
+
+    /* Welcome page. */
+    if (!wait_page(IDC_WELCOME_TITLE, 10000)) fail("no welcome page");
+    printf("welcome_back=%d welcome_next=%d\n", enabled(ID_WIZBACK), enabled(ID_WIZNEXT));
+    click_wizard(ID_WIZNEXT);
+
+    /* System and language page: the preselected system and language, then the choice. */
+    page = wait_page(IDC_LANGUAGE_CHINESE, 10000);
+    if (!page) fail("no system and language page");
+    for (i = IDC_OS_FIRST; i <= IDC_OS_LAST; ++i)
+        if (send_msg(GetDlgItem(page, i), BM_GETCHECK, 0, 0) == BST_CHECKED) printf("os_radio=%d\n", i);
+    for (i = IDC_LANGUAGE_CHINESE; i <= IDC_LANGUAGE_ENGLISH; ++i)
+        if (send_msg(GetDlgItem(page, i), BM_GETCHECK, 0, 0) == BST_CHECKED) printf("language_radio=%d\n", i);
+    if (!strcmp(choice, "chinese") || !strcmp(choice, "english")) {
+        int id = !strcmp(choice, "chinese") ? IDC_LANGUAGE_CHINESE : IDC_LANGUAGE_ENGLISH;
+        send_msg(GetDlgItem(page, id), BM_CLICK, 0, 0);
+        printf("language_chosen=%d\n", send_msg(GetDlgItem(page, id), BM_GETCHECK, 0, 0) == BST_CHECKED ? id : 0);
+    }
+    click_wizard(ID_WIZNEXT);
+
+    /* Printer settings page: Next waits for the series. */
+    page = wait_page(IDC_SERIES_LIST, 10000);
+    if (!page) fail("no printer settings page");
+    printf("settings_next_before=%d\n", enabled(ID_WIZNEXT));
+    {
+        HWND list = GetDlgItem(page, IDC_SERIES_LIST);
+        LRESULT index = send_msg(list, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM) "58mm series");
+        printf("series_index=%ld\n", (long)index);
+        if (index < 0) index = 0;
+        send_msg(list, LB_SETCURSEL, (WPARAM)index, 0);
+        send_msg(page, WM_COMMAND, MAKEWPARAM(IDC_SERIES_LIST, LBN_SELCHANGE), (LPARAM)list);
+        Sleep(200);
+        printf("settings_next_after=%d\n", enabled(ID_WIZNEXT));
+    }
+    click_wizard(ID_WIZNEXT);
+
+    /* Progress page. */
+    page = wait_page(IDC_COPY_PROGRESS, 10000);
+    if (!page) fail("no progress page");
+    printf("copy_next=%d copy_finish=%d\n", enabled(ID_WIZNEXT), enabled(ID_WIZFINISH));
+
+    if (!strcmp(choice, "stay")) {
+        /* Back at once, then wait past the timer: hiding the page must not start the installation. */
+        click_wizard(ID_WIZBACK);
+        if (!wait_page(IDC_SERIES_LIST, 5000)) fail("Back did not return to the settings page");
+        box = wait_top_dialog(g_wizard, 3000);
+        printf("message_after_back=%d\n", box ? 1 : 0);
+        if (box) PostMessageA(box, WM_COMMAND, IDOK, 0);
+        else PostMessageA(g_wizard, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    } else {
+        box = wait_top_dialog(g_wizard, messageWait);
+        if (!box) fail("no result message");
+        printf("progress_during=%ld\n", (long)send_msg(GetDlgItem(page, IDC_COPY_PROGRESS), PBM_GETPOS, 0, 0));
+        print_text("message_caption", box);
+        {
+            HWND text = message_text_control(box);
+            if (!text) fail("result message has no text");
+            print_text("message", text);
+        }
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+
+    if (WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0) {
+        printf("exited=0\n");
+        TerminateProcess(pi.hProcess, 1);
+        return 1;
+    }
+    printf("exited=1\n");
+    return 0;
+}

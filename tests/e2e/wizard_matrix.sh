@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# End-to-end walks of setup.exe under Wine across the Windows versions the prefix can report, the system
+# languages (simplified Chinese, traditional Chinese, English) and both language choices, plus the failure
+# paths (the command installs nothing, the command hangs, Back off the last page, unusable printer names).
+# A robot clicks through the wizard; the printui.dll stand-in takes the place of the system's command.
+# Prints PASS:/FAIL: lines; exits non-zero on any failure.
+# Usage: wizard_matrix.sh [setup.exe]   (default: the build tree's; E2E_FULL=1 every version x language x choice,
+#        E2E_NO_HANG=1 leaves out the 90-second hanging-command case)
+source "$(dirname "$0")/../../tools/lib.sh"
+set +e
+
+HERE="$ROOT/tests/e2e"
+EXE="${1:-$BUILD/win32/setup.exe}"
+STORE="$(cd "$(dirname "$EXE")" && pwd)/store"
+OUT="$BUILD/e2e"
+export WINEPREFIX="${WINEPREFIX:-$BUILD/wineprefix}"
+mkdir -p "$OUT"
+failed=0
+
+if [ ! -f "$EXE" ] || [ ! -f "$STORE/256.bin" ]; then
+    echo "FAIL: e2e-prerequisites (setup.exe or its store missing)"
+    exit 1
+fi
+if ! make -s -C "$HERE" OUT="$OUT" >"$OUT/make.log" 2>&1; then
+    echo "FAIL: e2e-helpers-build"
+    cat "$OUT/make.log"
+    exit 1
+fi
+
+/usr/bin/python3 "$HERE/check_manifest.py" "$EXE" || failed=1
+
+make_wine_prefix "$WINEPREFIX"
+install_printui_stand_in "$WINEPREFIX" "$OUT/printui.dll"
+
+DRIVE="$WINEPREFIX/drive_c"
+SETUP_DIR="$DRIVE/e2e-setup"
+mkdir -p "$SETUP_DIR"
+cp "$EXE" "$SETUP_DIR/setup.exe"
+
+RESET_REG="$OUT/reset.reg"
+printf 'REGEDIT4\r\n\r\n[-HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Print\\Printers\\KX47]\r\n' >"$RESET_REG"
+for name in "KX47" "ABC" "a/b"; do
+    printf '[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s printer]\r\n' "$name" >>"$RESET_REG"
+done
+
+# Leaves nothing of the previous walk: staging area, driver directory, printers, uninstall entries, logs.
+reset_case() {
+    rm -rf "$DRIVE/TEMP" "$DRIVE/printui-log.txt" "$DRIVE/printui-mode.txt" "$SETUP_DIR/Language" "$SETUP_DIR/setting.dll"
+    find "$DRIVE/windows/system32/spool/drivers/w32x86" -maxdepth 2 -type f -delete 2>/dev/null
+    wine regedit /s 'C:\e2e-reset.reg' >/dev/null 2>&1
+}
+cp "$RESET_REG" "$DRIVE/e2e-reset.reg"
+
+# walk <case> <wine version> <os code> <LC_ALL> <lang id> <choice> [expect] [printer name] [message wait]
+walk() {
+    local name="$1" version="$2" code="$3" locale="$4" langid="$5" choice="$6"
+    local expect="${7:-success}" printer="${8:-KX47}" wait="${9:-30}"
+    local robot="$OUT/$name.robot" entry="$OUT/$name.entry"
+    LC_ALL="$locale" LANG="$locale" timeout $((wait + 60)) wine "$OUT/robot.exe" 'C:\e2e-setup\setup.exe' "$choice" "$wait" \
+        >"$robot" 2>"$OUT/$name.stderr"
+    wine reg query "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$printer printer" >"$entry" 2>/dev/null
+    cp "$DRIVE/printui-log.txt" "$OUT/$name.printui" 2>/dev/null || : >"$OUT/$name.printui"
+    /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$robot" \
+        --log "$OUT/$name.printui" --uninstall-entry "$entry" --os-code "$code" --lang-id "$langid" \
+        --choice "$choice" --printer-name "$printer" --expect "$expect" || failed=1
+}
+
+# Every language case on Windows XP; on the other versions a selection that still covers each column of the
+# staging plan with each system language (E2E_FULL=1: every combination everywhere).
+cases=(
+    "winxp 7 zh_CN.UTF-8 0x0804 chinese" "winxp 7 zh_CN.UTF-8 0x0804 english"
+    "winxp 7 zh_TW.UTF-8 0x0404 chinese" "winxp 7 zh_TW.UTF-8 0x0404 english"
+    "winxp 7 en_US.UTF-8 0x0409 chinese" "winxp 7 en_US.UTF-8 0x0409 english"
+    "win2k 6 zh_TW.UTF-8 0x0404 chinese" "win2k 6 en_US.UTF-8 0x0409 english" "win2k 6 zh_CN.UTF-8 0x0804 chinese"
+    "win2003 8 zh_CN.UTF-8 0x0804 chinese" "vista 9 zh_TW.UTF-8 0x0404 english" "win7 10 en_US.UTF-8 0x0409 chinese"
+)
+if [ -n "${E2E_FULL:-}" ]; then
+    cases=()
+    for v in "win2k 6" "winxp 7" "win2003 8" "vista 9" "win7 10"; do
+        for l in "zh_CN.UTF-8 0x0804" "zh_TW.UTF-8 0x0404" "en_US.UTF-8 0x0409"; do
+            cases+=("$v $l chinese" "$v $l english")
+        done
+    done
+fi
+t0=$(date +%s)
+current=""
+for c in "${cases[@]}"; do
+    set -- $c
+    if [ "$1" != "$current" ]; then
+        set_wine_version "$WINEPREFIX" "$1"
+        current="$1"
+    fi
+    reset_case
+    walk "$1-${3%%.*}-$5" "$1" "$2" "$3" "$4" "$5"
+done
+
+# Failure paths, on Windows XP with a simplified Chinese system.
+set_wine_version "$WINEPREFIX" winxp
+
+# The command installs nothing and no printer exists: the failure message, then the program ends.
+reset_case
+echo none >"$DRIVE/printui-mode.txt"
+walk "winxp-command-installs-nothing" winxp 7 zh_CN.UTF-8 0x0804 chinese failure
+
+# Another printer name: the files carry it, the command (which names KX47.INF) finds no INF.
+reset_case
+printf '[Setting]\r\nLanguage=English\r\nPrinterName=ABC' >"$SETUP_DIR/setting.dll"
+walk "winxp-printer-name-ABC" winxp 7 en_US.UTF-8 0x0409 english failure ABC
+
+# A printer name with a path separator is refused before anything is touched.
+reset_case
+printf '[Setting]\r\nLanguage=English\r\nPrinterName=a/b' >"$SETUP_DIR/setting.dll"
+walk "winxp-printer-name-with-separator" winxp 7 en_US.UTF-8 0x0409 english refused "a/b"
+
+# Back right after reaching the last page: no installation runs behind the settings page.
+reset_case
+LC_ALL=en_US.UTF-8 timeout 60 wine "$OUT/robot.exe" 'C:\e2e-setup\setup.exe' stay 5 >"$OUT/back.robot" 2>/dev/null
+if grep -q '^message_after_back=0' "$OUT/back.robot" && grep -q '^exited=1' "$OUT/back.robot" &&
+    [ ! -e "$DRIVE/TEMP" ]; then
+    echo "PASS: winxp-back-from-last-page/no-installation"
+else
+    echo "FAIL: winxp-back-from-last-page/no-installation ($(tr '\n\r' '  ' <"$OUT/back.robot"))"
+    failed=1
+fi
+WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1; WINEPREFIX="$WINEPREFIX" wineserver -w >/dev/null 2>&1
+
+# The command hangs: after its 90 seconds the failure message, then the program ends.
+if [ -z "${E2E_NO_HANG:-}" ]; then
+    reset_case
+    echo hang >"$DRIVE/printui-mode.txt"
+    walk "winxp-command-hangs" winxp 7 zh_TW.UTF-8 0x0404 chinese failure KX47 120
+    WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1; WINEPREFIX="$WINEPREFIX" wineserver -w >/dev/null 2>&1
+fi
+
+echo "e2e matrix took $(( $(date +%s) - t0 )) s" >&2
+exit "$failed"

@@ -15,9 +15,16 @@ constexpr const char* kDefaultPrinterName = "KX47";
 
 }  // namespace
 
-CSetupApp::CSetupApp() : CWinApp(nullptr), platform_(HostPlatform()) {}
+CSetupApp::CSetupApp(WizardRunner runWizard) : CWinApp(nullptr), platform_(HostPlatform()), runWizard_(runWizard) {}
 
-CSetupApp::CSetupApp(Platform& platform) : CWinApp(nullptr), platform_(platform) {}
+CSetupApp::CSetupApp(Platform& platform, WizardRunner runWizard)
+    : CWinApp(nullptr), platform_(platform), runWizard_(runWizard) {}
+
+BOOL CSetupApp::InitInstance() {
+    PrepareStartup();
+    if (runWizard_ != nullptr) runWizard_(*this);
+    return FALSE;
+}
 
 void CSetupApp::PrepareStartup() {
     // The program's directory, up to and including the last backslash. A module path without any

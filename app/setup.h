@@ -7,16 +7,20 @@
 #include "install/NameLineRule.h"
 #include "platform/Platform.h"
 
+class CSetupApp;
+
+// Builds the wizard window with its four pages and runs it modally; the Windows build supplies it.
+using WizardRunner = void (*)(CSetupApp& app);
+
 class CSetupApp : public CWinApp {
 public:
-    // The host's platform by default; tests pass an in-memory Windows.
-    CSetupApp();
-    explicit CSetupApp(Platform& platform);
+    // The host's platform by default; tests pass an in-memory Windows. Without a wizard runner start-up
+    // prepares the program's files and ends.
+    explicit CSetupApp(WizardRunner runWizard = nullptr);
+    explicit CSetupApp(Platform& platform, WizardRunner runWizard = nullptr);
 
-#ifdef _WIN32
-    // Start-up (PrepareStartup), then the modal wizard; always FALSE.
+    // Start-up (PrepareStartup), then the modal wizard; always FALSE, so the program ends with the wizard.
     BOOL InitInstance() override;
-#endif
     // Start-up steps up to reading the printer name: program directory, Language directory, language table
     // choice and provisioning, settings file, printer name.
     void PrepareStartup();
@@ -50,4 +54,5 @@ private:
     void ReportInstallResult(bool installed);
     std::uint16_t runLangId_ = 0;  // system default language id read at the start of an installation run
     Platform& platform_;
+    WizardRunner runWizard_ = nullptr;
 };

@@ -168,9 +168,3 @@ TEST_P(CleanupContract, StaleOemInfCopiesGoAndOthersStay) {
 SETUP_CONTRACT_SUITE(CleanupContract);
 
 }  // namespace
-
-#ifdef SETUP_WIN32_CONTRACT
-// The Windows contract program carries no wizard: the application's Windows start-up, which runs the wizard,
-// is replaced by one that does nothing (the cases here call the clean-up directly).
-BOOL CSetupApp::InitInstance() { return FALSE; }
-#endif

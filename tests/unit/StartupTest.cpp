@@ -210,3 +210,40 @@ TEST_F(StartupPrepare, DirectoryTooLongForItsFilesIsNotUsed) {
 }
 
 }  // namespace
+
+namespace {
+
+// What the wizard runner saw when start-up handed over to it.
+struct WizardView {
+    int calls = 0;
+    std::string printerName;
+    std::string settingFile;
+    bool settingsWritten = false;
+};
+WizardView g_view;
+MemoryWindows* g_viewWin = nullptr;
+
+void RecordingWizard(CSetupApp&) {
+    ++g_view.calls;
+    g_view.printerName = g_szPrinterName;
+    g_view.settingFile = g_strSettingFile;
+    g_view.settingsWritten = g_viewWin->files.Exists(g_strSettingFile);
+}
+
+TEST_F(StartupPrepare, InitInstanceRunsTheWizardOnceTheFilesAreReadyAndEndsTheProgram) {
+    g_view = WizardView{};
+    g_viewWin = &win;
+    CSetupApp app(win.platform, RecordingWizard);
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_EQ(1, g_view.calls);
+    EXPECT_EQ("KX47", g_view.printerName);
+    EXPECT_EQ("C:\\Setup\\setting.dll", g_view.settingFile);
+    EXPECT_TRUE(g_view.settingsWritten);
+
+    CSetupApp withoutWizard(win.platform);
+    EXPECT_FALSE(withoutWizard.InitInstance());
+    EXPECT_EQ(1, g_view.calls);
+    g_viewWin = nullptr;
+}
+
+}  // namespace

@@ -1,4 +1,4 @@
-// The application object and its start-up: prepare the program's files, then run the wizard modally.
+// The application object of setup.exe and the wizard it runs once the program's files are prepared.
 #include <windows.h>
 
 #include "app/setup.h"
@@ -11,13 +11,12 @@
 #include "resources/resource.h"
 #include "wizard/setupDlg.h"
 
-CSetupApp theApp;
+namespace {
 
-BOOL CSetupApp::InitInstance() {
+// The wizard window with its four pages, run modally; its result is not acted on.
+void RunSetupWizard(CSetupApp& app) {
     // The dialogs' control support: the progress bar class of the last page lives in comctl32.
     EnableDialogControls();
-
-    PrepareStartup();
 
     CSetupDlg dlg;
     CWelcomeDlg welcome;
@@ -29,9 +28,12 @@ BOOL CSetupApp::InitInstance() {
     dlg.AddPage(&setting, IDD_SETTING);
     dlg.AddPage(&copy, IDD_COPY);
 
-    m_pMainWnd = &dlg;
-    SetMainWindowProvider([this]() -> HWND { return m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr; });
+    app.m_pMainWnd = &dlg;
+    SetMainWindowProvider([&app]() -> HWND { return app.m_pMainWnd != nullptr ? app.m_pMainWnd->m_hWnd : nullptr; });
     dlg.DoModal();
-    m_pMainWnd = nullptr;  // the wizard window goes with this scope
-    return FALSE;
+    app.m_pMainWnd = nullptr;  // the wizard window goes with this scope
 }
+
+}  // namespace
+
+CSetupApp theApp(RunSetupWizard);

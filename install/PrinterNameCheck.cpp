@@ -11,13 +11,16 @@ bool IsForbidden(unsigned char c) {
     return c < 0x20 || c == 0x7F || std::strchr("\\/:<>\"|?*", c) != nullptr;
 }
 
-// CON, PRN, AUX, NUL, COM1..COM9 and LPT1..LPT9, in any case: Windows takes "<name>.<ext>" for the device.
+// Windows opens a device for any file name whose part before the first dot, trailing blanks dropped, is a
+// device name in any case: "LPT1.x", "nul " and "Com1 .a" all name the device, and so would "<name>.GPD".
 bool IsDeviceName(const std::string& name) {
-    std::string upper;
-    for (char c : name) upper.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
-    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
-    return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
-           upper[3] >= '1' && upper[3] <= '9';
+    std::string base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"})
+        if (base == device) return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '1' && base[3] <= '9';
 }
 
 }  // namespace

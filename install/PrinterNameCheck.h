@@ -6,7 +6,7 @@ enum class PrinterNameProblem {
     None,
     Empty,
     ForbiddenCharacter,  // a path separator, ':', one of <>"|?* or a control character
-    ReservedName,        // a device name (CON, NUL, LPT1...): "<name>.GPD" would open the device
+    ReservedName,        // names a device (CON, NUL, LPT1, "lpt1.x", "nul "...): "<name>.GPD" would open it
     TooLong,             // some path or registry key formed from it would not fit its 260-character buffer
 };
 

@@ -14,6 +14,9 @@ void CSetupApp::LoadLanguage(std::string language) {
     IFileSystem& files = platform_.files;
     IProfile& profile = platform_.profile;
 
+    // Every path below starts at the program's directory; while it is unknown nothing is searched or written.
+    if (g_strAppDir.empty()) return;
+
     // No word: the one recorded in the settings file.
     if (language.empty()) {
         language = "English";

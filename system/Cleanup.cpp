@@ -63,11 +63,15 @@ void CSetupApp::Delete() {
     std::vector<std::string> printers;
     std::uint32_t lastError = 0;
 
-    // Only a single printer of this name means its files belong to the installation being replaced.
+    // Only a single printer of this name means its files belong to the installation being replaced. A name
+    // too long for the uninstall entry gets no entry (WriteUninstallEntry refuses it) and none of its files
+    // are touched either.
     int count = 0;
     if (ListLocalPrinters(platform_.spooler, printers, lastError) == PrinterList::Listed)
         count = CountNamesContaining(printers, PrinterName());
-    if (count == 1) {
+    UninstallEntry entry;
+    const bool nameFits = BuildUninstallEntry(PrinterName(), DriverDirectory(platform_.spooler), entry);
+    if (count == 1 && nameFits) {
         for (const char* format : kDriverFileFormats)
             if (FormatDriverFileName(format)) DeleteDriverFile(g_szScratch);
         for (const char* format : kDriverFileFormats)

@@ -67,6 +67,18 @@ def rewrite(data, n):
     return b"".join(out)
 
 
+def reg_values(text):
+    """Value name -> (type, data) from the output of `reg query KEY`: one line per value, four-blank separated."""
+    values = {}
+    for line in text.replace("\r", "").split("\n"):
+        if not line.startswith("    "):
+            continue  # the key's own name, sub-keys and blank lines
+        parts = line[4:].split("    ", 2)
+        if len(parts) >= 2:
+            values[parts[0]] = (parts[1], parts[2] if len(parts) == 3 else "")
+    return values
+
+
 def main():
     ap = argparse.ArgumentParser()
     for a in ("case", "drive", "store", "robot", "log", "uninstall-entry", "choice"):
@@ -149,10 +161,13 @@ def main():
           read(os.path.join(temp, uninstaller)) == read(os.path.join(a.store, "255.bin")) is not None and
           read(os.path.join(driver, uninstaller)) == read(os.path.join(a.store, "255.bin")))
     check("inf-staged", read(os.path.join(temp, n + ".INF")) == read(os.path.join(a.store, "256.bin")))
-    entry = (read(a.uninstall_entry) or b"").decode("latin-1")
-    check("uninstall-entry", ("%s printer driver uninstall" % n) in entry and
-          ("w32x86\\%s,-0" % uninstaller) in entry and ("%s printer\r\n" % n in entry or "%s printer\n" % n in entry),
-          entry.strip()[:200])
+    values = reg_values((read(a.uninstall_entry) or b"").decode("latin-1"))
+    command = "C:\\" + DRIVER_DIR.replace("/", "\\") + "\\" + uninstaller
+    want = {"DisplayName": ("REG_SZ", "%s printer driver uninstall" % n), "UninstallString": ("REG_SZ", command),
+            "DisplayIcon": ("REG_SZ", command + ",-0"), "Publisher": ("REG_SZ", "%s printer" % n)}
+    wrong = ["%s=%r, want %r" % (k, values.get(k), want.get(k)) for k in sorted(set(values) | set(want))
+             if values.get(k) != want.get(k)]
+    check("uninstall-entry", not wrong, "; ".join(wrong))
 
     # The commands the stand-in saw: the full program path, the exact arguments, the staging directory.
     rundll = "C:\\windows\\system32\\rundll32.exe"

@@ -1,26 +1,24 @@
 // The printer-installation command, the check for the printer and the result message.
-#include <gtest/gtest.h>
 #include <iconv.h>
 
-#include "app/globals.h"
-#include "app/setup.h"
 #include "install/InstallCommandText.h"
-#include "platform/memory/MemoryWindows.h"
+#include "tests/unit/UnitSupport.h"
 
 namespace {
 
-const std::string kSystemDir = "C:\\WINDOWS\\system32";
+const std::string kRundll = "C:\\WINDOWS\\system32\\rundll32.exe";
 const std::string kInstallArgs =
     " printui.dll,PrintUIEntry /if /f C:\\TEMP\\KX47.INF /r \"LPT1:\" /b \"KX47\" /m \"KX47\" ";
 const std::string kDefaultArgs = " printui.dll,PrintUIEntry /y /n \"KX47\"";
+const std::string kSuccess = "message:The Printer Driver has been installed successfully!";
+const std::string kFailure = "message:The Printer Driver installation has been failed!";
 
 // The text in the given code page, converted independently of the program's own tables.
 std::string Encode(const std::string& utf8, const char* charset) {
     iconv_t cd = iconv_open(charset, "UTF-8");
     EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1)) << charset;
     std::string in = utf8, out(utf8.size() * 2, '\0');
-    char* src = in.data();
-    char* dst = out.data();
+    char *src = in.data(), *dst = out.data();
     std::size_t inLeft = in.size(), outLeft = out.size();
     EXPECT_NE(iconv(cd, &src, &inLeft, &dst, &outLeft), static_cast<std::size_t>(-1));
     iconv_close(cd);
@@ -29,155 +27,109 @@ std::string Encode(const std::string& utf8, const char* charset) {
 }
 
 TEST(InstallCommandText, CommandLinesStartRundllFromTheSystemDirectory) {
+    // The usual system directory: see the run below. A blank in the path: the program is quoted, the
+    // arguments stay as they are.
     std::string line;
-    ASSERT_TRUE(InstallCommandLine(kSystemDir, line));
-    EXPECT_EQ(line, kSystemDir + "\\rundll32.exe" + kInstallArgs);
-    ASSERT_TRUE(DefaultPrinterCommandLine(kSystemDir, line));
-    EXPECT_EQ(line, kSystemDir + "\\rundll32.exe" + kDefaultArgs);
-
-    // A blank in the path: the program is quoted, the arguments stay as they are.
     ASSERT_TRUE(InstallCommandLine("D:\\My Windows\\system32", line));
     EXPECT_EQ(line, "\"D:\\My Windows\\system32\\rundll32.exe\"" + kInstallArgs);
-
     // Unknown system directory, or one too long for the command buffer: no command at all.
     EXPECT_FALSE(InstallCommandLine("", line));
     EXPECT_FALSE(DefaultPrinterCommandLine("", line));
     EXPECT_FALSE(InstallCommandLine("C:\\" + std::string(200, 'W'), line));
 }
 
-TEST(InstallCommandText, ModelPrinterIsFoundByCaseSensitiveSubstring) {
-    EXPECT_TRUE(HasModelPrinter({"KX47"}));
-    EXPECT_TRUE(HasModelPrinter({"Fax", "Office KX47 (Copy 2)", "PDF"}));
-    EXPECT_FALSE(HasModelPrinter({"kx47", "KX 47", "KX4"}));
-    EXPECT_FALSE(HasModelPrinter({}));
-}
-
 TEST(InstallCommandText, ResultMessageByChoiceAndSystemLanguage) {
-    const std::string gbkOk = Encode("打印机驱动程序安装成功!", "GBK");
-    const std::string gbkFail = Encode("打印机驱动程序安装失败!", "GBK");
-    const std::string big5Ok = Encode("打印機驅動程序安裝成功!", "BIG5");
-    const std::string big5Fail = Encode("打印機驅動程序安裝失敗!", "BIG5");
-    const std::string enOk = "The Printer Driver has been installed successfully!";
-    const std::string enFail = "The Printer Driver installation has been failed!";
-    ASSERT_EQ(big5Ok.size(), 23u);
-
-    EXPECT_EQ(ResultMessage(true, 0, 0x0804), gbkOk);
-    EXPECT_EQ(ResultMessage(false, 0, 0x0804), gbkFail);
-    for (std::uint16_t langId : {0x0404, 0x0C04, 0x1004, 0x0409, 0x0411}) {
-        EXPECT_EQ(ResultMessage(true, 0, langId), big5Ok) << langId;
-        EXPECT_EQ(ResultMessage(false, 0, langId), big5Fail) << langId;
-    }
-    for (std::uint16_t langId : {0x0804, 0x0404, 0x0409}) {
-        EXPECT_EQ(ResultMessage(true, 1, langId), enOk) << langId;
-        EXPECT_EQ(ResultMessage(false, 1, langId), enFail) << langId;
+    const struct {
+        std::uint16_t wLanguage;
+        std::vector<std::uint16_t> langIds;
+        std::string ok, fail;
+    } cases[] = {
+        {0, {0x0804}, Encode("打印机驱动程序安装成功!", "GBK"), Encode("打印机驱动程序安装失败!", "GBK")},
+        {0, {0x0404, 0x0C04, 0x1004, 0x0409, 0x0411}, Encode("打印機驅動程序安裝成功!", "BIG5"),
+         Encode("打印機驅動程序安裝失敗!", "BIG5")},
+        {1, {0x0804, 0x0404, 0x0409}, kSuccess.substr(8), kFailure.substr(8)},
+    };
+    ASSERT_EQ(cases[1].ok.size(), 23u);
+    for (const auto& c : cases) {
+        for (std::uint16_t langId : c.langIds) {
+            EXPECT_EQ(ResultMessage(true, c.wLanguage, langId), c.ok) << langId;
+            EXPECT_EQ(ResultMessage(false, c.wLanguage, langId), c.fail) << langId;
+        }
     }
 }
 
 // RunInstallCommand on its own, English chosen (the message choice is covered above and by the run tests).
-class InstallCommand : public ::testing::Test {
+class InstallCommand : public AppTest {
 protected:
     void SetUp() override {
-        g_wLanguage = 1;
-        win.files.PutDirectories("C:\\TEMP");
+        AppTest::SetUp();
+        Prepare(win);
     }
-    void TearDown() override { g_wLanguage = 0; }
-
+    static void Prepare(MemoryWindows& w) {
+        g_wLanguage = 1;
+        w.files.PutDirectories("C:\\TEMP");
+    }
     // The stand-in for the system command: the printer appears when the command runs.
-    void CommandCreatesPrinter(const std::string& name) {
-        win.processes.onRun = [this, name](const std::string&) {
-            win.spooler.printers.push_back(name);
+    static void CommandCreates(MemoryWindows& w, const std::string& name) {
+        w.processes.onRun = [&w, name](const std::string&) {
+            w.spooler.printers.push_back(name);
             return RunOutcome::Ended;
         };
     }
-    void Run() {
-        CSetupApp app(win.platform);
-        app.RunInstallCommand();
-    }
-    void ExpectFailureAndQuit() {
-        const std::vector<std::string> expected = {"message:The Printer Driver installation has been failed!", "quit"};
-        EXPECT_EQ(win.ui.events, expected);
-        for (const MemoryProcesses::Run& r : win.processes.runs) EXPECT_TRUE(r.waited) << r.commandLine;
-    }
-
-    MemoryWindows win;
 };
 
-TEST_F(InstallCommand, SuccessRunsBothCommandsInTheStagingDirectory) {
-    CommandCreatesPrinter("KX47");
-    Run();
+TEST_F(InstallCommand, InstallWaitsInTheStagingDirectoryTheDefaultCommandDoesNot) {
+    CommandCreates(win, "KX47");
+    app.RunInstallCommand();
     ASSERT_EQ(win.processes.runs.size(), 2u);
-    const MemoryProcesses::Run& install = win.processes.runs[0];
-    EXPECT_EQ(install.commandLine, kSystemDir + "\\rundll32.exe" + kInstallArgs);
-    EXPECT_EQ(install.currentDir, "C:\\TEMP");
-    EXPECT_EQ(install.timeoutMs, 90000u);
-    EXPECT_TRUE(install.waited);
-    const MemoryProcesses::Run& setDefault = win.processes.runs[1];
-    EXPECT_EQ(setDefault.commandLine, kSystemDir + "\\rundll32.exe" + kDefaultArgs);
-    EXPECT_FALSE(setDefault.waited);
-    EXPECT_EQ(win.processes.pauses, std::vector<std::uint32_t>{100});
-    const std::vector<std::string> expected = {"message:The Printer Driver has been installed successfully!", "quit"};
-    EXPECT_EQ(win.ui.events, expected);
+    EXPECT_EQ(win.processes.runs[0].commandLine, kRundll + kInstallArgs);
+    EXPECT_EQ(win.processes.runs[0].currentDir, "C:\\TEMP");
+    EXPECT_EQ(win.processes.runs[0].timeoutMs, 90000u);
+    EXPECT_EQ(win.processes.runs[1].commandLine, kRundll + kDefaultArgs);
     EXPECT_EQ(win.files.CurrentDir(), "C:\\TEMP");
 }
 
-TEST_F(InstallCommand, PrinterLeftFromEarlierCountsEvenWhenTheCommandCreatesNothing) {
-    win.spooler.printers = {"Fax", "KX47 (Copy 2)", "PDF"};
-    Run();
-    ASSERT_EQ(win.processes.runs.size(), 2u);
-    EXPECT_EQ(win.ui.events.front(), "message:The Printer Driver has been installed successfully!");
-}
-
-TEST_F(InstallCommand, NoMatchingPrinterIsAFailure) {
-    CommandCreatesPrinter("kx47");
-    win.spooler.printers = {"Fax"};
-    Run();
-    ExpectFailureAndQuit();
-}
-
-TEST_F(InstallCommand, NoPrinterAtAllIsAFailureNotASilentStop) {
-    Run();  // the command creates nothing and there are no printers: the size answer is 0
-    ExpectFailureAndQuit();
-    EXPECT_EQ(win.processes.runs.size(), 1u);
-}
-
-TEST_F(InstallCommand, ZeroSizeOrFailedEnumerationIsAFailure) {
-    CommandCreatesPrinter("KX47");
-    win.spooler.reportZeroSize = true;
-    Run();
-    ExpectFailureAndQuit();
-    EXPECT_EQ(win.spooler.fillCalls, 0);
-
-    win.ui.events.clear();
-    win.processes.runs.clear();
-    win.spooler.reportZeroSize = false;
-    win.spooler.failEnumerationNumber = 1;
-    win.spooler.fillCalls = 0;
-    Run();
-    ExpectFailureAndQuit();
-    EXPECT_EQ(win.spooler.fillCalls, 1);
-}
-
-TEST_F(InstallCommand, TimeOutOrNoProcessIsAFailureWithoutLookingForThePrinter) {
-    for (RunOutcome outcome : {RunOutcome::TimedOut, RunOutcome::NotCreated}) {
+TEST_F(InstallCommand, OnlyAPrinterNamedWithTheModelWordAfterACommandThatEndedIsASuccess) {
+    const struct {
+        const char* what;
+        std::vector<std::string> printers;  // before the command
+        const char* created;                // the printer the command creates, if it ends
+        RunOutcome outcome;
+        bool zeroSize, failFill, noSystemDir;
+        std::size_t runs;
+        int fillCalls;
+        bool installed;
+    } cases[] = {
+        {"created", {}, "KX47", RunOutcome::Ended, false, false, false, 2, 1, true},
+        {"left earlier", {"Fax", "KX47 (Copy 2)", "PDF"}, nullptr, RunOutcome::Ended, false, false, false, 2, 1, true},
+        {"no matching printer", {"Fax", "KX 47", "KX4"}, "kx47", RunOutcome::Ended, false, false, false, 1, 1, false},
+        {"no printer at all: a size of 0", {}, nullptr, RunOutcome::Ended, false, false, false, 1, 0, false},
+        {"size of 0 despite a printer", {}, "KX47", RunOutcome::Ended, true, false, false, 1, 0, false},
+        {"enumeration fails", {}, "KX47", RunOutcome::Ended, false, true, false, 1, 1, false},
+        // A printer that would count as found if the printers were looked at.
+        {"timed out", {"KX47"}, nullptr, RunOutcome::TimedOut, false, false, false, 1, 0, false},
+        {"not created", {"KX47"}, nullptr, RunOutcome::NotCreated, false, false, false, 1, 0, false},
+        {"unknown system directory", {"KX47"}, nullptr, RunOutcome::Ended, false, false, true, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         MemoryWindows w;
-        w.spooler.printers = {"KX47"};  // would count as found if the printers were looked at
-        w.processes.onRun = [outcome](const std::string&) { return outcome; };
-        CSetupApp app(w.platform);
-        app.RunInstallCommand();
-        const std::vector<std::string> expected = {"message:The Printer Driver installation has been failed!", "quit"};
-        EXPECT_EQ(w.ui.events, expected) << static_cast<int>(outcome);
-        EXPECT_EQ(w.processes.runs.size(), 1u);
-        EXPECT_TRUE(w.processes.pauses.empty());
-        EXPECT_EQ(w.spooler.fillCalls, 0);
+        Prepare(w);
+        w.spooler.printers = c.printers;
+        if (c.created) CommandCreates(w, c.created);
+        if (c.outcome != RunOutcome::Ended) w.processes.onRun = [&c](const std::string&) { return c.outcome; };
+        w.spooler.reportZeroSize = c.zeroSize;
+        w.spooler.failEnumerationNumber = c.failFill ? 1 : 0;
+        if (c.noSystemDir) w.system.systemDir.clear();
+        CSetupApp(w.platform).RunInstallCommand();
+        EXPECT_EQ(w.ui.events, (std::vector<std::string>{c.installed ? kSuccess : kFailure, "quit"}));
+        ASSERT_EQ(w.processes.runs.size(), c.runs);
+        for (std::size_t i = 0; i < c.runs; ++i) EXPECT_EQ(w.processes.runs[i].waited, i == 0) << i;
+        // The 100 ms pause follows a command that ended.
+        const bool ended = c.runs > 0 && c.outcome == RunOutcome::Ended;
+        EXPECT_EQ(w.processes.pauses, ended ? std::vector<std::uint32_t>{100} : std::vector<std::uint32_t>());
+        EXPECT_EQ(w.spooler.fillCalls, c.fillCalls);
     }
-}
-
-TEST_F(InstallCommand, UnknownSystemDirectoryRunsNothing) {
-    win.system.systemDir.clear();
-    win.spooler.printers = {"KX47"};
-    Run();
-    EXPECT_TRUE(win.processes.runs.empty());
-    ExpectFailureAndQuit();
 }
 
 }  // namespace

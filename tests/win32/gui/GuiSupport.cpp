@@ -1,24 +1,18 @@
 #include "tests/win32/gui/GuiSupport.h"
 
-#include <cstdio>
-#include <cwchar>
+#include <fstream>
+#include <utility>
 
 #include "app/globals.h"
+#include "framework/WinApp.h"
+#include "resources/resource.h"
 
-namespace {
-std::string TempFile(const char* name) {
+ScopedLanguageTable::ScopedLanguageTable(const char* content) : previous_(g_strLanguageFile) {
     char dir[MAX_PATH] = {};
     ::GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + name;
-}
-}  // namespace
-
-ScopedLanguageTable::ScopedLanguageTable(const std::string& content)
-    : path_(TempFile("gui_tests_table.ini")), previous_(g_strLanguageFile) {
-    if (FILE* f = std::fopen(path_.c_str(), "wb")) {
-        std::fwrite(content.data(), 1, content.size(), f);
-        std::fclose(f);
-    }
+    path_ = std::string(dir) + (content != nullptr ? "gui_tests_table.ini" : "gui_tests_no_such_table.ini");
+    ::DeleteFileA(path_.c_str());
+    if (content != nullptr) std::ofstream(path_, std::ios::binary) << content;
     ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());  // drop any cached copy
     g_strLanguageFile = path_;
 }
@@ -28,13 +22,6 @@ ScopedLanguageTable::~ScopedLanguageTable() {
     ::DeleteFileA(path_.c_str());
     g_strLanguageFile = previous_;
 }
-
-ScopedMissingTable::ScopedMissingTable() : previous_(g_strLanguageFile) {
-    g_strLanguageFile = TempFile("gui_tests_no_such_table.ini");
-    ::DeleteFileA(g_strLanguageFile.c_str());
-}
-
-ScopedMissingTable::~ScopedMissingTable() { g_strLanguageFile = previous_; }
 
 std::string TextOf(HWND w) {
     char buffer[2048] = {};
@@ -48,31 +35,35 @@ void Click(HWND dialog, int id) {
     ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
+std::string Buttons(HWND wizard) {
+    return {Enabled(wizard, ID_WIZBACK) ? 'B' : '-', Enabled(wizard, ID_WIZNEXT) ? 'N' : '-',
+            Enabled(wizard, ID_WIZFINISH) ? 'F' : '-'};
+}
+
+RECT RectIn(HWND window, HWND parent) {
+    RECT r;
+    ::GetWindowRect(window, &r);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 namespace {
-struct Script {
-    CDialog* dialog;
-    std::vector<std::function<void()>> steps;
-    size_t next = 0;
-    int idleTicks = 0;
-};
+struct Script { CDialog* dialog; std::vector<std::function<void()>> steps; size_t next; int idleTicks; };
 Script* g_script = nullptr;
 
 void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {
-    Script* s = g_script;
-    if (s == nullptr) return;
-    if (s->next < s->steps.size()) {
-        std::function<void()> step = s->steps[s->next++];
-        step();
-    } else if (++s->idleTicks > 50) {
-        s->dialog->EndDialog(-2);
+    if (Script* s = g_script) {
+        if (s->next < s->steps.size())
+            s->steps[s->next++]();  // may run a nested modal loop, in which the next steps run
+        else if (++s->idleTicks > 50)
+            s->dialog->EndDialog(-2);
     }
 }
 }  // namespace
 
 INT_PTR RunModalScript(CDialog& dialog, std::vector<std::function<void()>> steps) {
-    Script script{&dialog, std::move(steps)};
-    Script* outer = g_script;
-    g_script = &script;
+    Script script{&dialog, std::move(steps), 0, 0};
+    Script* outer = std::exchange(g_script, &script);
     UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &ScriptTick);
     INT_PTR result = dialog.DoModal();
     ::KillTimer(nullptr, timer);
@@ -80,98 +71,42 @@ INT_PTR RunModalScript(CDialog& dialog, std::vector<std::function<void()>> steps
     return result;
 }
 
-namespace {
-struct Found {
-    std::string caption;
-    HWND hwnd = nullptr;
-};
-BOOL CALLBACK MatchDialog(HWND w, LPARAM param) {
-    Found* f = reinterpret_cast<Found*>(param);
-    char cls[32] = {};
-    ::GetClassNameA(w, cls, sizeof cls);
-    if (std::string(cls) == "#32770" && ::IsWindowVisible(w) && TextOf(w) == f->caption) {
-        f->hwnd = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-}  // namespace
-
-HWND FindThreadDialog(const std::string& caption) {
-    Found f{caption};
-    ::EnumThreadWindows(::GetCurrentThreadId(), &MatchDialog, reinterpret_cast<LPARAM>(&f));
-    return f.hwnd;
+HWND FindVisibleDialog(const char* caption) {
+    HWND w = ::FindWindowA("#32770", caption);
+    return w != nullptr && ::IsWindowVisible(w) ? w : nullptr;
 }
 
-namespace {
-void PutString(std::vector<WORD>& t, const wchar_t* s) {
-    for (; *s != L'\0'; ++s) t.push_back(static_cast<WORD>(*s));
-    t.push_back(0);
-}
-void PutDword(std::vector<WORD>& t, DWORD v) {
-    t.push_back(LOWORD(v));
-    t.push_back(HIWORD(v));
-}
-void AlignDword(std::vector<WORD>& t) {
-    if (t.size() % 2 != 0) t.push_back(0);
-}
-}  // namespace
-
-std::vector<WORD> BuildDialogTemplate(bool extended, const wchar_t* caption, const std::vector<TemplateItem>& items) {
-    std::vector<WORD> t;
-    DWORD style = WS_POPUP | WS_CAPTION | DS_SETFONT;
-    if (extended) {
-        t.push_back(1);
-        t.push_back(0xFFFF);
-        PutDword(t, 0);  // help id
-        PutDword(t, 0);  // extended style
-        PutDword(t, style);
-    } else {
-        PutDword(t, style);
-        PutDword(t, 0);
-    }
-    t.push_back(static_cast<WORD>(items.size()));
-    for (short v : {short(0), short(0), short(200), short(100)}) t.push_back(static_cast<WORD>(v));
-    t.push_back(0);  // no menu
-    t.push_back(0);  // default class
-    PutString(t, caption);
-    t.push_back(8);
-    if (extended) {
-        t.push_back(FW_NORMAL);
-        t.push_back(0);  // italic, charset
-    }
-    PutString(t, L"MS Sans Serif");
-    short y = 5;
-    for (const TemplateItem& item : items) {
-        AlignDword(t);
-        DWORD itemStyle = WS_CHILD | WS_VISIBLE | item.style;
-        if (extended) {
-            PutDword(t, 0);
-            PutDword(t, 0);
-            PutDword(t, itemStyle);
-        } else {
-            PutDword(t, itemStyle);
-            PutDword(t, 0);
-        }
-        for (short v : {short(5), y, short(150), short(10)}) t.push_back(static_cast<WORD>(v));
-        y = static_cast<short>(y + 12);
-        if (extended)
-            PutDword(t, static_cast<DWORD>(item.id));
-        else
-            t.push_back(static_cast<WORD>(item.id));
-        PutString(t, item.windowClass);
-        PutString(t, item.text);
-        t.push_back(0);  // no creation data
-    }
-    return t;
+void RealWizardTest::SetUp() {
+    table = std::make_unique<ScopedLanguageTable>(
+        "[String]\r\nIDD102_Title=\r\nIDD102_12324=&Next\r\nIDD138_1042=Welcome to the Printer Driver Setup Wizard\r\n"
+        "IDD137_1038=English\r\nIDD143_1019=must not appear\r\nIDD140_1060=Installing...\r\n");
+    g_bInstalled = false;
+    wizard.AddPage(&welcome, IDD_WELCOME);
+    wizard.AddPage(&language, IDD_LANGUAGE);
+    wizard.AddPage(&setting, IDD_SETTING);
+    wizard.AddPage(&copy, IDD_COPY);
+    AfxGetApp()->m_pMainWnd = &wizard;
+    ASSERT_TRUE(wizard.Create(IDD_SETUP_DIALOG));
+    hwnd = wizard.m_hWnd;
 }
 
-namespace {
-INT_PTR CALLBACK InertDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
-}  // namespace
+void RealWizardTest::TearDown() {
+    if (copy.IsWindow()) ::KillTimer(copy.m_hWnd, kInstallTimerId);  // the installation never runs here
+    if (wizard.IsWindow()) wizard.DestroyWindow();
+    AfxGetApp()->m_pMainWnd = nullptr;
+    g_bInstalled = false;
+}
 
-HWND CreateDialogFromTemplate(const std::vector<WORD>& dialogTemplate) {
-    return ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr),
-                                        reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.data()), nullptr,
-                                        &InertDialogProc, 0);
+void RealWizardTest::SelectSeries() {
+    HWND list = setting.GetDlgItem(IDC_SERIES_LIST);
+    ::SendMessageA(list, LB_SETCURSEL, 0, 0);
+    ::SendMessageA(setting.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SERIES_LIST, LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(list));
+}
+
+void RealWizardTest::ToProgressPage() {
+    Press(ID_WIZNEXT, ID_WIZNEXT);
+    SelectSeries();
+    Press(ID_WIZNEXT);
+    ASSERT_TRUE(copy.IsWindowVisible());
 }

@@ -1,33 +1,29 @@
-// Helpers for the dialog tests: language tables on disk, pressing wizard buttons, scripted modal runs,
-// in-memory dialog templates.
+// Helpers for the dialog tests: language tables on disk, pressing wizard buttons, scripted modal runs, and
+// the real wizard with its four real pages.
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "framework/Dialog.h"
+#include "pages/CopyDlg.h"
+#include "pages/LanguageDlg.h"
+#include "pages/SettingDlg.h"
+#include "pages/WelcomeDlg.h"
+#include "wizard/setupDlg.h"
 
-// A language table in the temp directory; g_strLanguageFile names it while the object lives.
+// A language table in the temp directory that g_strLanguageFile names while the object lives; written as is
+// (an INI text), or, for null content, a file that does not exist.
 class ScopedLanguageTable {
 public:
-    explicit ScopedLanguageTable(const std::string& content);  // written as is (an INI text)
+    explicit ScopedLanguageTable(const char* content);
     ~ScopedLanguageTable();
-    const std::string& path() const { return path_; }
 
 private:
     std::string path_;
-    std::string previous_;
-};
-
-// g_strLanguageFile pointing at a file that does not exist.
-class ScopedMissingTable {
-public:
-    ScopedMissingTable();
-    ~ScopedMissingTable();
-
-private:
     std::string previous_;
 };
 
@@ -35,22 +31,35 @@ std::string TextOf(HWND w);
 bool Enabled(HWND dialog, int id);
 // BN_CLICKED of control id, as the button sends it.
 void Click(HWND dialog, int id);
+// The wizard's Back, Next and Finish as "BNF", with '-' for each disabled one.
+std::string Buttons(HWND wizard);
+
+// The window's rectangle in the parent's client coordinates.
+RECT RectIn(HWND window, HWND parent);
 
 // Runs dialog modally; every 20 ms the next step runs from the loop. After the last step the run gets at most
 // one second to end, after which the run is ended with -2 (a failure of the test that reads the result).
 INT_PTR RunModalScript(CDialog& dialog, std::vector<std::function<void()>> steps);
 
-// The visible top-level dialog of this thread whose caption is caption, or null.
-HWND FindThreadDialog(const std::string& caption);
+// The visible dialog whose caption is caption, or null.
+HWND FindVisibleDialog(const char* caption);
 
-struct TemplateItem {
-    int id;
-    const wchar_t* windowClass;  // L"Static", L"Edit", ...
-    const wchar_t* text;
-    DWORD style;
+// The real wizard window with the four real pages, created modeless on an English language table.
+class RealWizardTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    template <class... Ids>
+    void Press(Ids... ids) { (Click(hwnd, ids), ...); }  // the buttons in turn
+    // Selects the series on the settings page as a click does.
+    void SelectSeries();
+    void ToProgressPage();
+
+    std::unique_ptr<ScopedLanguageTable> table;
+    CSetupDlg wizard;
+    CWelcomeDlg welcome;
+    CLanguageDlg language;
+    CSettingDlg setting;
+    CCopyDlg copy;
+    HWND hwnd = nullptr;
 };
-// A dialog template in memory: classic (16-bit control ids) or extended (32-bit control ids), with the font
-// "MS Sans Serif" 8.
-std::vector<WORD> BuildDialogTemplate(bool extended, const wchar_t* caption, const std::vector<TemplateItem>& items);
-// A modeless dialog from such a template with a dialog procedure that does nothing.
-HWND CreateDialogFromTemplate(const std::vector<WORD>& dialogTemplate);

@@ -1,65 +1,45 @@
 // Dialog texts from a language table: caption and direct children, the keys by control id as the window
 // stores it, and the Arial font on English systems.
-#include <gtest/gtest.h>
+#include <cstdio>
 
 #include "localization/win32/DialogStrings.h"
 #include "tests/win32/gui/GuiSupport.h"
 
 namespace {
 
-constexpr int kDialog = 555;
+const std::vector<std::string> kTemplateTexts = {"first of two", "second of two", "no id", "own text",
+                                                 "long", "empty value", "no key"};
+const std::string kTable = "[String]\r\nIDD555_Title=New caption\r\nIDD555_500=shared text\r\n"
+                           "IDD555_65535=classic anonymous\r\nIDD555_-1=extended anonymous\r\nIDD555_1019=never shown\r\n"
+                           "IDD555_501=" + std::string(1200, 'x') + "\r\nIDD555_502=\r\n";
 
-std::vector<TemplateItem> Children() {
-    return {
-        {500, L"Static", L"first of two", SS_LEFT},
-        {500, L"Static", L"second of two", SS_LEFT},
-        {-1, L"Static", L"no id", SS_LEFT},
-        {1019, L"Edit", L"own text", ES_AUTOHSCROLL},
-        {501, L"Static", L"long", SS_LEFT},
-        {502, L"Static", L"empty value", SS_LEFT},
-        {503, L"Static", L"no key", SS_LEFT},
-    };
+// A dialog with the caption "template caption" and, unless bare, the children of kTemplateTexts (two with one
+// id, an anonymous one, the edit 1019) in the "MS Sans Serif" font, as the dialog manager builds them: an
+// anonymous child's id is 65535 from a classic template and -1 from an extended one.
+HWND MakeDialog(bool extended, bool bare = false) {
+    static const HFONT font = ::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                            "MS Sans Serif");
+    HWND dialog = ::CreateWindowExA(0, "#32770", "template caption", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr,
+                                    nullptr, nullptr);
+    const UINT ids[] = {500, 500, extended ? ~0u : 65535u, 1019, 501, 502, 503};
+    for (size_t i = 0; !bare && i < kTemplateTexts.size(); ++i) {
+        HWND child = ::CreateWindowExA(0, ids[i] == 1019 ? "Edit" : "Static", kTemplateTexts[i].c_str(), WS_CHILD,
+                                       0, 0, 100, 10, dialog, reinterpret_cast<HMENU>(UINT_PTR{ids[i]}), nullptr, nullptr);
+        ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    return dialog;
 }
 
-class DialogStringsTest : public testing::Test {
-protected:
-    HWND Open(bool extended, const wchar_t* caption = L"template caption") {
-        hwnd = CreateDialogFromTemplate(BuildDialogTemplate(extended, caption, Children()));
-        return hwnd;
-    }
-    void TearDown() override {
-        if (hwnd != nullptr) ::DestroyWindow(hwnd);
-    }
-    // The texts of the direct children, in window order.
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> out;
-        for (HWND c = ::GetWindow(hwnd, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) out.push_back(TextOf(c));
-        return out;
-    }
-    void Localise() {
-        CWnd wnd(hwnd);
-        g_SetDialogStrings(&wnd, kDialog);
-        wnd.Detach();
-    }
-    HWND hwnd = nullptr;
-};
-
-std::string Table(const std::string& longValue) {
-    return "[String]\r\n"
-           "IDD555_Title=New caption\r\n"
-           "IDD555_500=shared text\r\n"
-           "IDD555_65535=classic anonymous\r\n"
-           "IDD555_-1=extended anonymous\r\n"
-           "IDD555_1019=never shown\r\n"
-           "IDD555_501=" + longValue + "\r\n"
-           "IDD555_502=\r\n";
+std::vector<std::string> ChildTexts(HWND dialog, std::string (*of)(HWND) = &TextOf) {
+    std::vector<std::string> out;
+    for (HWND c = ::GetWindow(dialog, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) out.push_back(of(c));
+    return out;
 }
 
-TEST(DialogStringKeys, Format) {
-    EXPECT_EQ(DialogCaptionKey(102), "IDD102_Title");
-    EXPECT_EQ(DialogControlKey(138, 1042), "IDD138_1042");
-    EXPECT_EQ(DialogControlKey(100, 65535), "IDD100_65535");
-    EXPECT_EQ(DialogControlKey(102, -1), "IDD102_-1");
+void Localise(HWND dialog) {
+    CWnd wnd(dialog);
+    g_SetDialogStrings(&wnd, 555);
+    wnd.Detach();
 }
 
 TEST(DialogStringFont, ArialOnlyForEnglishSystems) {
@@ -67,54 +47,31 @@ TEST(DialogStringFont, ArialOnlyForEnglishSystems) {
     for (unsigned short id : {0x0804, 0x0404, 0x0411, 0x0407, 0x0000}) EXPECT_FALSE(UsesArialControlFont(id)) << std::hex << id;
 }
 
-TEST_F(DialogStringsTest, ClassicTemplateKeysAndRules) {
-    ScopedLanguageTable table(Table(std::string(1200, 'x')));
-    ASSERT_NE(Open(false), nullptr);
-    Localise();
-    EXPECT_EQ(TextOf(hwnd), "New caption");
-    std::vector<std::string> texts = Texts();
-    ASSERT_EQ(texts.size(), 7u);
-    EXPECT_EQ(texts[0], "shared text") << "two children with one id get the same text";
-    EXPECT_EQ(texts[1], "shared text");
-    EXPECT_EQ(texts[2], "classic anonymous") << "a classic template stores the id as 65535";
-    EXPECT_EQ(texts[3], "own text") << "control 1019 is left alone";
-    EXPECT_EQ(texts[4], std::string(999, 'x')) << "1000-byte buffer";
-    EXPECT_EQ(texts[5], "empty value") << "an empty value keeps the template text";
-    EXPECT_EQ(texts[6], "no key");
-}
-
-TEST_F(DialogStringsTest, ExtendedTemplateMatchesMinusOne) {
-    ScopedLanguageTable table(Table("short"));
-    ASSERT_NE(Open(true), nullptr);
-    Localise();
-    std::vector<std::string> texts = Texts();
-    ASSERT_EQ(texts.size(), 7u);
-    EXPECT_EQ(texts[2], "extended anonymous");
-    EXPECT_EQ(texts[4], "short");
-}
-
-TEST_F(DialogStringsTest, MissingTableOrEmptyCaptionKeepsTemplateTexts) {
-    {
-        ScopedMissingTable missing;
-        ASSERT_NE(Open(false), nullptr);
-        Localise();
-        EXPECT_EQ(TextOf(hwnd), "template caption");
-        EXPECT_EQ(Texts()[0], "first of two");
-        ::DestroyWindow(hwnd);
+TEST(DialogStrings, CaptionAndChildTexts) {
+    std::vector<std::string> classic = {"shared text", "shared text", "classic anonymous", "own text",
+                                        std::string(999, 'x'), "empty value", "no key"};
+    std::vector<std::string> extended = classic;
+    extended[2] = "extended anonymous";
+    // Two children with one id share the text; 1019 keeps its own; a value is cut to the 1000-byte buffer; an
+    // empty value or a missing key keeps the template text; so does a missing table, an empty caption value
+    // or a key in another section.
+    struct Case { const char *what; bool extended, bare; const char *table, *caption; const std::vector<std::string>& texts; };
+    const Case cases[] = {
+        {"classic", false, false, kTable.c_str(), "New caption", classic},
+        {"extended", true, false, kTable.c_str(), "New caption", extended},
+        {"missing table", false, false, nullptr, "template caption", kTemplateTexts},
+        {"empty caption, other section", false, false, "[String]\r\nIDD555_Title=\r\n[Other]\r\nIDD555_500=wrong\r\n",
+         "template caption", kTemplateTexts},
+        {"no children", false, true, kTable.c_str(), "New caption", {}},
+    };
+    for (const auto& c : cases) {
+        ScopedLanguageTable table(c.table);
+        HWND dialog = MakeDialog(c.extended, c.bare);
+        Localise(dialog);
+        EXPECT_EQ(TextOf(dialog), c.caption) << c.what;
+        EXPECT_EQ(ChildTexts(dialog), c.texts) << c.what;
+        ::DestroyWindow(dialog);
     }
-    ScopedLanguageTable table("[String]\r\nIDD555_Title=\r\n[Other]\r\nIDD555_500=wrong section\r\n");
-    ASSERT_NE(Open(false), nullptr);
-    Localise();
-    EXPECT_EQ(TextOf(hwnd), "template caption");
-    EXPECT_EQ(Texts()[0], "first of two");
-}
-
-TEST_F(DialogStringsTest, DialogWithoutChildrenGetsItsCaption) {
-    ScopedLanguageTable table(Table("x"));
-    hwnd = CreateDialogFromTemplate(BuildDialogTemplate(false, L"bare", {}));
-    ASSERT_NE(hwnd, nullptr);
-    Localise();
-    EXPECT_EQ(TextOf(hwnd), "New caption");
 }
 
 std::string FaceAndHeight(HWND w) {
@@ -124,21 +81,18 @@ std::string FaceAndHeight(HWND w) {
     return std::string(lf.lfFaceName) + "/" + std::to_string(lf.lfHeight);
 }
 
-TEST_F(DialogStringsTest, ArialFontFollowsTheSystemLanguage) {
-    ScopedLanguageTable table(Table("x"));
-    ASSERT_NE(Open(false), nullptr);
-    std::vector<std::string> before;
-    for (HWND c = ::GetWindow(hwnd, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) before.push_back(FaceAndHeight(c));
-    Localise();
-    bool english = UsesArialControlFont(::GetSystemDefaultLangID());
-    size_t i = 0;
-    for (HWND c = ::GetWindow(hwnd, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT), ++i) {
-        if (english)
-            EXPECT_EQ(FaceAndHeight(c), "Arial/13") << "child " << i << ", 1019 included";
-        else
-            EXPECT_EQ(FaceAndHeight(c), before[i]) << "child " << i;
-    }
-    std::printf("system language 0x%04x: %s\n", ::GetSystemDefaultLangID(), english ? "Arial" : "template font");
+// tools/test runs this on a US English (0x0409), a simplified Chinese (0x0804) and a British English (0x0809)
+// system: every direct child, 1019 included, gets Arial 13 when the low byte is 9 and keeps its font otherwise.
+TEST(DialogStrings, ArialFontFollowsTheSystemLanguage) {
+    ScopedLanguageTable table(kTable.c_str());
+    HWND dialog = MakeDialog(false);
+    Localise(dialog);
+    LANGID system = ::GetSystemDefaultLangID();
+    std::string want = (system & 0xFF) == 9 ? "Arial/13" : "MS Sans Serif/-11";
+    EXPECT_EQ(ChildTexts(dialog, &FaceAndHeight), std::vector<std::string>(kTemplateTexts.size(), want))
+        << "system language " << std::hex << system;
+    std::printf("system language 0x%04x: %s\n", system, want.c_str());
+    ::DestroyWindow(dialog);
 }
 
 }  // namespace

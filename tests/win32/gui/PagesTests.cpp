@@ -1,32 +1,11 @@
-// The real pages in the real wizard window: welcome, system and language, printer settings (with a plain page
-// on the progress template last), the header layout and the page colours.
-#include <gtest/gtest.h>
-
+// The real pages in the real wizard window: welcome, system and language, printer settings, progress (its
+// installation timer), the header layout and the page colours.
 #include "app/OSType.h"
 #include "app/globals.h"
-#include "framework/WinApp.h"
-#include "pages/HeaderLayout.h"
-#include "pages/LanguageDlg.h"
-#include "pages/SettingDlg.h"
-#include "pages/WelcomeDlg.h"
 #include "resources/resource.h"
 #include "tests/win32/gui/GuiSupport.h"
-#include "wizard/setupDlg.h"
 
 namespace {
-
-const char kEnglishTable[] =
-    "[String]\r\n"
-    "IDD102_Title=\r\n"
-    "IDD102_12323=&Back\r\n"
-    "IDD102_12324=&Next\r\n"
-    "IDD102_12325=Finish\r\n"
-    "IDD102_1061=Cancel\r\n"
-    "IDD138_1042=Welcome to the Printer Driver Setup Wizard\r\n"
-    "IDD137_1037=Chinese\r\n"
-    "IDD137_1038=English\r\n"
-    "IDD143_1055=Printer Series\r\n"
-    "IDD143_1019=must not appear\r\n";
 
 // All texts of a window and its descendants, in window order.
 void CollectTexts(HWND w, std::vector<std::string>& out) {
@@ -34,73 +13,43 @@ void CollectTexts(HWND w, std::vector<std::string>& out) {
     for (HWND c = ::GetWindow(w, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) CollectTexts(c, out);
 }
 
-class RealPagesTest : public testing::Test {
-protected:
-    void SetUp() override {
-        table = std::make_unique<ScopedLanguageTable>(kEnglishTable);
-        wizard.AddPage(&welcome, IDD_WELCOME);
-        wizard.AddPage(&language, IDD_LANGUAGE);
-        wizard.AddPage(&setting, IDD_SETTING);
-        wizard.AddPage(&progress, IDD_COPY);
-        AfxGetApp()->m_pMainWnd = &wizard;
-        ASSERT_TRUE(wizard.Create(IDD_SETUP_DIALOG));
-        hwnd = wizard.m_hWnd;
-    }
-    void TearDown() override {
-        if (wizard.IsWindow()) wizard.DestroyWindow();
-        AfxGetApp()->m_pMainWnd = nullptr;
-        g_bInstalled = false;
-    }
-    std::string Buttons() const {
-        std::string s;
-        s += Enabled(hwnd, ID_WIZBACK) ? 'B' : '-';
-        s += Enabled(hwnd, ID_WIZNEXT) ? 'N' : '-';
-        s += Enabled(hwnd, ID_WIZFINISH) ? 'F' : '-';
-        return s;
-    }
-    void SelectSeries() {
-        HWND list = setting.GetDlgItem(IDC_SERIES_LIST);
-        ::SendMessageA(list, LB_SETCURSEL, 0, 0);
-        ::SendMessageA(setting.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SERIES_LIST, LBN_SELCHANGE),
-                       reinterpret_cast<LPARAM>(list));
-    }
-    int Checked(CDialog& page, int id) { return static_cast<int>(::SendMessageA(page.GetDlgItem(id), BM_GETCHECK, 0, 0)); }
-
-    std::unique_ptr<ScopedLanguageTable> table;
-    CSetupDlg wizard;
-    CWelcomeDlg welcome;
-    CLanguageDlg language;
-    CSettingDlg setting;
-    CNewWizPage progress{IDD_COPY};
-    HWND hwnd = nullptr;
-};
-
-TEST_F(RealPagesTest, WalkThroughWithTheButtonTable) {
-    EXPECT_EQ(Buttons(), "-N-") << "welcome page";
-    EXPECT_EQ(TextOf(welcome.GetDlgItem(IDC_WELCOME_TITLE)), "Welcome to the Printer Driver Setup Wizard");
-    EXPECT_EQ(TextOf(wizard.GetDlgItem(ID_WIZNEXT)), "&Next") << "the wizard's texts from the table";
-    EXPECT_EQ(TextOf(hwnd), "") << "the caption key is empty";
-
-    Click(hwnd, ID_WIZNEXT);
-    EXPECT_EQ(Buttons(), "BN-") << "system and language page";
-    Click(hwnd, ID_WIZNEXT);
-    EXPECT_EQ(Buttons(), "B--") << "settings page: Next waits for a series";
-    SelectSeries();
-    EXPECT_EQ(Buttons(), "BN-");
-    Click(hwnd, ID_WIZNEXT);
-    EXPECT_TRUE(progress.IsWindowVisible());
-    EXPECT_EQ(Buttons(), "B-F");
-    Click(hwnd, ID_WIZBACK);
-    EXPECT_EQ(Buttons(), "BNF");
+// The position of the checked one of count radio buttons from firstId on: -1 none, -2 more than one.
+int CheckedRadio(const CDialog& page, int firstId, int count) {
+    int found = -1;
+    for (int i = 0; i < count; ++i)
+        if (::SendMessageA(page.GetDlgItem(firstId + i), BM_GETCHECK, 0, 0) == BST_CHECKED) found = found == -1 ? i : -2;
+    return found;
 }
 
-TEST_F(RealPagesTest, WelcomePageInitialisesOnce) {
-    std::string title = TextOf(welcome.GetDlgItem(IDC_WELCOME_TITLE));
-    ::SetWindowTextA(welcome.GetDlgItem(IDC_WELCOME_TITLE), "changed by the user");
-    Click(hwnd, ID_WIZNEXT);
-    Click(hwnd, ID_WIZBACK);
-    EXPECT_EQ(TextOf(welcome.GetDlgItem(IDC_WELCOME_TITLE)), "changed by the user");
-    EXPECT_NE(title, "changed by the user");
+RECT ChildRect(const CDialog& page, int id) { return RectIn(page.GetDlgItem(id), page.m_hWnd); }
+
+std::string Str(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
+TEST_F(RealWizardTest, WalkThroughWithTheButtonTable) {
+    EXPECT_EQ(Buttons(hwnd), "-N-") << "welcome page";
+    HWND title = welcome.GetDlgItem(IDC_WELCOME_TITLE);
+    EXPECT_EQ(TextOf(title), "Welcome to the Printer Driver Setup Wizard");
+    EXPECT_EQ(TextOf(wizard.GetDlgItem(ID_WIZNEXT)), "&Next") << "the wizard's texts from the table";
+    EXPECT_EQ(TextOf(hwnd), "") << "the caption key is empty";
+    ::SetWindowTextA(title, "changed by the user");
+
+    Press(ID_WIZNEXT);
+    EXPECT_EQ(Buttons(hwnd), "BN-") << "system and language page";
+    Press(ID_WIZNEXT);
+    EXPECT_EQ(Buttons(hwnd), "B--") << "settings page: Next waits for a series";
+    SelectSeries();
+    EXPECT_EQ(Buttons(hwnd), "BN-");
+    Press(ID_WIZNEXT);
+    EXPECT_TRUE(copy.IsWindowVisible());
+    EXPECT_EQ(Buttons(hwnd), "B-F");
+    Press(ID_WIZBACK);
+    EXPECT_EQ(Buttons(hwnd), "BNF");
+    Press(ID_WIZBACK, ID_WIZBACK);
+    EXPECT_EQ(Buttons(hwnd), "-N-");
+    EXPECT_EQ(TextOf(title), "changed by the user") << "a page initialises (and localises) itself once";
 }
 
 TEST(LanguagePageRules, SystemIndexAndLanguageIndex) {
@@ -111,28 +60,24 @@ TEST(LanguagePageRules, SystemIndexAndLanguageIndex) {
     for (const auto& c : langs) EXPECT_EQ(LanguageIndexForLangId(c.lang), c.index) << std::hex << c.lang;
 }
 
-TEST_F(RealPagesTest, LanguagePagePreselectsAndPublishesTheLanguage) {
+TEST_F(RealWizardTest, LanguagePagePreselectsAndPublishesTheLanguage) {
     g_wLanguage = 7;
-    Click(hwnd, ID_WIZNEXT);
+    Press(ID_WIZNEXT);
     int wantLanguage = LanguageIndexForLangId(::GetSystemDefaultLangID());
     int wantOs = SystemIndexForOSType(GetOSType());
     EXPECT_EQ(language.m_nLanguage, wantLanguage);
     EXPECT_EQ(g_wLanguage, wantLanguage);
-    EXPECT_EQ(Checked(language, IDC_LANGUAGE_CHINESE), wantLanguage == 0 ? BST_CHECKED : BST_UNCHECKED);
-    EXPECT_EQ(Checked(language, IDC_LANGUAGE_ENGLISH), wantLanguage == 1 ? BST_CHECKED : BST_UNCHECKED);
+    EXPECT_EQ(CheckedRadio(language, IDC_LANGUAGE_CHINESE, 2), wantLanguage);
     EXPECT_EQ(language.m_nOS, wantOs);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(Checked(language, IDC_OS_WIN2000 + i), i == wantOs ? BST_CHECKED : BST_UNCHECKED) << i;
+    EXPECT_EQ(CheckedRadio(language, IDC_OS_WIN2000, 5), wantOs);
     EXPECT_EQ(TextOf(language.GetDlgItem(IDC_LANGUAGE_ENGLISH)), "English");
 
-    std::vector<std::string> before;
+    std::vector<std::string> before, after;
     CollectTexts(hwnd, before);
     ::SendMessageA(language.GetDlgItem(IDC_LANGUAGE_CHINESE), BM_CLICK, 0, 0);
     EXPECT_EQ(g_wLanguage, 0);
     ::SendMessageA(language.GetDlgItem(IDC_LANGUAGE_ENGLISH), BM_CLICK, 0, 0);
     EXPECT_EQ(g_wLanguage, 1);
-    EXPECT_EQ(language.m_nLanguage, 1);
-    std::vector<std::string> after;
     CollectTexts(hwnd, after);
     EXPECT_EQ(before, after) << "the language choice changes no text of the wizard";
 
@@ -144,167 +89,144 @@ TEST_F(RealPagesTest, LanguagePagePreselectsAndPublishesTheLanguage) {
     EXPECT_EQ(g_nOSType, osType);
 }
 
-TEST_F(RealPagesTest, SettingsPageFirstArrivalSelectionAndReturn) {
-    Click(hwnd, ID_WIZNEXT);
-    Click(hwnd, ID_WIZNEXT);
+TEST_F(RealWizardTest, SettingsPageFirstArrivalSelectionAndReturn) {
+    Press(ID_WIZNEXT, ID_WIZNEXT);
     HWND list = setting.GetDlgItem(IDC_SERIES_LIST);
     ASSERT_EQ(::SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
     EXPECT_EQ(setting.m_listSeries.GetText(0), "58mm series");
     EXPECT_EQ(::SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR);
     EXPECT_EQ(TextOf(setting.GetDlgItem(IDC_PRINTER_NAME)), "") << "1019 is never filled from the table";
-    EXPECT_EQ(Checked(setting, IDC_DEFAULT_PRINTER), BST_CHECKED);
-    EXPECT_FALSE(Enabled(hwnd, ID_WIZNEXT));
+    EXPECT_EQ(::SendMessageA(setting.GetDlgItem(IDC_DEFAULT_PRINTER), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_TRUE(::GetWindowLongA(setting.GetDlgItem(IDC_PRINTER_NAME), GWL_STYLE) & ES_READONLY);
 
     // Back before any selection, then Next: Next enabled by Back, still nothing selected.
-    Click(hwnd, ID_WIZBACK);
-    EXPECT_TRUE(Enabled(hwnd, ID_WIZNEXT));
-    Click(hwnd, ID_WIZNEXT);
-    EXPECT_TRUE(setting.IsWindowVisible());
+    Press(ID_WIZBACK, ID_WIZNEXT);
     EXPECT_TRUE(Enabled(hwnd, ID_WIZNEXT)) << "only the first initialisation disables Next";
     EXPECT_EQ(::SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR);
     EXPECT_EQ(::SendMessageA(list, LB_GETCOUNT, 0, 0), 1) << "the entry is added once";
 
     // The user clears the check box, leaves and comes back: a selection then keeps the box as left.
     ::SendMessageA(setting.GetDlgItem(IDC_DEFAULT_PRINTER), BM_CLICK, 0, 0);
-    Click(hwnd, ID_WIZBACK);
-    Click(hwnd, ID_WIZNEXT);
+    Press(ID_WIZBACK, ID_WIZNEXT);
     SelectSeries();
-    EXPECT_TRUE(Enabled(hwnd, ID_WIZNEXT));
     EXPECT_EQ(TextOf(setting.GetDlgItem(IDC_PRINTER_NAME)), "58mm series");
     EXPECT_EQ(setting.m_strName, "58mm series");
-    EXPECT_EQ(Checked(setting, IDC_DEFAULT_PRINTER), BST_UNCHECKED);
+    EXPECT_EQ(::SendMessageA(setting.GetDlgItem(IDC_DEFAULT_PRINTER), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(setting.m_bDefault, 0);
 }
 
-// The frame takes the wizard's outer left, top and right (in its client coordinates) and keeps its bottom;
-// the picture keeps its size, top 18, right edge 5 inside the wizard's outer right.
-void ExpectHeaderLayout(CWnd& wizard, CDialog& page, const RECT& frameTemplate) {
-    RECT outer;
+TEST_F(RealWizardTest, HeaderLayoutOnInitAndOnEveryShowAndHide) {
+    ToProgressPage();
+    RECT outer;  // the wizard's outer rectangle in its client coordinates
     wizard.GetWindowRect(&outer);
     wizard.ScreenToClient(&outer);
-    EXPECT_LT(outer.left, 0);
-    EXPECT_LT(outer.top, 0);
-
-    RECT frame;
-    ::GetWindowRect(page.GetDlgItem(IDC_HEADER_FRAME), &frame);
-    page.ScreenToClient(&frame);
-    EXPECT_EQ(frame.left, outer.left);
-    EXPECT_EQ(frame.top, outer.top);
-    EXPECT_EQ(frame.right, outer.right);
-    EXPECT_EQ(frame.bottom, frameTemplate.bottom);
-
-    HWND pictureWnd = page.GetDlgItem(IDC_HEADER_PICTURE);
-    RECT picture;
-    ::GetWindowRect(pictureWnd, &picture);
-    page.ScreenToClient(&picture);
-    BITMAP bm = {};
-    ::GetObjectA(reinterpret_cast<HBITMAP>(::SendMessageA(pictureWnd, STM_GETIMAGE, IMAGE_BITMAP, 0)), sizeof bm, &bm);
-    EXPECT_EQ(picture.top, 18);
-    EXPECT_EQ(picture.right, outer.right - 5);
-    EXPECT_EQ(picture.right - picture.left, bm.bmWidth);
-    EXPECT_EQ(picture.bottom - picture.top, bm.bmHeight);
+    ASSERT_TRUE(outer.left < 0 && outer.top < 0);
+    const struct { CDialog* page; RECT frameTemplate; } headers[] = {{&language, {0, 0, 240, 53}}, {&copy, {0, 0, 332, 65}}};
+    for (const auto& h : headers) {
+        // The frame takes the wizard's outer left, top and right and keeps its bottom; the picture keeps its
+        // size, top 18, right edge 5 inside the wizard's outer right.
+        RECT frame = h.frameTemplate;
+        ::MapDialogRect(h.page->m_hWnd, &frame);
+        EXPECT_EQ(Str(ChildRect(*h.page, IDC_HEADER_FRAME)), Str(RECT{outer.left, outer.top, outer.right, frame.bottom}));
+        BITMAP bm = {};
+        HGDIOBJ image = reinterpret_cast<HGDIOBJ>(
+            ::SendMessageA(h.page->GetDlgItem(IDC_HEADER_PICTURE), STM_GETIMAGE, IMAGE_BITMAP, 0));
+        ASSERT_NE(::GetObjectA(image, sizeof bm, &bm), 0);
+        EXPECT_EQ(Str(ChildRect(*h.page, IDC_HEADER_PICTURE)),
+                  Str(RECT{outer.right - 5 - bm.bmWidth, 18, outer.right - 5, 18 + bm.bmHeight}));
+    }
+    // Moved away by hand, the picture comes back when the page is hidden and when it is shown, keeping the
+    // size it has.
+    Press(ID_WIZBACK, ID_WIZBACK);
+    for (int button : {ID_WIZBACK, ID_WIZNEXT}) {
+        ::MoveWindow(language.GetDlgItem(IDC_HEADER_PICTURE), 3, 3, 10, 10, TRUE);
+        Press(button);
+        RECT picture = ChildRect(language, IDC_HEADER_PICTURE);
+        EXPECT_EQ(Str(picture), Str(RECT{outer.right - 15, 18, outer.right - 5, 28})) << button;
+    }
 }
 
-TEST_F(RealPagesTest, HeaderLayoutOnInitAndOnEveryShow) {
-    Click(hwnd, ID_WIZNEXT);
-    RECT frameTemplate = {0, 0, 240, 53};
-    ::MapDialogRect(language.m_hWnd, &frameTemplate);
-    ExpectHeaderLayout(wizard, language, frameTemplate);
+constexpr COLORREF kUnpainted = RGB(10, 20, 30);
 
-    // Moved away by hand, the controls come back on the next show (and hide).
-    ::MoveWindow(language.GetDlgItem(IDC_HEADER_PICTURE), 3, 3, 10, 10, TRUE);
-    Click(hwnd, ID_WIZBACK);
-    Click(hwnd, ID_WIZNEXT);
-    RECT picture;
-    ::GetWindowRect(language.GetDlgItem(IDC_HEADER_PICTURE), &picture);
-    language.ScreenToClient(&picture);
-    EXPECT_EQ(picture.top, 18);
-    EXPECT_EQ(picture.right - picture.left, 10) << "the picture keeps the size it has";
-}
-
-TEST(HeaderLayoutRules, FrameAndPictureRectangles) {
-    RECT outer = {-3, -22, 401, 389};
-    RECT frame = HeaderFrameRect(RECT{0, 0, 360, 86}, outer);
-    EXPECT_EQ(frame.left, -3);
-    EXPECT_EQ(frame.top, -22);
-    EXPECT_EQ(frame.right, 401);
-    EXPECT_EQ(frame.bottom, 86);
-    RECT picture = HeaderPictureRect(RECT{303, 13, 350, 65}, outer);
-    EXPECT_EQ(picture.left, 401 - 5 - 47);
-    EXPECT_EQ(picture.top, 18);
-    EXPECT_EQ(picture.right, 396);
-    EXPECT_EQ(picture.bottom, 18 + 52);
-}
-
-// What a page answers to each colour request, read back from a memory device context.
-struct ColourAnswer {
-    HBRUSH brush;
-    COLORREF text, background;
-    int mode;
-};
-ColourAnswer AskColour(CDialog& page, UINT message, int controlId) {
+// Sends a colour request (or an erase) with a memory device context on one pixel of kUnpainted, or with
+// systemDefault gives it to the system's default handling: the colours and mode it leaves in the context,
+// the pixel after painting with the brush returned (an erase paints itself), and the result.
+struct Answer { COLORREF text, background; int mode; COLORREF paints; LRESULT result; };
+Answer Ask(const CDialog& page, UINT message, int controlId, bool systemDefault = false) {
     HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = ::CreateBitmap(1, 1, 1, 32, nullptr);
+    ::SelectObject(dc, bitmap);
+    ::SetPixel(dc, 0, 0, kUnpainted);
     ::SetTextColor(dc, RGB(1, 2, 3));
     ::SetBkColor(dc, RGB(4, 5, 6));
     ::SetBkMode(dc, OPAQUE);
-    HWND control = controlId != 0 ? page.GetDlgItem(controlId) : page.m_hWnd;
-    ColourAnswer a;
-    a.brush = reinterpret_cast<HBRUSH>(
-        ::SendMessageA(page.m_hWnd, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
-    a.text = ::GetTextColor(dc);
-    a.background = ::GetBkColor(dc);
-    a.mode = ::GetBkMode(dc);
+    WPARAM w = reinterpret_cast<WPARAM>(dc);
+    LPARAM l = reinterpret_cast<LPARAM>(controlId != 0 ? page.GetDlgItem(controlId) : page.m_hWnd);
+    LRESULT result =
+        systemDefault ? ::DefWindowProcA(page.m_hWnd, message, w, l) : ::SendMessageA(page.m_hWnd, message, w, l);
+    Answer a{::GetTextColor(dc), ::GetBkColor(dc), ::GetBkMode(dc), 0, result};
+    RECT pixel = {0, 0, 1, 1};
+    if (message != WM_ERASEBKGND) ::FillRect(dc, &pixel, reinterpret_cast<HBRUSH>(result));
+    a.paints = ::GetPixel(dc, 0, 0);
     ::DeleteDC(dc);
+    ::DeleteObject(bitmap);
     return a;
 }
 
-TEST_F(RealPagesTest, PageColours) {
-    Click(hwnd, ID_WIZNEXT);
-    Click(hwnd, ID_WIZNEXT);
-    const COLORREF black = RGB(0, 0, 0), white = RGB(255, 255, 255);
+TEST_F(RealWizardTest, PageColours) {
+    ToProgressPage();
+    const COLORREF same = CLR_INVALID, black = RGB(0, 0, 0), white = RGB(255, 255, 255);
+    // "same": as the system's default handling leaves it (mode 0 likewise, brush: the system's brush).
+    struct Row { const char* what; CDialog* page; UINT message; int id; COLORREF text, bk; int mode; COLORREF paints; };
+    const Row rows[] = {
+        {"name field, static", &setting, WM_CTLCOLORSTATIC, IDC_PRINTER_NAME, black, white, 0, white},
+        {"name field, edit", &setting, WM_CTLCOLOREDIT, IDC_PRINTER_NAME, black, white, 0, white},
+        {"other static: unfilled", &setting, WM_CTLCOLORSTATIC, IDC_SERIES_CAPTION, black, white, TRANSPARENT, kUnpainted},
+        {"other edit", &setting, WM_CTLCOLOREDIT, IDC_SERIES_LIST, black, same, TRANSPARENT, same},
+        {"list box", &setting, WM_CTLCOLORLISTBOX, IDC_SERIES_LIST, black, same, TRANSPARENT, same},
+        {"scroll bar", &setting, WM_CTLCOLORSCROLLBAR, IDC_SERIES_LIST, black, same, TRANSPARENT, same},
+        {"page background", &setting, WM_CTLCOLORDLG, 0, same, same, 0, white},
+        {"header frame", &language, WM_CTLCOLORBTN, IDC_HEADER_FRAME, black, white, 0, white},
+        {"other button", &language, WM_CTLCOLORBTN, IDC_LANGUAGE_CHINESE, black, white, 0, same},
+        {"progress page's header frame", &copy, WM_CTLCOLORBTN, IDC_HEADER_FRAME, black, white, 0, white},
+        {"message box", &setting, WM_CTLCOLORMSGBOX, 0, same, same, 0, same},
+    };
+    for (const auto& r : rows) {
+        Answer got = Ask(*r.page, r.message, r.id), def = Ask(*r.page, r.message, r.id, true);
+        EXPECT_EQ(got.text, r.text == same ? def.text : r.text) << r.what;
+        EXPECT_EQ(got.background, r.bk == same ? def.background : r.bk) << r.what;
+        EXPECT_EQ(got.mode, r.mode == 0 ? def.mode : r.mode) << r.what;
+        if (r.paints == same)
+            EXPECT_EQ(got.result, def.result) << r.what;
+        else
+            EXPECT_EQ(got.paints, r.paints) << r.what;
+    }
+    // One white brush for the name field, the same across visits.
+    LRESULT shared = Ask(setting, WM_CTLCOLORSTATIC, IDC_PRINTER_NAME).result;
+    EXPECT_EQ(Ask(setting, WM_CTLCOLOREDIT, IDC_PRINTER_NAME).result, shared);
+    Press(ID_WIZBACK, ID_WIZBACK, ID_WIZNEXT);
+    EXPECT_EQ(Ask(setting, WM_CTLCOLORSTATIC, IDC_PRINTER_NAME).result, shared);
 
-    ColourAnswer name = AskColour(setting, WM_CTLCOLORSTATIC, IDC_PRINTER_NAME);
-    EXPECT_EQ(name.brush, CNewWizPage::SharedWhiteBrush());
-    EXPECT_EQ(name.text, black);
-    EXPECT_EQ(name.background, white);
-    EXPECT_EQ(name.mode, OPAQUE);
-    EXPECT_EQ(AskColour(setting, WM_CTLCOLOREDIT, IDC_PRINTER_NAME).brush, name.brush);
+    Answer erase = Ask(setting, WM_ERASEBKGND, 0);  // a page paints no background of its own
+    EXPECT_EQ(erase.result, TRUE);
+    EXPECT_EQ(erase.paints, kUnpainted);
+}
 
-    ColourAnswer text = AskColour(setting, WM_CTLCOLORSTATIC, IDC_SERIES_CAPTION);
-    EXPECT_EQ(text.text, black);
-    EXPECT_EQ(text.mode, TRANSPARENT);
-    EXPECT_EQ(text.brush, ::GetStockObject(HOLLOW_BRUSH)) << "nothing is filled: the white behind shows";
+TEST_F(RealWizardTest, ProgressPageArmsTheInstallTimerOnlyWhileShownBeforeAnInstallation) {
+    // Whether timer 1 is armed on the page; the probe disarms it.
+    auto timerArmed = [&] { return ::KillTimer(copy.m_hWnd, kInstallTimerId) != FALSE; };
+    ToProgressPage();
+    EXPECT_EQ(copy.m_progress.GetPos(), 0);
+    EXPECT_EQ(TextOf(copy.GetDlgItem(IDC_COPY_STATUS)), "Installing...");
+    EXPECT_TRUE(timerArmed());
 
-    ColourAnswer listbox = AskColour(setting, WM_CTLCOLORLISTBOX, IDC_SERIES_LIST);
-    EXPECT_EQ(listbox.text, black);
-    EXPECT_EQ(listbox.mode, TRANSPARENT);
-    EXPECT_EQ(listbox.brush, ::GetSysColorBrush(COLOR_WINDOW)) << "the system's brush for a list box";
+    Press(ID_WIZBACK, ID_WIZNEXT, ID_WIZBACK);  // armed again on the way (Back cleared g_bInstalled), then left
+    EXPECT_FALSE(timerArmed());
 
-    ColourAnswer dialog = AskColour(setting, WM_CTLCOLORDLG, 0);
-    // The page keeps the system's colours for its own background request and only answers its white brush.
-    EXPECT_EQ(dialog.text, ::GetSysColor(COLOR_WINDOWTEXT));
-    EXPECT_EQ(dialog.background, ::GetSysColor(COLOR_3DFACE));
-    LOGBRUSH lb = {};
-    ::GetObjectA(dialog.brush, sizeof lb, &lb);
-    EXPECT_EQ(lb.lbColor, white);
-    EXPECT_NE(dialog.brush, CNewWizPage::SharedWhiteBrush()) << "the page's own white brush";
-
-    ColourAnswer button = AskColour(language, WM_CTLCOLORBTN, IDC_HEADER_FRAME);
-    EXPECT_EQ(button.brush, AskColour(language, WM_CTLCOLORDLG, 0).brush) << "1040 gets the page's brush";
-    EXPECT_EQ(button.background, white);
-    ColourAnswer otherButton = AskColour(language, WM_CTLCOLORBTN, IDC_LANGUAGE_CHINESE);
-    EXPECT_NE(otherButton.brush, button.brush);
-    EXPECT_EQ(otherButton.text, black);
-
-    ColourAnswer box = AskColour(setting, WM_CTLCOLORMSGBOX, 0);
-    EXPECT_EQ(box.text, ::GetSysColor(COLOR_WINDOWTEXT));
-
-    // The shared brush stays the same across visits and pages.
-    Click(hwnd, ID_WIZBACK);
-    Click(hwnd, ID_WIZNEXT);
-    EXPECT_EQ(AskColour(setting, WM_CTLCOLORSTATIC, IDC_PRINTER_NAME).brush, name.brush);
-    EXPECT_EQ(::SendMessageA(setting.m_hWnd, WM_ERASEBKGND, 0, 0), TRUE);
+    g_bInstalled = true;
+    Press(ID_WIZNEXT);
+    EXPECT_TRUE(copy.IsWindowVisible());
+    EXPECT_FALSE(timerArmed()) << "no timer once installed";
 }
 
 }  // namespace

@@ -1,384 +1,299 @@
-// The wizard container and window: page order, button states, vetoes and targets, Cancel, Finish, the
+// The wizard container and window: page order, button states, vetoes and targets, the ends of the run, the
 // system menu and the About box.
-#include <gtest/gtest.h>
-
-#include <memory>
-
 #include "app/globals.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
 #include "tests/win32/gui/GuiSupport.h"
-#include "wizard/setupDlg.h"
 
 namespace {
 
-// A page whose eight navigation answers are set by the test, and which records when it is asked.
+using Log = std::vector<std::string>;
+
+// A page whose eight navigation answers are set by the test, and which logs each call as "<call>:<id>"
+// ("shown" while no page is active, "destroying" while its window exists; "?" marks the opposite).
 class ProbePage : public CNewWizPage {
 public:
-    explicit ProbePage(UINT id, std::vector<std::string>* log) : CNewWizPage(id), log_(log) {}
+    ProbePage(UINT id, Log* log, CNewWizDialog* wizard) : CNewWizPage(id), log_(log), wizard_(wizard) {}
 
     BOOL created = TRUE, canLeave = TRUE, canCancel = TRUE, canFinish = TRUE;
     LONG backTarget = 0, nextTarget = 0;
-    bool activeSeenWhenShown = false;
-    CNewWizDialog* wizard = nullptr;
 
     BOOL OnPageCreated() override { return Note("created", created); }
-    void OnPageDestroying() override { Note("destroying", TRUE); }
+    void OnPageDestroying() override { Note(IsWindow() ? "destroying" : "destroying?", TRUE); }
     BOOL CanLeavePage() override { return Note("leave", canLeave); }
-    void OnPageShown() override {
-        Note("shown", TRUE);
-        if (wizard != nullptr) activeSeenWhenShown = wizard->GetActivePage() != nullptr;
-    }
+    void OnPageShown() override { Note(wizard_->GetActivePage() == nullptr ? "shown" : "shown?", TRUE); }
     BOOL CanCancel() override { return Note("cancel", canCancel); }
-    LONG GetBackTarget() override {
-        Note("back", TRUE);
-        return backTarget;
-    }
-    LONG GetNextTarget() override {
-        Note("next", TRUE);
-        return nextTarget;
-    }
+    LONG GetBackTarget() override { Note("back", TRUE); return backTarget; }
+    LONG GetNextTarget() override { Note("next", TRUE); return nextTarget; }
     BOOL CanFinish() override { return Note("finish", canFinish); }
 
 private:
     BOOL Note(const char* what, BOOL answer) {
-        if (log_ != nullptr) log_->push_back(std::string(what) + ":" + std::to_string(m_nDialogID));
+        log_->push_back(std::string(what) + ":" + std::to_string(m_nDialogID));
         return answer;
     }
-    std::vector<std::string>* log_;
+    Log* log_;
+    CNewWizDialog* wizard_;
 };
 
-const UINT kPageIds[] = {IDD_WELCOME, IDD_LANGUAGE, IDD_SETTING, IDD_COPY};
+// The wizard window; Wine gives every dialog WS_EX_CONTROLPARENT, so it is cleared first to show the container's.
+class TestWizard : public CSetupDlg {
+    BOOL OnInitDialog() override { ModifyExStyle(WS_EX_CONTROLPARENT, 0); return CSetupDlg::OnInitDialog(); }
+};
 
-// The wizard window with probe pages on the four page templates, created modeless.
+// The wizard window with probe pages on the four page templates.
 class WizardTest : public testing::Test {
 protected:
-    void Build(int pageCount) {
+    void Build(int pageCount, bool open = true) {
+        const UINT ids[] = {IDD_WELCOME, IDD_LANGUAGE, IDD_SETTING, IDD_COPY};
         for (int i = 0; i < pageCount; ++i) {
-            pages.push_back(std::make_unique<ProbePage>(kPageIds[i], &log));
-            pages.back()->wizard = &wizard;
-            wizard.AddPage(pages.back().get(), kPageIds[i]);
+            pages.push_back(std::make_unique<ProbePage>(ids[i], &log, &wizard));
+            wizard.AddPage(pages.back().get(), ids[i]);
         }
+        AfxGetApp()->m_pMainWnd = &wizard;  // as start-up does: the About box belongs to the main window
+        if (open) ASSERT_TRUE(wizard.Create(IDD_SETUP_DIALOG));
     }
-    void Open() {
-        AfxGetApp()->m_pMainWnd = &wizard;
-        ASSERT_TRUE(wizard.Create(IDD_SETUP_DIALOG));
-        hwnd = wizard.m_hWnd;
-    }
+    // Before another modal run: the pages as before the first.
+    void Reset() { for (auto& page : pages) page->m_bActive = page->m_bCreated = FALSE; }
     void TearDown() override {
         if (wizard.IsWindow()) wizard.DestroyWindow();
         AfxGetApp()->m_pMainWnd = nullptr;
+        g_bInstalled = false;
     }
-    // "BNF" with letters for enabled buttons and '-' for disabled ones: Back, Next, Finish.
-    std::string Buttons() const {
-        std::string s;
-        s += Enabled(hwnd, ID_WIZBACK) ? 'B' : '-';
-        s += Enabled(hwnd, ID_WIZNEXT) ? 'N' : '-';
-        s += Enabled(hwnd, ID_WIZFINISH) ? 'F' : '-';
-        return s;
-    }
-    UINT Active() const {
-        CNewWizPage* page = wizard.GetActivePage();
-        return page != nullptr ? page->m_nDialogID : 0;
-    }
+    template <class... Ids>
+    void Press(Ids... ids) { (Click(wizard.m_hWnd, ids), ...); }  // the buttons in turn
+    std::string Buttons() const { return ::Buttons(wizard.m_hWnd); }
+    UINT Active() const { return wizard.GetActivePage() != nullptr ? wizard.GetActivePage()->m_nDialogID : 0; }
     ProbePage& Page(int i) { return *pages[static_cast<size_t>(i)]; }
+    ProbePage& ActivePage() { return *static_cast<ProbePage*>(wizard.GetActivePage()); }
 
-    std::vector<std::string> log;
+    Log log;
     std::vector<std::unique_ptr<ProbePage>> pages;
-    CSetupDlg wizard;
-    HWND hwnd = nullptr;
+    TestWizard wizard;
 };
 
 TEST_F(WizardTest, FourDefaultPagesFollowTheButtonTable) {
     Build(4);
-    Open();
     EXPECT_EQ(Active(), 138u);
     EXPECT_EQ(Buttons(), "-N-");
-    EXPECT_TRUE(Page(0).IsWindowVisible());
     EXPECT_FALSE(Page(1).m_bCreated) << "pages are created when first shown";
-
-    Click(hwnd, ID_WIZNEXT);
-    EXPECT_EQ(Active(), 137u);
-    EXPECT_EQ(Buttons(), "BN-");
-    EXPECT_FALSE(Page(0).IsWindowVisible());
-    Click(hwnd, ID_WIZNEXT);
-    Click(hwnd, ID_WIZNEXT);
-    EXPECT_EQ(Active(), 140u);
-    EXPECT_EQ(Buttons(), "B-F");
-    Click(hwnd, ID_WIZNEXT);  // disabled as a button, and there is no next page either
-    EXPECT_EQ(Active(), 140u);
-
-    Click(hwnd, ID_WIZBACK);
-    EXPECT_EQ(Active(), 143u);
-    EXPECT_EQ(Buttons(), "BNF") << "Finish stays enabled on the middle pages once the last was reached";
-    Click(hwnd, ID_WIZBACK);
-    Click(hwnd, ID_WIZBACK);
-    EXPECT_EQ(Active(), 138u);
-    EXPECT_EQ(Buttons(), "-N-");
-    Click(hwnd, ID_WIZBACK);  // no page before the first
-    EXPECT_EQ(Active(), 138u);
-
-    // Every page window sits at the placeholder's corner, in the wizard's client coordinates.
-    for (auto& page : pages) {
-        RECT r;
-        page->GetWindowRect(&r);
-        wizard.ScreenToClient(&r);
-        EXPECT_EQ(r.left, 0);
-        EXPECT_EQ(r.top, 0);
+    const struct { int button; UINT active; const char* buttons; } moves[] = {
+        {ID_WIZNEXT, 137, "BN-"}, {ID_WIZNEXT, 143, "BN-"}, {ID_WIZNEXT, 140, "B-F"},
+        {ID_WIZNEXT, 140, "B-F"},  // no page after the last
+        {ID_WIZBACK, 143, "BNF"},  // Finish stays enabled on the middle pages once the last was reached
+        {ID_WIZBACK, 137, "BNF"}, {ID_WIZBACK, 138, "-N-"},
+        {ID_WIZBACK, 138, "-N-"},  // no page before the first
+    };
+    for (const auto& m : moves) {
+        Press(m.button);
+        EXPECT_EQ(Active(), m.active);
+        EXPECT_EQ(Buttons(), m.buttons) << "on " << m.active;
+        for (auto& page : pages) EXPECT_EQ(page->IsWindowVisible(), page->m_nDialogID == m.active);
+        EXPECT_TRUE(ActivePage().IsWindowEnabled());
+        RECT r = RectIn(ActivePage().m_hWnd, wizard.m_hWnd);
+        EXPECT_TRUE(r.left == 0 && r.top == 0) << "at the placeholder's corner, not " << r.left << "," << r.top;
     }
 }
 
-TEST_F(WizardTest, OnePageStartsWithFinishOnly) {
-    Build(1);
-    Open();
+// One page: Finish only, set before the page is created; a first page that refuses its creation stays hidden.
+TEST_F(WizardTest, OnePageStartsWithFinishOnlyAndARefusedFirstPageStaysHidden) {
+    Build(1, false);
+    Page(0).created = FALSE;
+    ASSERT_TRUE(wizard.Create(IDD_SETUP_DIALOG));
     EXPECT_EQ(Buttons(), "--F");
+    EXPECT_EQ(Active(), 0u) << "no page is active";
+    EXPECT_TRUE(Page(0).m_bCreated && !Page(0).IsWindowVisible());
 }
 
-TEST_F(WizardTest, ActivationOrderAndNoActivePageWhileShown) {
-    Build(2);
-    Open();
-    Click(hwnd, ID_WIZNEXT);
-    std::vector<std::string> expected = {"created:138", "shown:138", "next:138", "created:137", "leave:138",
-                                         "shown:137"};
-    EXPECT_EQ(log, expected);
-    EXPECT_FALSE(Page(0).activeSeenWhenShown);
-    EXPECT_FALSE(Page(1).activeSeenWhenShown);
+TEST_F(WizardTest, PageCallsInOrder) {
+    Build(3);
+    Press(ID_WIZNEXT);
+    EXPECT_EQ(log, (Log{"created:138", "shown:138", "next:138", "created:137", "leave:138", "shown:137"}));
+    log.clear();
+    wizard.DestroyWindow();  // each created page is asked, then told before its window goes
+    EXPECT_EQ(log, (Log{"leave:138", "destroying:138", "leave:137", "destroying:137"}));
+    EXPECT_FALSE(Page(0).m_bCreated || Page(0).IsWindow());
 }
 
-TEST_F(WizardTest, TargetsAndVetoes) {
+TEST_F(WizardTest, NextTargetsAndVetoes) {
     Build(4);
-    Open();
-    Page(0).nextTarget = -1;
-    Click(hwnd, ID_WIZNEXT);
-    EXPECT_EQ(Active(), 138u) << "-1 stays";
-    Page(0).nextTarget = 999;
-    Click(hwnd, ID_WIZNEXT);
-    EXPECT_EQ(Active(), 138u) << "an id no page carries";
-    EXPECT_FALSE(Page(1).m_bCreated);
-
-    Page(0).nextTarget = 143;
-    Click(hwnd, ID_WIZNEXT);
-    EXPECT_EQ(Active(), 143u) << "a target id jumps to that page";
-    EXPECT_EQ(Buttons(), "BN-");
-
-    Page(2).nextTarget = 138;
-    Click(hwnd, ID_WIZNEXT);
-    EXPECT_EQ(Active(), 138u) << "Next may go to an earlier page";
-    EXPECT_EQ(Buttons(), "BN-") << "and enables Back even on the first page";
+    const struct { LONG target; UINT active; const char* buttons; } nexts[] = {
+        {-1, 138, "-N-"},   // stays
+        {999, 138, "-N-"},  // an id no page carries
+        {143, 143, "BN-"},  // a target id jumps to that page
+        {138, 138, "BN-"},  // to an earlier page, and Back is enabled even on the first
+    };
+    for (const auto& n : nexts) {
+        ActivePage().nextTarget = n.target;
+        Press(ID_WIZNEXT);
+        EXPECT_EQ(Active(), n.active) << n.target;
+        EXPECT_EQ(Buttons(), n.buttons) << n.target;
+    }
+    EXPECT_FALSE(Page(1).m_bCreated) << "a page jumped over is not created";
 
     Page(0).nextTarget = 0;
     Page(0).canLeave = FALSE;
-    Click(hwnd, ID_WIZNEXT);
+    Press(ID_WIZNEXT);
     EXPECT_EQ(Active(), 138u) << "the page refused to be left";
-    EXPECT_TRUE(Page(1).m_bCreated) << "the window made for the attempt stays";
-    EXPECT_FALSE(Page(1).IsWindowVisible());
+    EXPECT_TRUE(Page(1).m_bCreated && !Page(1).IsWindowVisible()) << "the window made for the attempt stays hidden";
 
     Page(0).canLeave = TRUE;
-    Page(3).created = FALSE;
     Page(0).nextTarget = 140;
-    Click(hwnd, ID_WIZNEXT);
+    Page(3).created = FALSE;
+    Press(ID_WIZNEXT);
     EXPECT_EQ(Active(), 138u) << "OnPageCreated said no";
-    EXPECT_TRUE(Page(3).m_bCreated);
+    EXPECT_TRUE(Page(3).m_bCreated && !Page(3).IsWindowVisible());
     EXPECT_TRUE(Page(0).IsWindowVisible());
-
-    Page(0).nextTarget = 0;
-    Click(hwnd, ID_WIZNEXT);
-    EXPECT_EQ(Active(), 137u);
-    Page(1).backTarget = -1;
-    Click(hwnd, ID_WIZBACK);
-    EXPECT_EQ(Active(), 137u);
-    Page(1).backTarget = 4242;
-    Click(hwnd, ID_WIZBACK);
-    EXPECT_EQ(Active(), 137u);
-    Page(1).backTarget = 143;
-    g_bInstalled = true;
-    Click(hwnd, ID_WIZBACK);
-    EXPECT_EQ(Active(), 143u) << "a Back target may lie ahead";
-    EXPECT_FALSE(g_bInstalled) << "every successful Back clears the flag";
-    g_bInstalled = true;
-    Page(2).backTarget = -1;
-    Click(hwnd, ID_WIZBACK);
-    EXPECT_TRUE(g_bInstalled) << "a Back that does not move leaves it";
-    g_bInstalled = false;
 }
 
-TEST_F(WizardTest, FinishAsksActivePageThenEveryCreatedPage) {
-    Build(3);
+TEST_F(WizardTest, BackTargetsAndTheInstalledFlag) {
+    Build(4);
+    Press(ID_WIZNEXT);
+    const struct { LONG target; UINT active; bool installedAfter; } backs[] = {
+        {-1, 137, true}, {4242, 137, true},  // no move leaves the flag
+        {143, 143, false},                    // a target may lie ahead; every successful Back clears the flag
+        {-1, 143, true},
+    };
+    for (const auto& b : backs) {
+        ActivePage().backTarget = b.target;
+        g_bInstalled = true;
+        Press(ID_WIZBACK);
+        EXPECT_EQ(Active(), b.active) << b.target;
+        EXPECT_EQ(g_bInstalled, b.installedAfter) << b.target;
+    }
+}
+
+TEST_F(WizardTest, FinishOnAMiddlePageOnceEveryCreatedPageAgrees) {
+    Build(3, false);
     INT_PTR result = RunModalScript(wizard, {
-        [&] { AfxGetApp()->m_pMainWnd = &wizard; },
-        [&] { Click(wizard.m_hWnd, ID_WIZNEXT); },
-        [&] { Click(wizard.m_hWnd, ID_WIZNEXT); },
         [&] {
-            Page(2).canLeave = FALSE;
-            Click(wizard.m_hWnd, ID_WIZFINISH);
+            Press(ID_WIZNEXT, ID_WIZNEXT, ID_WIZBACK);  // the middle page, with Finish enabled by the visit to the last
+            Page(1).canLeave = FALSE;
+            Press(ID_WIZFINISH);
         },
         [&] {
-            Page(2).canLeave = TRUE;
-            Page(0).canFinish = FALSE;
-            Click(wizard.m_hWnd, ID_WIZFINISH);
+            EXPECT_TRUE(wizard.IsWindowVisible()) << "the active page refused to be left";
+            Page(1).canLeave = TRUE;
+            Page(2).canFinish = FALSE;  // a hidden page that was created says no
+            Press(ID_WIZFINISH);
         },
         [&] {
-            EXPECT_TRUE(wizard.IsWindowVisible()) << "a page said no to Finish";
-            Page(0).canFinish = TRUE;
+            EXPECT_TRUE(wizard.IsWindowVisible()) << "a created page refused to finish";
+            Page(2).canFinish = TRUE;
             log.clear();
-            Click(wizard.m_hWnd, ID_WIZFINISH);
+            Press(ID_WIZFINISH);
         },
     });
     EXPECT_EQ(result, ID_WIZFINISH);
-    std::vector<std::string> asked(log.begin(), log.begin() + 4);
-    std::vector<std::string> expected = {"leave:143", "finish:138", "finish:137", "finish:143"};
-    EXPECT_EQ(asked, expected);
+    EXPECT_EQ(Log(log.begin(), log.begin() + 4), (Log{"leave:137", "finish:138", "finish:137", "finish:143"}));
 }
 
-TEST_F(WizardTest, CancelButtonAndCloseCommandEndWithCancel) {
-    Build(4);
-    INT_PTR byButton = RunModalScript(wizard, {[&] {
-        Page(0).canCancel = FALSE;
-        Click(wizard.m_hWnd, IDC_CANCEL_BUTTON);
-    },
-                                               [&] {
-                                                   EXPECT_TRUE(wizard.IsWindowVisible()) << "the page vetoed";
-                                                   Page(0).canCancel = TRUE;
-                                                   log.clear();
-                                                   Click(wizard.m_hWnd, IDC_CANCEL_BUTTON);
-                                               }});
-    EXPECT_EQ(byButton, IDCANCEL);
-    EXPECT_EQ(log.front(), "cancel:138");
-    for (const std::string& entry : log) EXPECT_NE(entry, "cancel:137") << "pages not yet shown are not asked";
-
-    for (auto& page : pages) page->m_bActive = page->m_bCreated = FALSE;
-    INT_PTR byClose = RunModalScript(
-        wizard, {[&] { ::PostMessageA(wizard.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0); }});
-    EXPECT_EQ(byClose, IDCANCEL);
-}
-
-TEST_F(WizardTest, EscapeInsideAPageLeavesTheWizardOpen) {
-    Build(2);
-    INT_PTR result = RunModalScript(wizard, {
-        [&] { Click(wizard.m_hWnd, ID_WIZNEXT); },
-        [&] {
-            HWND radio = Page(1).GetDlgItem(IDC_LANGUAGE_CHINESE);
-            ::SetFocus(radio);
-            ::PostMessageA(radio, WM_KEYDOWN, VK_ESCAPE, 0);
-            ::PostMessageA(radio, WM_KEYUP, VK_ESCAPE, 0);
-        },
-        [&] {
-            EXPECT_TRUE(wizard.IsWindowVisible());
-            EXPECT_TRUE(Page(1).IsWindowVisible()) << "the page's own cancel does nothing";
-            HWND back = wizard.GetDlgItem(ID_WIZBACK);
-            ::SetFocus(back);
-            ::PostMessageA(back, WM_KEYDOWN, VK_ESCAPE, 0);
-        },
-    });
-    EXPECT_EQ(result, IDCANCEL) << "Escape on the wizard's own controls cancels";
-}
-
-TEST_F(WizardTest, EnterInsideAPageKeepsThePage) {
-    Build(2);
-    INT_PTR result = RunModalScript(wizard, {
-        [&] { Click(wizard.m_hWnd, ID_WIZNEXT); },
-        [&] {
-            HWND radio = Page(1).GetDlgItem(IDC_LANGUAGE_ENGLISH);
-            ::SetFocus(radio);
-            ::PostMessageA(radio, WM_KEYDOWN, VK_RETURN, 0);
-            ::PostMessageA(radio, WM_KEYUP, VK_RETURN, 0);
-        },
-        [&] {
-            EXPECT_TRUE(Page(1).IsWindowVisible()) << "Enter must not end the page's child dialog";
-            EXPECT_TRUE(wizard.IsWindowVisible());
-            Click(wizard.m_hWnd, IDC_CANCEL_BUTTON);
-        },
-    });
-    EXPECT_EQ(result, IDCANCEL);
-}
-
-TEST_F(WizardTest, OkCommandEndsTheWizardWithoutAskingPages) {
-    Build(2);
-    INT_PTR result = RunModalScript(wizard, {[&] {
-        Page(0).canLeave = Page(0).canFinish = Page(0).canCancel = FALSE;
-        log.clear();
-        ::SendMessageA(wizard.m_hWnd, WM_COMMAND, IDOK, 0);
-    }});
-    EXPECT_EQ(result, IDOK);
-    // Only the window's destruction asked the page, which refused: its window went with the wizard's,
-    // without OnPageDestroying.
-    std::vector<std::string> expected = {"leave:138"};
-    EXPECT_EQ(log, expected);
-    Page(0).canLeave = TRUE;
-}
-
-TEST_F(WizardTest, QuitMessageEndsTheRunWithMinusOne) {
-    Build(2);
-    INT_PTR result = RunModalScript(wizard, {[&] { ::PostMessageA(wizard.m_hWnd, WM_QUIT, 0, 0); }});
-    EXPECT_EQ(result, -1);
+TEST_F(WizardTest, EndsOfTheRun) {
+    Build(2, false);
+    const struct { const char* how; void (*end)(HWND); INT_PTR result; } ends[] = {
+        {"Cancel button", [](HWND w) { Click(w, IDC_CANCEL_BUTTON); }, IDCANCEL},
+        {"close command", [](HWND w) { ::PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0); }, IDCANCEL},
+        {"OK command", [](HWND w) { ::SendMessageA(w, WM_COMMAND, IDOK, 0); }, IDOK},
+        {"quit message", [](HWND w) { ::PostMessageA(w, WM_QUIT, 0, 0); }, -1},
+    };
+    for (const auto& e : ends) {
+        Reset();
+        bool vetoed = false;
+        INT_PTR result = RunModalScript(wizard, {
+            [&] {
+                Page(0).canCancel = Page(0).canLeave = Page(0).canFinish = FALSE;
+                log.clear();
+                e.end(wizard.m_hWnd);
+            },
+            [&] {
+                vetoed = true;
+                Page(0).canCancel = Page(0).canLeave = TRUE;
+                log.clear();
+                e.end(wizard.m_hWnd);
+            },
+        });
+        EXPECT_EQ(result, e.result) << e.how;
+        bool cancel = e.result == IDCANCEL;
+        EXPECT_EQ(vetoed, cancel) << e.how << ": only a cancel asks the pages, and a page can veto it";
+        // Then the window's destruction asks the created page (the one not yet shown is never asked); a page
+        // that refuses loses its window with the wizard's, without OnPageDestroying.
+        EXPECT_EQ(log, cancel ? (Log{"cancel:138", "leave:138", "destroying:138"}) : Log{"leave:138"}) << e.how;
+    }
     MSG msg;
     EXPECT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit message is passed on";
 }
 
+TEST_F(WizardTest, EscapeAndEnterInsideAPageKeepThePage) {
+    Build(2, false);
+    auto key = [](HWND w, WPARAM k) {
+        ::SetFocus(w);
+        ::PostMessageA(w, WM_KEYDOWN, k, 0);
+        ::PostMessageA(w, WM_KEYUP, k, 0);
+    };
+    bool kept = false;
+    INT_PTR result = RunModalScript(wizard, {
+        [&] { Press(ID_WIZNEXT); },
+        [&] {
+            key(Page(1).GetDlgItem(IDC_LANGUAGE_CHINESE), VK_ESCAPE);
+            key(Page(1).GetDlgItem(IDC_LANGUAGE_ENGLISH), VK_RETURN);
+        },
+        [&] {
+            kept = Page(1).IsWindowVisible() && wizard.IsWindowVisible();
+            key(wizard.GetDlgItem(ID_WIZBACK), VK_ESCAPE);
+        },
+    });
+    EXPECT_TRUE(kept) << "the page's own cancel and OK do nothing";
+    EXPECT_EQ(result, IDCANCEL) << "Escape on the wizard's own controls cancels";
+}
+
 TEST_F(WizardTest, WindowStyleMenuAndIcon) {
     Build(2);
-    Open();
     EXPECT_TRUE(wizard.GetExStyle() & WS_EX_CONTROLPARENT);
-    EXPECT_NE(wizard.SendMessageA(WM_GETICON, ICON_BIG), 0);
+    LRESULT big = wizard.SendMessageA(WM_GETICON, ICON_BIG);
+    EXPECT_NE(big, 0);
     EXPECT_NE(wizard.SendMessageA(WM_GETICON, ICON_SMALL), 0);
-    EXPECT_EQ(wizard.SendMessageA(WM_QUERYDRAGICON), wizard.SendMessageA(WM_GETICON, ICON_BIG));
+    EXPECT_EQ(wizard.SendMessageA(WM_QUERYDRAGICON), big);
 
     HMENU menu = wizard.GetSystemMenu(false);
-    ASSERT_NE(menu, nullptr);
     int count = ::GetMenuItemCount(menu);
     ASSERT_GE(count, 2);
     char text[128] = {};
-    ::GetMenuStringA(menu, IDM_ABOUTBOX, text, sizeof text, MF_BYCOMMAND);
+    ::GetMenuStringA(menu, static_cast<UINT>(count - 1), text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "About setup wizard (&A)...");
     EXPECT_EQ(::GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
-    MENUITEMINFOA info = {};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE;
-    ::GetMenuItemInfoA(menu, static_cast<UINT>(count - 2), TRUE, &info);
-    EXPECT_TRUE(info.fType & MFT_SEPARATOR);
+    EXPECT_TRUE(::GetMenuState(menu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR);
 }
 
 TEST_F(WizardTest, AboutBoxFromTheSystemMenu) {
-    Build(2);
-    AfxGetApp()->m_pMainWnd = &wizard;  // as start-up does: the About box belongs to the main window
-    for (UINT command : {0x10u, 0x1Fu}) {
-        for (auto& page : pages) page->m_bActive = page->m_bCreated = FALSE;
-        std::string version, notice;
-        bool wizardDisabled = false, found = false, closed = false;
+    Build(2, false);
+    // Any command 0x10 to 0x1F opens it (closed with OK or with its close command); 0x20 is the system's.
+    const struct { UINT command; bool opens; UINT closeWith; } commands[] = {
+        {0x10, true, IDOK}, {0x1F, true, SC_CLOSE}, {0x20, false, 0}};
+    for (const auto& c : commands) {
+        Reset();
+        bool opened = false;
         INT_PTR result = RunModalScript(wizard, {
-            [&] { ::PostMessageA(wizard.m_hWnd, WM_SYSCOMMAND, command, 0); },
+            [&] { ::PostMessageA(wizard.m_hWnd, WM_SYSCOMMAND, c.command, 0); },
             [&] {
-                HWND about = FindThreadDialog("About setup wizard");
-                found = about != nullptr;
-                if (!found) return;
-                version = TextOf(::GetDlgItem(about, IDC_ABOUT_VERSION));
-                notice = TextOf(::GetDlgItem(about, IDC_ABOUT_NOTICE));
-                wizardDisabled = !wizard.IsWindowEnabled();
-                Click(about, IDOK);
+                HWND about = FindVisibleDialog("About setup wizard");
+                if (!(opened = about != nullptr)) return;
+                EXPECT_EQ(TextOf(::GetDlgItem(about, IDC_ABOUT_VERSION)), "setup wizard version 1.0");
+                EXPECT_FALSE(TextOf(::GetDlgItem(about, IDC_ABOUT_NOTICE)).empty());
+                EXPECT_FALSE(wizard.IsWindowEnabled()) << "the About box is modal on the wizard";
+                EXPECT_TRUE(::SendMessageA(::GetDlgItem(about, IDOK), WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
+                if (c.closeWith == IDOK) Click(about, IDOK);
+                else ::PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);
             },
             [&] {
-                closed = FindThreadDialog("About setup wizard") == nullptr;
+                EXPECT_EQ(FindVisibleDialog("About setup wizard"), nullptr) << "closed";
                 EXPECT_TRUE(wizard.IsWindowEnabled());
                 EXPECT_EQ(Active(), 138u) << "the wizard is unchanged";
-                Click(wizard.m_hWnd, IDC_CANCEL_BUTTON);
+                Press(IDC_CANCEL_BUTTON);
             },
         });
         EXPECT_EQ(result, IDCANCEL);
-        EXPECT_TRUE(found) << "command " << command;
-        EXPECT_TRUE(closed);
-        EXPECT_TRUE(wizardDisabled) << "the About box is modal on the wizard";
-        EXPECT_EQ(version, "setup wizard version 1.0");
-        EXPECT_FALSE(notice.empty());
+        EXPECT_EQ(opened, c.opens) << "command " << c.command;
     }
-    // Other system commands are the system's: 0x20 opens nothing.
-    for (auto& page : pages) page->m_bActive = page->m_bCreated = FALSE;
-    bool opened = true;
-    RunModalScript(wizard, {[&] { ::PostMessageA(wizard.m_hWnd, WM_SYSCOMMAND, 0x20, 0); },
-                            [&] {
-                                opened = FindThreadDialog("About setup wizard") != nullptr;
-                                Click(wizard.m_hWnd, IDC_CANCEL_BUTTON);
-                            }});
-    EXPECT_FALSE(opened);
 }
 
 }  // namespace

@@ -1,0 +1,67 @@
+// Helpers shared by the native unit tests: process-wide state, store entries, the in-memory file log.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "app/setup.h"
+#include "platform/memory/MemoryWindows.h"
+#include "tests/support/StoreFiles.h"
+
+// g_szPrinterName zero-filled, then name (at most 259 characters).
+inline void SetPrinterName(const std::string& name) {
+    std::memset(g_szPrinterName, 0, sizeof g_szPrinterName);
+    std::memcpy(g_szPrinterName, name.data(), std::min(name.size(), sizeof g_szPrinterName - 1));
+}
+
+// The generated store's entries with these ids.
+inline void LoadStoreEntries(MemoryResources& resources, std::initializer_list<std::uint16_t> ids) {
+    for (std::uint16_t id : ids) EXPECT_TRUE(ReadStoreEntry(id, resources.entries[id])) << "store entry " << id;
+}
+
+// The file-system log lines that begin with prefix ("write ", "delete ", "copy "), without it.
+inline std::vector<std::string> LogLines(const MemoryFileSystem& files, const std::string& prefix) {
+    std::vector<std::string> lines;
+    for (const std::string& line : files.Log())
+        if (line.rfind(prefix, 0) == 0) lines.push_back(line.substr(prefix.size()));
+    return lines;
+}
+
+// The file's bytes as text, "<missing>" when there is no such file.
+inline std::string TextAt(const MemoryFileSystem& files, const std::string& path) {
+    Bytes b;
+    return files.Contents(path, b) ? ToString(b) : "<missing>";
+}
+
+// A fresh in-memory Windows and application object per case, the process-wide state as before start-up
+// around it.
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetGlobals(); }
+    void TearDown() override {
+        ResetGlobals();
+        g_nOSType = hostOsType_;
+    }
+    static void ResetGlobals() {
+        g_strLanguageFile.clear();
+        g_strSettingFile.clear();
+        g_strAppDir.clear();
+        SetPrinterName("");
+        std::memset(g_szScratch, 0, sizeof g_szScratch);
+        g_wLanguage = 0;
+        g_bInstalled = false;
+    }
+    std::string Entry(std::uint16_t id) const { return ToString(win.resources.entries.at(id)); }
+    std::string At(const std::string& path) const { return TextAt(win.files, path); }
+
+    MemoryWindows win;
+    CSetupApp app{win.platform};
+
+private:
+    const int hostOsType_ = g_nOSType;
+};

@@ -3,92 +3,58 @@
 
 namespace {
 
+Bytes Sz(const std::string& s) { return ToBytes(s + '\0'); }
+
 class RegistryContract : public ContractTest {
 protected:
-    IRegistry& registry() { return os().registry; }
-    // Writes one value through a freshly created key, closing it again.
-    void Write(const std::string& path, const std::string& name, std::uint32_t type, const Bytes& data) {
+    // Creates the key (which may exist) and, unless name is null, writes one value through it.
+    void Write(const std::string& path, const char* name, std::uint32_t type = kRegSz, const Bytes& data = Bytes()) {
         RegKeyHandle key = 0;
-        ASSERT_TRUE(registry().CreateKey(path, key)) << path;
+        ASSERT_TRUE(os().registry.CreateKey(path, key)) << path;
         EXPECT_NE(key, 0u);
-        EXPECT_TRUE(registry().SetValue(key, name, type, data.data(), static_cast<std::uint32_t>(data.size())));
-        registry().CloseKey(key);
+        if (name) { EXPECT_TRUE(os().registry.SetValue(key, name, type, data.data(), std::uint32_t(data.size()))); }
+        os().registry.CloseKey(key);
     }
-    std::string key_ = std::string();
-    void SetUp() override {
-        ContractTest::SetUp();
-        key_ = host().RegistryTestKey();
+    // "<type>:<bytes>" of the value, or "<missing>".
+    std::string Query(const std::string& path, const std::string& name) {
+        std::uint32_t t = 0;
+        Bytes d;
+        return os().registry.QueryValue(path, name, t, d) ? std::to_string(t) + ":" + ToString(d) : "<missing>";
+    }
+    bool Opens(const std::string& path) {
+        RegKeyHandle key = 1;
+        const bool opened = os().registry.OpenKey(path, key);
+        EXPECT_EQ(key != 0, opened) << path;
+        if (opened) os().registry.CloseKey(key);
+        return opened;
     }
 };
 
-Bytes WithTerminator(const std::string& s) {
-    Bytes b = ToBytes(s);
-    b.push_back(0);
-    return b;
-}
-
-TEST_P(RegistryContract, CreatingAnExistingKeyKeepsItsValues) {
-    Write(key_, "Name", kRegSz, WithTerminator("abc"));
-    RegKeyHandle key = 0;
-    ASSERT_TRUE(registry().CreateKey(key_, key));
-    registry().CloseKey(key);
-    std::uint32_t type = 0;
-    Bytes data;
-    ASSERT_TRUE(registry().QueryValue(key_, "Name", type, data));
-    EXPECT_EQ(type, kRegSz);
-    EXPECT_EQ(data, WithTerminator("abc"));
-}
-
-TEST_P(RegistryContract, OpeningAMissingKeyFails) {
-    RegKeyHandle key = 1;
-    EXPECT_FALSE(registry().OpenKey(key_ + "\\Missing", key));
-    EXPECT_EQ(key, 0u);
-    Write(key_, "V", kRegSz, WithTerminator("v"));
-    EXPECT_TRUE(registry().OpenKey(key_, key));
-    EXPECT_NE(key, 0u);
-    registry().CloseKey(key);
-}
-
-TEST_P(RegistryContract, ValuesKeepTheirTypeAndBytes) {
-    Write(key_, "Text", kRegSz, WithTerminator("DisplayName text"));
-    Write(key_, "Bare", kRegSz, ToBytes("bare"));
-    Write(key_, "Number", 4, Bytes{1, 2, 3, 4});
-    Write(key_, "", kRegSz, WithTerminator("default"));
-    Write(key_, "Empty", kRegSz, WithTerminator(""));
-    std::uint32_t type = 0;
-    Bytes data;
-    ASSERT_TRUE(registry().QueryValue(key_, "Text", type, data));
-    EXPECT_EQ(type, kRegSz);
-    EXPECT_EQ(data, WithTerminator("DisplayName text"));
-    ASSERT_TRUE(registry().QueryValue(key_, "Bare", type, data));
-    EXPECT_EQ(data, ToBytes("bare"));
-    ASSERT_TRUE(registry().QueryValue(key_, "NUMBER", type, data));
-    EXPECT_EQ(type, 4u);
-    EXPECT_EQ(data, (Bytes{1, 2, 3, 4}));
-    ASSERT_TRUE(registry().QueryValue(key_, "", type, data));
-    EXPECT_EQ(data, WithTerminator("default"));
-    ASSERT_TRUE(registry().QueryValue(key_, "Empty", type, data));
-    EXPECT_EQ(data, WithTerminator(""));
-    // Writing again replaces the value.
-    Write(key_, "text", kRegSz, WithTerminator("x"));
-    ASSERT_TRUE(registry().QueryValue(key_, "Text", type, data));
-    EXPECT_EQ(data, WithTerminator("x"));
-    EXPECT_FALSE(registry().QueryValue(key_, "Missing", type, data));
-    EXPECT_FALSE(registry().QueryValue(key_ + "\\Missing", "Text", type, data));
-}
-
-TEST_P(RegistryContract, NestedNewPathIsCreatedWhole) {
-    const std::string nested = key_ + "\\Level1\\Level2";
-    Write(nested, "Deep", kRegSz, WithTerminator("deep"));
-    std::uint32_t type = 0;
-    Bytes data;
-    ASSERT_TRUE(registry().QueryValue(nested, "Deep", type, data));
-    EXPECT_EQ(data, WithTerminator("deep"));
-    ASSERT_TRUE(registry().QueryValue(key_ + "\\LEVEL1\\level2", "deep", type, data));
-    RegKeyHandle key = 0;
-    EXPECT_TRUE(registry().OpenKey(key_ + "\\Level1", key));
-    registry().CloseKey(key);
-    EXPECT_FALSE(registry().QueryValue(key_ + "\\Level1", "Deep", type, data));
+TEST_P(RegistryContract, KeysAndValues) {
+    const std::string key = host().RegistryTestKey();
+    EXPECT_FALSE(Opens(key));
+    Write(key + "\\Level1\\Level2", "Deep", kRegSz, Sz("deep"));
+    Write(key + "\\Level1\\Level2", nullptr);
+    EXPECT_EQ(Query(key + "\\LEVEL1\\level2", "deep"), "1:deep" + std::string(1, '\0'));
+    EXPECT_TRUE(Opens(key));
+    EXPECT_TRUE(Opens(key + "\\Level1"));
+    EXPECT_EQ(Query(key + "\\Level1", "Deep"), "<missing>");
+    // Values keep their type and bytes; written under one name, read under another spelling, the last replacing
+    // the first.
+    const struct {
+        const char *written, *read;
+        std::uint32_t type;
+        Bytes data;
+    } values[] = {{"Text", "Text", kRegSz, Sz("DisplayName text")}, {"Bare", "bare", kRegSz, ToBytes("bare")},
+                  {"Number", "NUMBER", 4, Bytes{1, 2, 3, 4}},         {"", "", kRegSz, Sz("default")},
+                  {"Empty", "Empty", kRegSz, Sz("")},                 {"text", "Text", kRegSz, Sz("x")}};
+    for (const auto& v : values) {
+        Write(key, v.written, v.type, v.data);
+        EXPECT_EQ(Query(key, v.read), std::to_string(v.type) + ":" + ToString(v.data));
+    }
+    EXPECT_EQ(Query(key, "Bare"), "1:bare");  // the earlier values stay
+    EXPECT_EQ(Query(key, "Missing"), "<missing>");
+    EXPECT_EQ(Query(key + "\\Missing", "Text"), "<missing>");
 }
 
 SETUP_CONTRACT_SUITE(RegistryContract);

@@ -9,11 +9,12 @@ namespace {
 const char kSleepOption[] = "--contract-sleep=";
 
 // The in-memory Windows with what the contract cases expect of a machine: a scratch directory as the current
-// directory, one local printer, and programs that start unless their path does not exist.
+// directory, an inf directory, one local printer, and programs that start unless their path does not exist.
 class MemoryContractHost : public ContractHost {
 public:
     MemoryContractHost() {
         windows_.files.PutDirectories(kScratch);
+        windows_.files.PutDirectories(windows_.system.windowsDir + "\\inf");
         windows_.files.Put(kProgram, Bytes{'M', 'Z'});
         windows_.files.SetCurrentDir(kScratch);
         windows_.spooler.printers = {"Contract Printer"};
@@ -34,12 +35,12 @@ public:
     Platform& platform() override { return windows_.platform; }
     std::string ScratchDir() const override { return kScratch; }
     std::string RegistryTestKey() const override { return "SOFTWARE\\ReceiptPrinterSetupContract"; }
+    void RemoveRegistryTree(const std::string&) override {}  // each case starts from an empty registry
+    int RegistryValueCount(const std::string& path) override { return int(windows_.registry.ValueNames(path).size()); }
     bool CrtTextPieces(const std::string&, std::size_t, std::vector<std::string>&) override { return false; }
-    std::string QuickCommand() const override { return "cmd.exe /c exit 0"; }
     std::string SleepingCommand(std::uint32_t ms) const override {
         return std::string(kProgram) + " " + kSleepOption + std::to_string(ms);
     }
-    std::string MissingProgramCommand() const override { return "C:\\no-such-directory\\no-such-program.exe"; }
     std::string StandInPrinter() override { return windows_.spooler.printers.front(); }
 
 private:
@@ -52,21 +53,12 @@ private:
 
 std::vector<ContractPlatformFactory>& ContractPlatforms() {
     static std::vector<ContractPlatformFactory> platforms{
-        {"Memory", [] {
-             auto host = std::make_unique<MemoryContractHost>();
-             return std::unique_ptr<ContractHost>(std::move(host));
-         }}};
+        {"Memory", [] { return std::unique_ptr<ContractHost>(new MemoryContractHost()); }}};
     return platforms;
 }
-
-void AddContractPlatform(ContractPlatformFactory factory) { ContractPlatforms().push_back(std::move(factory)); }
 
 std::string ContractTest::InScratch(const std::string& name) const {
     std::string path;
     EXPECT_TRUE(JoinPath(path, host_->ScratchDir(), name)) << name;
     return path;
-}
-
-std::string ContractPlatformName(const ::testing::TestParamInfo<ContractPlatformFactory>& info) {
-    return info.param.name;
 }

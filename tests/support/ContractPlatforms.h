@@ -21,16 +21,17 @@ public:
     // A registry path below HKEY_LOCAL_MACHINE that is free when the case starts and removed, with everything
     // below it, when the case ends.
     virtual std::string RegistryTestKey() const = 0;
+    // Removes a key below HKEY_LOCAL_MACHINE with everything below it; the number of values in a key (0: none).
+    virtual void RemoveRegistryTree(const std::string& path) = 0;
+    virtual int RegistryValueCount(const std::string& path) = 0;
     // The pieces that the C runtime's text-mode stream gives for the file (fopen "rt", fgets into a buffer of
     // bufferSize characters); false when this host has no C runtime to ask.
     virtual bool CrtTextPieces(const std::string& path, std::size_t bufferSize, std::vector<std::string>& pieces) = 0;
-    // A command that ends at once, one that runs for about ms milliseconds, one whose program does not exist.
-    virtual std::string QuickCommand() const = 0;
+    // A command whose program runs for about ms milliseconds.
     virtual std::string SleepingCommand(std::uint32_t ms) const = 0;
-    virtual std::string MissingProgramCommand() const = 0;
     // Makes sure that a local printer exists where the host can arrange one; its name, or empty when the
     // host cannot (then whatever printers the machine has are enumerated).
-    virtual std::string StandInPrinter() { return std::string(); }
+    virtual std::string StandInPrinter() = 0;
     // Why the named behaviour cannot be checked on this host; empty when it can.
     virtual std::string Limitation(const std::string& /*what*/) const { return std::string(); }
 };
@@ -42,7 +43,6 @@ struct ContractPlatformFactory {
 
 // The registered platforms, the in-memory Windows first.
 std::vector<ContractPlatformFactory>& ContractPlatforms();
-void AddContractPlatform(ContractPlatformFactory factory);
 
 // Base of every contract suite: a fresh host per case.
 class ContractTest : public ::testing::TestWithParam<ContractPlatformFactory> {
@@ -58,8 +58,7 @@ private:
     std::unique_ptr<ContractHost> host_;
 };
 
-std::string ContractPlatformName(const ::testing::TestParamInfo<ContractPlatformFactory>& info);
-
 // Runs every case of suite against every registered platform.
-#define SETUP_CONTRACT_SUITE(suite) \
-    INSTANTIATE_TEST_SUITE_P(Platforms, suite, ::testing::ValuesIn(ContractPlatforms()), ContractPlatformName)
+#define SETUP_CONTRACT_SUITE(suite)                                                      \
+    INSTANTIATE_TEST_SUITE_P(Platforms, suite, ::testing::ValuesIn(ContractPlatforms()), \
+                             [](const auto& info) { return info.param.name; })

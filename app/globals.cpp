@@ -12,3 +12,9 @@ std::uint16_t g_wLanguage = 0;
 bool g_bInstalled = false;
 char g_szPrinterName[kPathBuffer] = {};
 char g_szScratch[kPathBuffer] = {};
+
+std::string PrinterName() {
+    std::size_t n = 0;
+    while (n < kPathBuffer && g_szPrinterName[n] != '\0') ++n;
+    return std::string(g_szPrinterName, n);
+}

@@ -14,5 +14,8 @@ extern bool g_bInstalled;              // the progress page has run the installa
 extern char g_szPrinterName[kPathBuffer];  // printer name from the settings file
 extern char g_szScratch[kPathBuffer];      // formatting buffer for file names and the uninstall key path
 
+// g_szPrinterName up to its terminator, never beyond the buffer.
+std::string PrinterName();
+
 // Model word: the INF's name and model, the installed printer's base name and the search key for it.
 constexpr const char* kModelWord = "KX47";

@@ -49,7 +49,7 @@ public:
     Platform& platform() { return platform_; }
 
 private:
-    void WriteUninstallEntry(class CReg& reg);
+    void WriteUninstallEntry(class CReg& reg, const struct UninstallEntry& entry);
     // Shows the result message of the installation in the chosen language and ends the wizard.
     void ReportInstallResult(bool installed);
     std::uint16_t runLangId_ = 0;  // system default language id read at the start of an installation run

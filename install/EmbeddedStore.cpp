@@ -42,7 +42,7 @@ bool CSetupApp::ExtractEmbeddedFile(std::uint16_t id, std::string path, bool pat
     }
 
     NameLineRule rules[kNameLineRuleCapacity];
-    int ruleCount = FillNameLineRules(std::string(g_szPrinterName, strnlen(g_szPrinterName, kPathBuffer - 1)), rules);
+    int ruleCount = FillNameLineRules(PrinterName(), rules);
     return WriteRewritten(files, &source, destination, rules, ruleCount);
 }
 

@@ -28,7 +28,7 @@ void RemoveIfFits(IFileSystem& files, const char* format, const std::string& dir
 void CSetupApp::InstallPrinterDriver() {
     // 1. The system default language decides the core files and the message language for the whole run.
     runLangId_ = platform_.system.SystemDefaultLangId();
-    const std::string printerName = g_szPrinterName;
+    const std::string printerName = PrinterName();
 
     // Nothing is touched unless the driver directory is known and the printer name can form every file
     // name, path and key of the installation.

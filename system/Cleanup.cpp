@@ -19,12 +19,6 @@ constexpr const char* kStagingDir = "c:\\temp";
 // The driver's default paper size as the print server knows it.
 constexpr const char* kPaperForm = "papersize(58x420mm)";
 
-// The name up to its terminator, and never beyond the buffer.
-std::string PrinterName() {
-    const char* end = static_cast<const char*>(std::memchr(g_szPrinterName, '\0', kPathBuffer));
-    return std::string(g_szPrinterName, end ? static_cast<std::size_t>(end - g_szPrinterName) : kPathBuffer);
-}
-
 void SetScratch(const std::string& text) {
     // Callers format text within kPathBuffer, so it always fits with its terminator.
     std::memcpy(g_szScratch, text.c_str(), text.size() + 1);
@@ -64,8 +58,7 @@ void CSetupApp::Delete() {
     std::uint32_t lastError = 0;
 
     // Only a single printer of this name means its files belong to the installation being replaced. A name
-    // too long for the uninstall entry gets no entry (WriteUninstallEntry refuses it) and none of its files
-    // are touched either.
+    // too long for the uninstall entry gets no entry and none of its files are touched either.
     int count = 0;
     if (ListLocalPrinters(platform_.spooler, printers, lastError) == PrinterList::Listed)
         count = CountNamesContaining(printers, PrinterName());
@@ -80,7 +73,7 @@ void CSetupApp::Delete() {
             if (FormatDriverFileName(format)) DeleteStagedFile(g_szScratch);
     }
 
-    WriteUninstallEntry(reg);
+    if (nameFits) WriteUninstallEntry(reg, entry);
     RemoveStaleOemInf();
 
     if (ListLocalPrinters(platform_.spooler, printers, lastError) == PrinterList::Failed) {
@@ -131,9 +124,7 @@ void CSetupApp::DeletePrinterForm(const std::string& formName) {
     platform_.spooler.ClosePrinterHandle(server);
 }
 
-void CSetupApp::WriteUninstallEntry(CReg& reg) {
-    UninstallEntry entry;
-    if (!BuildUninstallEntry(PrinterName(), DriverDirectory(platform_.spooler), entry)) return;
+void CSetupApp::WriteUninstallEntry(CReg& reg, const UninstallEntry& entry) {
     SetScratch(entry.keyPath);
     reg.CreateKey(g_szScratch);
     for (const UninstallValue& value : entry.values) {

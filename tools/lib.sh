@@ -6,17 +6,56 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 
 log() { printf '[%s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
 
-# Installs what the build and the tests need, only when something is missing.
+# The Debian release, for installing with it pinned when the indexes of its suites are out of step.
+debian_release() {
+    . /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-bookworm}" || echo bookworm
+}
+
+# Installs Debian packages ($@). An index that fails to download (a mirror in sync, the i386 index of one
+# suite behind the amd64 one) is retried; when the plain install cannot resolve, it is retried with the
+# release pinned, which takes every package from the release's own suite.
+apt_install() {
+    [ $# -eq 0 ] && return 0
+    log "installing: $*"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+    fi
+    local try
+    for try in 1 2 3; do
+        apt-get update -qq >/dev/null 2>&1 && break
+        log "apt-get update failed (try $try of 3); an index may be out of step"
+        [ "$try" -lt 3 ] && sleep $((try * 5))
+    done
+    local apt=(env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends)
+    if "${apt[@]}" "$@" >/dev/null 2>"$BUILD/apt.err"; then
+        return 0
+    fi
+    log "plain install failed ($(grep -m1 -E '^E:' "$BUILD/apt.err" || true)); retrying with -t $(debian_release)"
+    if ! "${apt[@]}" -t "$(debian_release)" "$@" >/dev/null 2>"$BUILD/apt.err"; then
+        cat "$BUILD/apt.err" >&2
+        log "could not install: $*"
+        return 1
+    fi
+}
+
+# Installs what the build and the tests need, only when something is missing, then makes sure Wine's
+# 32-bit loader can run (natively or through qemu-user).
 ensure_deps() {
+    mkdir -p "$BUILD"
     local need=()
     command -v cmake >/dev/null || need+=(cmake)
     command -v g++ >/dev/null || need+=(g++)
-    command -v i686-w64-mingw32-g++-win32 >/dev/null || need+=(g++-mingw-w64-i686 mingw-w64-i686-dev)
+    command -v make >/dev/null || need+=(make)
+    command -v i686-w64-mingw32-g++-win32 >/dev/null || need+=(g++-mingw-w64-i686-win32 mingw-w64-i686-dev)
     command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686-posix)
     command -v i686-w64-mingw32-windres >/dev/null || need+=(binutils-mingw-w64-i686)
+    command -v x86_64-w64-mingw32-g++-win32 >/dev/null || need+=(g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev)
+    command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
+    command -v x86_64-w64-mingw32-windres >/dev/null || need+=(binutils-mingw-w64-x86-64)
     [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
     [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
     command -v wine >/dev/null || need+=(wine)
+    [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
     dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
     /usr/bin/python3 -c 'import pefile' >/dev/null 2>&1 || need+=(python3-pefile)
     /usr/bin/python3 -c 'import PIL' >/dev/null 2>&1 || need+=(python3-pil)
@@ -24,32 +63,210 @@ ensure_deps() {
     command -v xauth >/dev/null || need+=(xauth)
     command -v convert >/dev/null || need+=(imagemagick)
     command -v xwd >/dev/null || need+=(x11-apps)
-    [ ${#need[@]} -eq 0 ] && return 0
-    log "installing: ${need[*]}"
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        dpkg --add-architecture i386
-    fi
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+    command -v timeout >/dev/null || need+=(coreutils)
+    apt_install "${need[@]}"
+    ensure_wine32
 }
 
-# Creates a headless Wine prefix (null display driver) at $1 unless it is there already.
-make_wine_prefix() {
-    local prefix="$1"
-    if [ ! -f "$prefix/.headless" ]; then
-        rm -rf "$prefix"
-        mkdir -p "$(dirname "$prefix")"
-        WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1 || true
-        WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-        WINEPREFIX="$prefix" wineserver -w || true
-        touch "$prefix/.headless"
+# ---- 32-bit programs: native or through qemu-user ----------------------------------------------------
+# Some kernels run with IA-32 emulation disabled: no 32-bit Linux program starts ("Exec format error"), so
+# Wine's 32-bit loader cannot either. There, qemu-user's qemu-i386, registered with binfmt_misc for i386
+# ELF files, runs it. SETUP_WINE_MODE=native|emulated overrides the detection (emulated also works on a
+# kernel that runs 32-bit programs itself: binfmt_misc takes precedence over the kernel's own loader).
+BINFMT=/proc/sys/fs/binfmt_misc
+BINFMT_ENTRY=setup-qemu-i386
+I386_MAGIC='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+I386_MASK='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+
+# A minimal static i386 ELF program that exits with 7.
+write_probe32() {
+    printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'\
+'\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00'\
+'\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00'\
+'\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'\
+'\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'\
+'\xb8\x01\x00\x00\x00\xbb\x07\x00\x00\x00\xcd\x80' >"$1"
+    chmod +x "$1"
+}
+probe32() {  # 0 when a 32-bit program runs and returns its exit code
+    local probe="$BUILD/probe32"
+    [ -x "$probe" ] || write_probe32 "$probe"
+    local rc=0
+    timeout 60 "$probe" >/dev/null 2>&1 || rc=$?
+    [ "$rc" -eq 7 ]
+}
+binfmt_mounted() { [ -e "$BINFMT/register" ]; }
+# binfmt_misc entries (other than ours) that hand i386 ELF files to a qemu.
+qemu_i386_entries() {
+    binfmt_mounted || return 0
+    grep -l 'qemu-i386' "$BINFMT"/* 2>/dev/null | grep -v "/$BINFMT_ENTRY\$" | grep -v '/register$\|/status$' || true
+}
+set_binfmt_entries() {  # set_binfmt_entries 0|1 <entry files...>
+    local state="$1" e; shift
+    for e in "$@"; do echo "$state" >"$e" 2>/dev/null || true; done
+}
+register_qemu_i386() {
+    local qemu
+    qemu="$(command -v qemu-i386 || true)"
+    [ -n "$qemu" ] || { apt_install qemu-user; qemu="$(command -v qemu-i386 || true)"; }
+    [ -n "$qemu" ] || { log "qemu-i386 is missing after installing qemu-user"; return 1; }
+    if ! binfmt_mounted; then
+        mount -t binfmt_misc binfmt_misc "$BINFMT" || { log "cannot mount $BINFMT"; return 1; }
     fi
+    [ "$(cat "$BINFMT/status")" = enabled ] || echo 1 >"$BINFMT/status"
+    if [ -e "$BINFMT/$BINFMT_ENTRY" ] && ! grep -qx "interpreter $qemu" "$BINFMT/$BINFMT_ENTRY"; then
+        echo -1 >"$BINFMT/$BINFMT_ENTRY"
+    fi
+    if [ ! -e "$BINFMT/$BINFMT_ENTRY" ]; then
+        # F: the interpreter is opened now, so it is found from any mount namespace later.
+        printf ':%s:M::%s:%s:%s:F' "$BINFMT_ENTRY" "$I386_MAGIC" "$I386_MASK" "$qemu" >"$BINFMT/register"
+    fi
+    echo 1 >"$BINFMT/$BINFMT_ENTRY"
+}
+unregister_qemu_i386() {
+    [ -e "$BINFMT/$BINFMT_ENTRY" ] && echo 0 >"$BINFMT/$BINFMT_ENTRY" 2>/dev/null
+    return 0
+}
+
+# Decides how 32-bit programs run and exports SETUP_WINE_MODE (native or emulated) and SETUP_TIME_SCALE
+# (the factor every Wine-driven wait is multiplied by). Says which mode it chose in one line.
+ensure_wine32() {
+    local want="${SETUP_WINE_MODE:-}" others
+    others="$(qemu_i386_entries)"
+    if [ "$want" != emulated ]; then
+        # Does the kernel itself run 32-bit programs? Ask with every qemu hand-over switched off.
+        unregister_qemu_i386
+        # shellcheck disable=SC2086
+        set_binfmt_entries 0 $others
+        if probe32; then
+            [ -n "$others" ] && log "qemu binfmt entries left off, 32-bit runs natively: $others"
+            [ -n "$want" ] || want=native
+        elif [ "$want" = native ]; then
+            log "SETUP_WINE_MODE=native, but this kernel cannot run 32-bit programs"
+            return 1
+        else
+            want=emulated
+        fi
+    fi
+    if [ "$want" = emulated ]; then
+        register_qemu_i386 || { log "cannot set up qemu-user for 32-bit programs"; return 1; }
+        if ! probe32; then
+            log "32-bit programs do not run even through qemu-i386"
+            return 1
+        fi
+    fi
+    export SETUP_WINE_MODE="$want"
+    if [ "$want" = emulated ]; then
+        export SETUP_TIME_SCALE="${SETUP_TIME_SCALE:-8}"
+        [ -n "${SETUP_MODE_SAID:-}" ] ||
+            log "mode: emulated - this kernel does not run 32-bit programs; Wine's 32-bit loader runs through qemu-i386 (binfmt_misc entry $BINFMT_ENTRY)"
+    else
+        export SETUP_TIME_SCALE="${SETUP_TIME_SCALE:-1}"
+        [ -n "${SETUP_MODE_SAID:-}" ] || log "mode: native - this kernel runs 32-bit programs itself"
+    fi
+    export SETUP_MODE_SAID=1
+}
+
+# A wait of $1 seconds at native speed, scaled for the mode.
+scaled() { echo $(( $1 * ${SETUP_TIME_SCALE:-1} )); }
+
+# ---- Wine prefixes and bounded runs ----------------------------------------------------------------------
+# /usr/bin/wine always starts the 32-bit loader first, which then hands 64-bit programs to wine64; under
+# emulation that first start alone costs the price of an emulated process. So the loader is chosen per
+# prefix: wine64 for a 64-bit prefix (it still starts 32-bit programs through the 32-bit loader), the 32-bit
+# loader for a 32-bit one.
+WINE64_LOADER=/usr/lib/wine/wine64
+WINE32_LOADER=/usr/lib/wine/wine
+prefix_arch() { [ -f "$1/.arch" ] && cat "$1/.arch" || echo win64; }
+wine_loader() {  # the loader for prefix $1 (default $WINEPREFIX)
+    if [ "$(prefix_arch "${1:-$WINEPREFIX}")" = win32 ]; then echo "$WINE32_LOADER"; else echo "$WINE64_LOADER"; fi
+}
+# wine_in <seconds at native speed> <program> [args...]: runs a Windows program in $WINEPREFIX within the
+# limit (scaled for the mode); on expiry it and everything it started in its process group are killed.
+# WINE_LOADER_OVERRIDE names another loader: Wine's own programs (reg.exe, regedit.exe) come in the width of
+# the loader that starts them, which decides the registry view they see under WOW64.
+wine_in() {
+    local limit; limit="$(scaled "$1")"; shift
+    timeout -k 10 "$limit" "${WINE_LOADER_OVERRIDE:-$(wine_loader)}" "$@"
+}
+# Ends every program of prefix $1, within a bound.
+stop_prefix() {
+    WINEPREFIX="$1" timeout 30 wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX="$1" timeout "$(scaled 30)" wineserver -w >/dev/null 2>&1 || true
+}
+
+# Values written straight into a prefix's user.reg while its wineserver is down: no Windows process needed
+# (under emulation each 32-bit process start costs about 45 s).
+#   set_user_reg <prefix> <key below HKCU, \\-separated> <value name> <string>
+set_user_reg() {
+    local prefix="$1" key="$2" name="$3" value="$4"
+    # Already so (the server keeps what is in the file; only these edits change these values): no restart.
+    /usr/bin/python3 - "$prefix/user.reg" "$key" "$name" "$value" <<'PY' && return 0
+import sys
+path, key, name, value = sys.argv[1:]
+header = ("[" + key.replace("\\", "\\\\") + "]").lower()
+inside = False
+for line in open(path, encoding="utf-8", errors="replace"):
+    if line.startswith("["):
+        inside = line.split(" ", 1)[0].rstrip("\n").lower() == header
+    elif inside and line.rstrip("\n") == '"%s"="%s"' % (name, value):
+        sys.exit(0)
+sys.exit(1)
+PY
+    stop_prefix "$prefix"
+    /usr/bin/python3 - "$prefix/user.reg" "$key" "$name" "$value" <<'PY'
+import re, sys, time
+path, key, name, value = sys.argv[1:]
+text = open(path, encoding="utf-8", newline="").read()
+header = "[" + key.replace("\\", "\\\\") + "]"
+line = '"%s"="%s"' % (name, value)
+blocks = re.split(r"(?m)^(?=\[)", text)
+for i, block in enumerate(blocks):
+    if block.split(" ", 1)[0].rstrip("\n").lower() == header.lower():
+        kept = [l for l in block.split("\n") if not l.startswith('"%s"=' % name)]
+        at = 1
+        while at < len(kept) and kept[at].startswith("#"):
+            at += 1
+        kept.insert(at, line)
+        blocks[i] = "\n".join(kept)
+        break
+else:
+    if not text.endswith("\n\n"):
+        blocks.append("\n" if text.endswith("\n") else "\n\n")
+    blocks.append("%s %d\n#time=0\n%s\n\n" % (header, int(time.time()), line))
+open(path, "w", encoding="utf-8", newline="").write("".join(blocks))
+PY
+}
+
+# Creates a headless Wine prefix (null display driver) at $1 unless it is there already; $2 is win64
+# (default) or win32; $3=display keeps Wine's display driver (for a person or a screenshot to see).
+# Bounded: a prefix that is not made in time is reported and removed.
+make_wine_prefix() {
+    local prefix="$1" arch="${2:-win64}" display="${3:-}"
+    [ -f "$prefix/.headless" ] && return 0
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+    echo "$arch" >"$prefix/.arch"
+    local loader limit=300 t0 rc=0
+    loader="$(wine_loader "$prefix")"
+    [ "${SETUP_WINE_MODE:-native}" = emulated ] && limit=1800
+    t0=$(date +%s)
+    WINEARCH="$arch" WINEPREFIX="$prefix" timeout -k 10 "$limit" "$loader" wineboot.exe -i >"$prefix.boot.log" 2>&1 || rc=$?
+    WINEPREFIX="$prefix" timeout "$limit" wineserver -w >/dev/null 2>&1 || rc=$?
+    if [ "$rc" -ne 0 ] || [ ! -f "$prefix/user.reg" ]; then
+        log "the $arch Wine prefix $prefix was not made (exit $rc after $(( $(date +%s) - t0 )) s); see $prefix.boot.log"
+        stop_prefix "$prefix"
+        rm -rf "$prefix"
+        return 1
+    fi
+    [ "$display" = display ] || set_user_reg "$prefix" 'Software\Wine\Drivers' Graphics null
+    echo "$arch" >"$prefix/.headless"
+    log "made the $arch Wine prefix $(basename "$prefix") in $(( $(date +%s) - t0 )) s"
 }
 
 # Sets the Windows version that the prefix reports (win2k, winxp, win2003, vista, win7).
 set_wine_version() {
-    WINEPREFIX="$1" wine reg add 'HKCU\Software\Wine' /v Version /d "$2" /f >/dev/null 2>&1
-    WINEPREFIX="$1" wineserver -w || true
+    set_user_reg "$1" 'Software\Wine' Version "$2"
 }
 
 configure_tree() {
@@ -67,20 +284,35 @@ configure_tree() {
     fi
 }
 
+# The trees: native (engine and unit tests), win32 (the shipped i686 setup.exe), wintests (the i686 Windows
+# test programs), win64 and wintests64 (the same sources for x86_64: a test-only setup.exe, never shipped,
+# and the test programs, for the suites that run in a 64-bit prefix at native speed).
 build_all() {
     configure_tree "$BUILD/native" native
     configure_tree "$BUILD/win32" product mingw-i686-win32.cmake
     configure_tree "$BUILD/wintests" wintests mingw-i686-posix.cmake
-    cmake --build "$BUILD/native" -j2 >&2
-    cmake --build "$BUILD/win32" -j2 >&2
-    cmake --build "$BUILD/wintests" -j2 >&2
+    configure_tree "$BUILD/win64" product mingw-x86_64-win32.cmake
+    configure_tree "$BUILD/wintests64" wintests mingw-x86_64-posix.cmake
+    local tree
+    for tree in native win32 wintests win64 wintests64; do
+        cmake --build "$BUILD/$tree" -j2 >&2
+    done
 }
 
-# Puts the end-to-end tests' printui.dll stand-in ($2) into the prefix's 32-bit system directory and makes
-# Wine load it instead of its builtin (whose PrintUIEntry has no /if). Test prefixes only.
+# Puts the end-to-end tests' printui.dll stand-in ($2) into the system directory of its width in prefix $1
+# and makes Wine load it instead of its builtin (whose PrintUIEntry has no /if). Test prefixes only.
 install_printui_stand_in() {
     local prefix="$1" dll="$2" dir="$1/drive_c/windows/system32"
-    [ -d "$prefix/drive_c/windows/syswow64" ] && dir="$prefix/drive_c/windows/syswow64"
+    if [ "$(pe_machine "$dll")" = i386 ] && [ -d "$prefix/drive_c/windows/syswow64" ]; then
+        dir="$prefix/drive_c/windows/syswow64"
+    fi
     cp "$dll" "$dir/printui.dll"
-    WINEPREFIX="$prefix" wine reg add 'HKCU\Software\Wine\DllOverrides' /v printui /d native /f >/dev/null 2>&1
+    set_user_reg "$prefix" 'Software\Wine\DllOverrides' printui native
+}
+
+# i386 or x86_64: the machine a PE file is built for.
+pe_machine() {
+    local m
+    m="$(od -An -tx1 -j "$(( $(od -An -tu4 -j 60 -N 4 "$1") + 4 ))" -N 2 "$1" | tr -d ' \n')"
+    case "$m" in 4c01) echo i386 ;; 6486) echo x86_64 ;; *) echo "unknown-$m" ;; esac
 }

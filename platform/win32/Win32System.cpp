@@ -2,7 +2,7 @@
 #include "platform/win32/Win32Platform.h"
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA as Windows 2000 knows it");
-static_assert(sizeof(STARTUPINFOA) == 68, "STARTUPINFOA of 32-bit Windows");
+static_assert(sizeof(STARTUPINFOA) == (sizeof(void*) == 4 ? 68 : 104), "STARTUPINFOA as Windows knows it");
 
 // ---- resources ---------------------------------------------------------------------------------------
 
@@ -92,7 +92,13 @@ bool Win32Registry::OpenKey(const std::string& path, RegKeyHandle& key) {
 bool Win32Registry::SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
                              std::uint32_t size) {
     if (key == 0) return false;
-    return RegSetValueExA(ToHkey(key), name.c_str(), 0, type, data, size) == ERROR_SUCCESS;
+    // For a string whose last byte is not NUL, RegSetValueExA looks at the byte after the data and counts it
+    // as the terminator when it is NUL (as NT does): one byte is read past what was given, and what is
+    // stored depends on it. The copy is followed by a byte that is not NUL, so the value keeps exactly the
+    // bytes given.
+    Bytes copy(data, data + size);
+    copy.push_back(0xFF);
+    return RegSetValueExA(ToHkey(key), name.c_str(), 0, type, copy.data(), size) == ERROR_SUCCESS;
 }
 
 void Win32Registry::CloseKey(RegKeyHandle key) {

@@ -110,6 +110,12 @@ def main():
                 seen[k] = v
     errors = [l for l in (read(a.robot) or b"").decode("latin-1").splitlines() if l.startswith("ERROR")]
     check("robot-walk", not errors, "; ".join(errors))
+    # Every judgement below depends on the system language; a Wine that did not take it from LC_ALL fails
+    # the case here, by name, rather than in a page check that would only look wrong.
+    want_lang = "0x%04X" % a.lang_id
+    check("system-language-reported", seen.get("system_langid") == want_lang,
+          "Wine reports system language %s, the case needs %s: LC_ALL did not reach Wine"
+          % (seen.get("system_langid"), want_lang))
 
     # What the wizard showed.
     expected_os = OS_RADIO.get(a.os_code)

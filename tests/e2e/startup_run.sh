@@ -3,13 +3,17 @@
 # Language\Multi_eng.dll, Language\Multi_ch.dll and setting.dll from the embedded store; a second run from
 # the same directory changes nothing.
 # Usage: startup_run.sh <setup.exe>   (store entries are read from <setup.exe's tree>/store/<id>.bin)
+# Runs in $WINEPREFIX. Every wait is bounded and scaled by SETUP_TIME_SCALE; a program still running at the
+# end of its wait is killed with what it started (not through wineserver -k, which does not reach a process
+# still starting and would restart the prefix's services).
 source "$(dirname "$0")/../../tools/lib.sh"
 set +e
 
 EXE="${1:?usage: startup_run.sh <setup.exe>}"
 STORE="$(cd "$(dirname "$EXE")" && pwd)/store"
 export WINEPREFIX="${WINEPREFIX:-$BUILD/wineprefix}"
-make_wine_prefix "$WINEPREFIX"
+make_wine_prefix "$WINEPREFIX" || { echo "FAIL: startup-wine-prefix"; exit 1; }
+LOADER="$(wine_loader)"
 
 failed=0
 pass() { echo "PASS: $1"; }
@@ -29,25 +33,42 @@ done
 [ "$failed" -eq 0 ] || exit 1
 
 DIR="$(mktemp -d "$WINEPREFIX/drive_c/startup-run.XXXXXX")"
-trap 'rm -rf "$DIR" "$DIR.log"' EXIT
+HELPERS="$(mktemp -d)"
+trap 'rm -rf "$DIR" "$DIR.log" "$HELPERS"' EXIT
 cp "$EXE" "$DIR/setup.exe"
-SETTINGS="$(mktemp)"
+SETTINGS="$HELPERS/settings"
 printf '[Setting]\r\nLanguage=English\r\nPrinterName=KX47' >"$SETTINGS"
+case "$(pe_machine "$EXE")" in x86_64) ARCH=x86_64 ;; *) ARCH=i686 ;; esac
+make -s -C "$ROOT/tests/e2e" ARCH="$ARCH" OUT="$HELPERS" "$HELPERS/robot.exe" || fail "robot-build"
+
+# The case depends on the system language: ask Wine what it reports, alongside the first run.
+(LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8 timeout -k 5 "$(scaled 60)" "$LOADER" "$HELPERS/robot.exe" --langid \
+    >"$HELPERS/langid" 2>/dev/null) &
+LANGID_PID=$!
 
 PID=""
 start_setup() {
-    (cd "$DIR" && LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8 exec "$ROOT/tools/wine-run" "$DIR/setup.exe") \
-        >>"$DIR.log" 2>&1 &
+    # Its own process group, so that it can be ended with everything it started.
+    (cd "$DIR" && LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8 exec setsid "$LOADER" "$DIR/setup.exe") >>"$DIR.log" 2>&1 &
     PID=$!
 }
 running() { kill -0 "$PID" 2>/dev/null; }
-# Ends the program if the wizard still holds it; this prefix runs nothing else meanwhile.
+# Waits up to $1 seconds (already scaled) for the program to end by itself; 0 when it did.
+wait_end() {
+    local i
+    for i in $(seq 1 $(( $1 * 5 ))); do
+        running || return 0
+        sleep 0.2
+    done
+    ! running
+}
+# Ends the program if the wizard still holds it; the wait for its end is bounded.
 stop_setup() {
     if running; then
-        WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1
+        kill -KILL -- "-$PID" 2>/dev/null || kill -KILL "$PID" 2>/dev/null
+        wait_end "$(scaled 10)" || fail "setup-ended" "pid $PID still there after SIGKILL"
     fi
     wait "$PID" 2>/dev/null
-    WINEPREFIX="$WINEPREFIX" wineserver -w >/dev/null 2>&1
 }
 first_run_done() {
     cmp -s "$DIR/Language/Multi_eng.dll" "$STORE/147.bin" &&
@@ -61,7 +82,7 @@ snapshot() {
 # ---- first run ---------------------------------------------------------------------------------------
 t0=$(date +%s)
 start_setup
-for _ in $(seq 1 60); do
+for _ in $(seq 1 $(( $(scaled 30) * 2 ))); do
     first_run_done && break
     running || break
     sleep 0.5
@@ -69,6 +90,12 @@ done
 first_run_done || sleep 1  # the program may have ended just as the last file was written
 elapsed=$(( $(date +%s) - t0 ))
 stop_setup
+
+timeout 5 tail --pid="$LANGID_PID" -f /dev/null 2>/dev/null
+wait "$LANGID_PID" 2>/dev/null
+langid="$(tr -d '\r' <"$HELPERS/langid" | sed -n 's/^system_langid=//p')"
+check "system-language-reported" test "$langid" = 0x0804
+[ "$langid" = 0x0804 ] || echo "  Wine reports system language '${langid:-none}' for LC_ALL=zh_CN.UTF-8, the case needs 0x0804"
 
 check "first-run-language-directory" test -d "$DIR/Language"
 check "first-run-english-table" cmp -s "$DIR/Language/Multi_eng.dll" "$STORE/147.bin"
@@ -85,11 +112,8 @@ sleep 1  # so that a rewrite would show in the modification times
 start_setup
 # Start-up takes a moment; give it well over what the first run needed, then end a waiting wizard.
 settle=$(( elapsed * 2 + 5 ))
-[ "$settle" -le 20 ] || settle=20
-for _ in $(seq 1 $(( settle * 2 ))); do
-    running || break
-    sleep 0.5
-done
+[ "$settle" -le "$(scaled 20)" ] || settle="$(scaled 20)"
+wait_end "$settle"
 stop_setup
 after="$(snapshot)"
 
@@ -97,6 +121,5 @@ check "second-run-no-file-changed" test "$before" = "$after"
 if [ "$before" != "$after" ]; then
     diff <(echo "$before") <(echo "$after") | head -20
 fi
-
-rm -f "$SETTINGS" "$DIR.log"
+echo "start-up runs took $(( $(date +%s) - t0 )) s" >&2
 exit "$failed"

@@ -4,16 +4,25 @@
 # paths (the command installs nothing, the command hangs, Back off the last page, unusable printer names).
 # A robot clicks through the wizard; the printui.dll stand-in takes the place of the system's command.
 # Prints PASS:/FAIL: lines; exits non-zero on any failure.
-# Usage: wizard_matrix.sh [setup.exe]   (default: the build tree's; E2E_FULL=1 every version x language x choice,
-#        E2E_NO_HANG=1 leaves out the 90-second hanging-command case)
+# Usage: wizard_matrix.sh [setup.exe]   (default: the build tree's; its width, i686 or x86_64, picks the
+#        helpers' width). E2E_FULL=1 every version x language x choice; E2E_SET=small only one full walk and
+#        the command-installs-nothing walk (for a prefix where every process start is emulated);
+#        E2E_NO_HANG=1 leaves out the 90-second hanging-command case. Every Wine program runs within a bound
+#        scaled by SETUP_TIME_SCALE; one that does not end is killed and its case fails.
 source "$(dirname "$0")/../../tools/lib.sh"
 set +e
 
 HERE="$ROOT/tests/e2e"
 EXE="${1:-$BUILD/win32/setup.exe}"
 STORE="$(cd "$(dirname "$EXE")" && pwd)/store"
-OUT="$BUILD/e2e"
 export WINEPREFIX="${WINEPREFIX:-$BUILD/wineprefix}"
+case "$(pe_machine "$EXE")" in x86_64) ARCH=x86_64 ;; *) ARCH=i686 ;; esac
+OUT="$BUILD/e2e-$ARCH-$(basename "$WINEPREFIX")"
+# Wine's registry tools in the width of setup.exe, so that they see the registry view it wrote to.
+reg_tool() {
+    if [ "$ARCH" = i686 ]; then WINE_LOADER_OVERRIDE="$WINE32_LOADER" wine_in "$@"; else wine_in "$@"; fi
+}
+rm -rf "$OUT"
 mkdir -p "$OUT"
 failed=0
 
@@ -21,7 +30,7 @@ if [ ! -f "$EXE" ] || [ ! -f "$STORE/256.bin" ]; then
     echo "FAIL: e2e-prerequisites (setup.exe or its store missing)"
     exit 1
 fi
-if ! make -s -C "$HERE" OUT="$OUT" >"$OUT/make.log" 2>&1; then
+if ! make -s -C "$HERE" ARCH="$ARCH" OUT="$OUT" >"$OUT/make.log" 2>&1; then
     echo "FAIL: e2e-helpers-build"
     cat "$OUT/make.log"
     exit 1
@@ -29,7 +38,7 @@ fi
 
 /usr/bin/python3 "$HERE/check_manifest.py" "$EXE" || failed=1
 
-make_wine_prefix "$WINEPREFIX"
+make_wine_prefix "$WINEPREFIX" || { echo "FAIL: e2e-wine-prefix"; exit 1; }
 install_printui_stand_in "$WINEPREFIX" "$OUT/printui.dll"
 
 DRIVE="$WINEPREFIX/drive_c"
@@ -47,7 +56,7 @@ done
 reset_case() {
     rm -rf "$DRIVE/TEMP" "$DRIVE/printui-log.txt" "$DRIVE/printui-mode.txt" "$SETUP_DIR/Language" "$SETUP_DIR/setting.dll"
     find "$DRIVE/windows/system32/spool/drivers/w32x86" -maxdepth 2 -type f -delete 2>/dev/null
-    wine regedit /s 'C:\e2e-reset.reg' >/dev/null 2>&1
+    reg_tool 60 regedit.exe /s 'C:\e2e-reset.reg' >/dev/null 2>&1
 }
 cp "$RESET_REG" "$DRIVE/e2e-reset.reg"
 
@@ -55,10 +64,14 @@ cp "$RESET_REG" "$DRIVE/e2e-reset.reg"
 walk() {
     local name="$1" version="$2" code="$3" locale="$4" langid="$5" choice="$6"
     local expect="${7:-success}" printer="${8:-KX47}" wait="${9:-30}"
-    local robot="$OUT/$name.robot" entry="$OUT/$name.entry"
-    LC_ALL="$locale" LANG="$locale" timeout $((wait + 60)) wine "$OUT/robot.exe" 'C:\e2e-setup\setup.exe' "$choice" "$wait" \
-        >"$robot" 2>"$OUT/$name.stderr"
-    wine reg query "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$printer printer" >"$entry" 2>/dev/null
+    local robot="$OUT/$name.robot" entry="$OUT/$name.entry" rc=0
+    LC_ALL="$locale" LANG="$locale" wine_in $((wait + 90)) "$OUT/robot.exe" 'C:\e2e-setup\setup.exe' "$choice" \
+        "$(scaled "$wait")" >"$robot" 2>"$OUT/$name.stderr" || rc=$?
+    if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
+        echo "ERROR: the walk did not end within its bound and was killed" >>"$robot"
+        stop_prefix "$WINEPREFIX"
+    fi
+    reg_tool 60 reg.exe query "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$printer printer" >"$entry" 2>/dev/null
     cp "$DRIVE/printui-log.txt" "$OUT/$name.printui" 2>/dev/null || : >"$OUT/$name.printui"
     /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$robot" \
         --log "$OUT/$name.printui" --uninstall-entry "$entry" --os-code "$code" --lang-id "$langid" \
@@ -85,6 +98,8 @@ if [ -n "${E2E_FULL:-}" ]; then
         done
     done
 fi
+small=""
+[ "${E2E_SET:-}" = small ] && small=1 && cases=("winxp 7 zh_CN.UTF-8 0x0804 chinese")
 t0=$(date +%s)
 current=""
 for c in "${cases[@]}"; do
@@ -105,6 +120,11 @@ reset_case
 echo none >"$DRIVE/printui-mode.txt"
 walk "winxp-command-installs-nothing" winxp 7 zh_CN.UTF-8 0x0804 chinese failure
 
+if [ -n "$small" ]; then
+    echo "e2e walks took $(( $(date +%s) - t0 )) s" >&2
+    exit "$failed"
+fi
+
 # Another printer name: the files carry it, the command (which names KX47.INF) finds no INF.
 reset_case
 printf '[Setting]\r\nLanguage=English\r\nPrinterName=ABC' >"$SETUP_DIR/setting.dll"
@@ -117,7 +137,7 @@ walk "winxp-printer-name-with-separator" winxp 7 en_US.UTF-8 0x0409 english refu
 
 # Back right after reaching the last page: no installation runs behind the settings page.
 reset_case
-LC_ALL=en_US.UTF-8 timeout 60 wine "$OUT/robot.exe" 'C:\e2e-setup\setup.exe' stay 5 >"$OUT/back.robot" 2>/dev/null
+LC_ALL=en_US.UTF-8 wine_in 90 "$OUT/robot.exe" 'C:\e2e-setup\setup.exe' stay 5 >"$OUT/back.robot" 2>/dev/null
 if grep -q '^message_after_back=0' "$OUT/back.robot" && grep -q '^exited=1' "$OUT/back.robot" &&
     [ ! -e "$DRIVE/TEMP" ]; then
     echo "PASS: winxp-back-from-last-page/no-installation"
@@ -125,14 +145,14 @@ else
     echo "FAIL: winxp-back-from-last-page/no-installation ($(tr '\n\r' '  ' <"$OUT/back.robot"))"
     failed=1
 fi
-WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1; WINEPREFIX="$WINEPREFIX" wineserver -w >/dev/null 2>&1
+stop_prefix "$WINEPREFIX"
 
 # The command hangs: after its 90 seconds the failure message, then the program ends.
 if [ -z "${E2E_NO_HANG:-}" ]; then
     reset_case
     echo hang >"$DRIVE/printui-mode.txt"
     walk "winxp-command-hangs" winxp 7 zh_TW.UTF-8 0x0404 chinese failure KX47 120
-    WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1; WINEPREFIX="$WINEPREFIX" wineserver -w >/dev/null 2>&1
+    stop_prefix "$WINEPREFIX"
 fi
 
 echo "e2e matrix took $(( $(date +%s) - t0 )) s" >&2

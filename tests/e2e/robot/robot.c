@@ -5,6 +5,9 @@
  *
  * robot.exe <setup.exe> <chinese|english|stay> <message wait seconds>
  *   stay: clicks Next to the last page and Back at once, then Finish (no installation expected).
+ * robot.exe --langid   only prints the system language.
+ * Every wait of its own is multiplied by SETUP_TIME_SCALE (default 1): under emulation programs start slowly.
+ * It also prints the system language Wine reports, for the script to check against the one it asked for.
  */
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -26,6 +29,10 @@
 
 static DWORD g_pid;
 static HWND g_wizard;
+static DWORD g_scale = 1;
+
+/* A wait of ms milliseconds at native speed, scaled. */
+static DWORD scaled(DWORD ms) { return ms * g_scale; }
 
 static void fail(const char *what) {
     printf("ERROR: %s\n", what);
@@ -84,7 +91,7 @@ static HWND wait_page(int id, DWORD ms) {
 
 static LRESULT send_msg(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(h, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &result)) return -1;
+    if (!SendMessageTimeoutA(h, msg, wp, lp, SMTO_ABORTIFHUNG, scaled(5000), &result)) return -1;
     return (LRESULT)result;
 }
 
@@ -124,6 +131,10 @@ int main(int argc, char **argv) {
     HWND page, box;
     int i;
 
+    if (argc == 2 && !strcmp(argv[1], "--langid")) {
+        printf("system_langid=0x%04X\n", (unsigned)GetSystemDefaultLangID());
+        return 0;
+    }
     if (argc != 4) {
         printf("usage: robot.exe <setup.exe> <chinese|english|stay> <message wait seconds>\n");
         return 2;
@@ -131,6 +142,9 @@ int main(int argc, char **argv) {
     choice = argv[2];
     messageWait = (DWORD)atoi(argv[3]) * 1000;
     setvbuf(stdout, NULL, _IONBF, 0);
+    if (getenv("SETUP_TIME_SCALE") && atoi(getenv("SETUP_TIME_SCALE")) > 0)
+        g_scale = (DWORD)atoi(getenv("SETUP_TIME_SCALE"));
+    printf("system_langid=0x%04X\n", (unsigned)GetSystemDefaultLangID());
 
     memset(&si, 0, sizeof si);
     si.cb = sizeof si;
@@ -138,17 +152,17 @@ int main(int argc, char **argv) {
     if (!CreateProcessA(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) fail("setup.exe did not start");
     g_pid = pi.dwProcessId;
 
-    g_wizard = wait_top_dialog(NULL, 30000);
+    g_wizard = wait_top_dialog(NULL, scaled(30000));
     if (!g_wizard) fail("no wizard window");
     print_text("wizard_title", g_wizard);
 
     /* Welcome page. */
-    if (!wait_page(IDC_WELCOME_TITLE, 10000)) fail("no welcome page");
+    if (!wait_page(IDC_WELCOME_TITLE, scaled(10000))) fail("no welcome page");
     printf("welcome_back=%d welcome_next=%d\n", enabled(ID_WIZBACK), enabled(ID_WIZNEXT));
     click_wizard(ID_WIZNEXT);
 
     /* System and language page: the preselected system and language, then the choice. */
-    page = wait_page(IDC_LANGUAGE_CHINESE, 10000);
+    page = wait_page(IDC_LANGUAGE_CHINESE, scaled(10000));
     if (!page) fail("no system and language page");
     for (i = IDC_OS_FIRST; i <= IDC_OS_LAST; ++i)
         if (send_msg(GetDlgItem(page, i), BM_GETCHECK, 0, 0) == BST_CHECKED) printf("os_radio=%d\n", i);
@@ -162,7 +176,7 @@ int main(int argc, char **argv) {
     click_wizard(ID_WIZNEXT);
 
     /* Printer settings page: Next waits for the series. */
-    page = wait_page(IDC_SERIES_LIST, 10000);
+    page = wait_page(IDC_SERIES_LIST, scaled(10000));
     if (!page) fail("no printer settings page");
     printf("settings_next_before=%d\n", enabled(ID_WIZNEXT));
     {
@@ -172,20 +186,20 @@ int main(int argc, char **argv) {
         if (index < 0) index = 0;
         send_msg(list, LB_SETCURSEL, (WPARAM)index, 0);
         send_msg(page, WM_COMMAND, MAKEWPARAM(IDC_SERIES_LIST, LBN_SELCHANGE), (LPARAM)list);
-        Sleep(200);
+        Sleep(scaled(200));
         printf("settings_next_after=%d\n", enabled(ID_WIZNEXT));
     }
     click_wizard(ID_WIZNEXT);
 
     /* Progress page. */
-    page = wait_page(IDC_COPY_PROGRESS, 10000);
+    page = wait_page(IDC_COPY_PROGRESS, scaled(10000));
     if (!page) fail("no progress page");
     printf("copy_next=%d copy_finish=%d\n", enabled(ID_WIZNEXT), enabled(ID_WIZFINISH));
 
     if (!strcmp(choice, "stay")) {
         /* Back at once, then wait past the timer: hiding the page must not start the installation. */
         click_wizard(ID_WIZBACK);
-        if (!wait_page(IDC_SERIES_LIST, 5000)) fail("Back did not return to the settings page");
+        if (!wait_page(IDC_SERIES_LIST, scaled(5000))) fail("Back did not return to the settings page");
         box = wait_top_dialog(g_wizard, 3000);
         printf("message_after_back=%d\n", box ? 1 : 0);
         if (box) PostMessageA(box, WM_COMMAND, IDOK, 0);
@@ -203,7 +217,7 @@ int main(int argc, char **argv) {
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
 
-    if (WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(pi.hProcess, scaled(20000)) != WAIT_OBJECT_0) {
         printf("exited=0\n");
         TerminateProcess(pi.hProcess, 1);
         return 1;

@@ -64,6 +64,11 @@ ensure_deps() {
     command -v convert >/dev/null || need+=(imagemagick)
     command -v xwd >/dev/null || need+=(x11-apps)
     command -v timeout >/dev/null || need+=(coreutils)
+    # qemu-user in the same install when 32-bit programs will need it.
+    if ! command -v qemu-i386 >/dev/null && { [ "${SETUP_WINE_MODE:-}" = emulated ] ||
+        { [ "${SETUP_WINE_MODE:-}" != native ] && ! kernel_runs_32bit; }; }; then
+        need+=(qemu-user)
+    fi
     apt_install "${need[@]}"
     ensure_wine32
 }
@@ -96,6 +101,16 @@ probe32() {  # 0 when a 32-bit program runs and returns its exit code
     [ "$rc" -eq 7 ]
 }
 binfmt_mounted() { [ -e "$BINFMT/register" ]; }
+# Does the kernel itself run 32-bit programs? Asked with every qemu hand-over switched off (and left so).
+kernel_runs_32bit() {
+    local others
+    others="$(qemu_i386_entries)"
+    unregister_qemu_i386
+    # shellcheck disable=SC2086
+    set_binfmt_entries 0 $others
+    [ -n "$others" ] && log "qemu binfmt entries switched off to ask the kernel: $others"
+    probe32
+}
 # binfmt_misc entries (other than ours) that hand i386 ELF files to a qemu.
 qemu_i386_entries() {
     binfmt_mounted || return 0
@@ -131,15 +146,11 @@ unregister_qemu_i386() {
 # Decides how 32-bit programs run and exports SETUP_WINE_MODE (native or emulated) and SETUP_TIME_SCALE
 # (the factor every Wine-driven wait is multiplied by). Says which mode it chose in one line.
 ensure_wine32() {
-    local want="${SETUP_WINE_MODE:-}" others
-    others="$(qemu_i386_entries)"
+    local want="${SETUP_WINE_MODE:-}" why
+    why="this kernel does not run 32-bit programs"
+    [ "$want" = emulated ] && why="asked for with SETUP_WINE_MODE=emulated"
     if [ "$want" != emulated ]; then
-        # Does the kernel itself run 32-bit programs? Ask with every qemu hand-over switched off.
-        unregister_qemu_i386
-        # shellcheck disable=SC2086
-        set_binfmt_entries 0 $others
-        if probe32; then
-            [ -n "$others" ] && log "qemu binfmt entries left off, 32-bit runs natively: $others"
+        if kernel_runs_32bit; then
             [ -n "$want" ] || want=native
         elif [ "$want" = native ]; then
             log "SETUP_WINE_MODE=native, but this kernel cannot run 32-bit programs"
@@ -156,10 +167,16 @@ ensure_wine32() {
         fi
     fi
     export SETUP_WINE_MODE="$want"
+    # No desktop menu entries from test prefixes, no Mono or Gecko; under emulation no debugger either: a
+    # crashing 32-bit program would start winedbg, itself emulated, which can wait for good.
+    if [ -z "${WINEDLLOVERRIDES+set}" ]; then
+        export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
+        [ "$want" = emulated ] && WINEDLLOVERRIDES="winedbg.exe,winemenubuilder.exe=d;mscoree,mshtml="
+    fi
     if [ "$want" = emulated ]; then
         export SETUP_TIME_SCALE="${SETUP_TIME_SCALE:-8}"
         [ -n "${SETUP_MODE_SAID:-}" ] ||
-            log "mode: emulated - this kernel does not run 32-bit programs; Wine's 32-bit loader runs through qemu-i386 (binfmt_misc entry $BINFMT_ENTRY)"
+            log "mode: emulated - $why; Wine's 32-bit loader runs through qemu-i386 (binfmt_misc entry $BINFMT_ENTRY)"
     else
         export SETUP_TIME_SCALE="${SETUP_TIME_SCALE:-1}"
         [ -n "${SETUP_MODE_SAID:-}" ] || log "mode: native - this kernel runs 32-bit programs itself"
@@ -252,7 +269,11 @@ make_wine_prefix() {
     [ "${SETUP_WINE_MODE:-native}" = emulated ] && limit=1800
     t0=$(date +%s)
     WINEARCH="$arch" WINEPREFIX="$prefix" timeout -k 10 "$limit" "$loader" wineboot.exe -i >"$prefix.boot.log" 2>&1 || rc=$?
-    WINEPREFIX="$prefix" timeout "$limit" wineserver -w >/dev/null 2>&1 || rc=$?
+    # What wineboot started ends by itself shortly; what lingers (a crashed program's debugger) is ended.
+    if ! WINEPREFIX="$prefix" timeout "$(scaled 30)" wineserver -w >/dev/null 2>&1; then
+        log "ending what still runs in $(basename "$prefix") after wineboot"
+        stop_prefix "$prefix"
+    fi
     if [ "$rc" -ne 0 ] || [ ! -f "$prefix/user.reg" ]; then
         log "the $arch Wine prefix $prefix was not made (exit $rc after $(( $(date +%s) - t0 )) s); see $prefix.boot.log"
         stop_prefix "$prefix"

@@ -18,10 +18,6 @@ STORE="$(cd "$(dirname "$EXE")" && pwd)/store"
 export WINEPREFIX="${WINEPREFIX:-$BUILD/wineprefix}"
 case "$(pe_machine "$EXE")" in x86_64) ARCH=x86_64 ;; *) ARCH=i686 ;; esac
 OUT="$BUILD/e2e-$ARCH-$(basename "$WINEPREFIX")"
-# Wine's registry tools in the width of setup.exe, so that they see the registry view it wrote to.
-reg_tool() {
-    if [ "$ARCH" = i686 ]; then WINE_LOADER_OVERRIDE="$WINE32_LOADER" wine_in "$@"; else wine_in "$@"; fi
-}
 rm -rf "$OUT"
 mkdir -p "$OUT"
 failed=0
@@ -46,32 +42,35 @@ SETUP_DIR="$DRIVE/e2e-setup"
 mkdir -p "$SETUP_DIR"
 cp "$EXE" "$SETUP_DIR/setup.exe"
 
-RESET_REG="$OUT/reset.reg"
-printf 'REGEDIT4\r\n\r\n[-HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Print\\Printers\\KX47]\r\n' >"$RESET_REG"
+# The registry left by a walk (printer, uninstall entries) is removed by the robot before the next one starts
+# setup.exe; the files are removed here.
+RESET_KEYS='System\CurrentControlSet\Control\Print\Printers\KX47'
 for name in "KX47" "ABC" "a/b"; do
-    printf '[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s printer]\r\n' "$name" >>"$RESET_REG"
+    RESET_KEYS="$RESET_KEYS|SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$name printer"
 done
+export ROBOT_RESET_KEYS="$RESET_KEYS"
 
-# Leaves nothing of the previous walk: staging area, driver directory, printers, uninstall entries, logs.
+# Leaves nothing of the previous walk: staging area, driver directory, logs (the registry: see above).
 reset_case() {
     rm -rf "$DRIVE/TEMP" "$DRIVE/printui-log.txt" "$DRIVE/printui-mode.txt" "$SETUP_DIR/Language" "$SETUP_DIR/setting.dll"
     find "$DRIVE/windows/system32/spool/drivers/w32x86" -maxdepth 2 -type f -delete 2>/dev/null
-    reg_tool 60 regedit.exe /s 'C:\e2e-reset.reg' >/dev/null 2>&1
 }
-cp "$RESET_REG" "$DRIVE/e2e-reset.reg"
 
 # walk <case> <wine version> <os code> <LC_ALL> <lang id> <choice> [expect] [printer name] [message wait]
 walk() {
     local name="$1" version="$2" code="$3" locale="$4" langid="$5" choice="$6"
     local expect="${7:-success}" printer="${8:-KX47}" wait="${9:-30}"
     local robot="$OUT/$name.robot" entry="$OUT/$name.entry" rc=0
-    LC_ALL="$locale" LANG="$locale" wine_in $((wait + 90)) "$OUT/robot.exe" 'C:\e2e-setup\setup.exe' "$choice" \
-        "$(scaled "$wait")" >"$robot" 2>"$OUT/$name.stderr" || rc=$?
+    rm -f "$DRIVE/e2e-entry.txt"
+    LC_ALL="$locale" LANG="$locale" ROBOT_ENTRY_FILE='C:\e2e-entry.txt' \
+        ROBOT_ENTRY_KEY="SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$printer printer" \
+        wine_in $((wait + 90)) "$OUT/robot.exe" 'C:\e2e-setup\setup.exe' "$choice" "$(scaled "$wait")" \
+        >"$robot" 2>"$OUT/$name.stderr" || rc=$?
     if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
         echo "ERROR: the walk did not end within its bound and was killed" >>"$robot"
         stop_prefix "$WINEPREFIX"
     fi
-    reg_tool 60 reg.exe query "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$printer printer" >"$entry" 2>/dev/null
+    cp "$DRIVE/e2e-entry.txt" "$entry" 2>/dev/null || : >"$entry"
     cp "$DRIVE/printui-log.txt" "$OUT/$name.printui" 2>/dev/null || : >"$OUT/$name.printui"
     /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$robot" \
         --log "$OUT/$name.printui" --uninstall-entry "$entry" --os-code "$code" --lang-id "$langid" \

@@ -7,6 +7,10 @@
  *   stay: clicks Next to the last page and Back at once, then Finish (no installation expected).
  * robot.exe --langid   only prints the system language.
  * Every wait of its own is multiplied by SETUP_TIME_SCALE (default 1): under emulation programs start slowly.
+ * ROBOT_RESET_KEYS (keys below HKEY_LOCAL_MACHINE, separated by '|') are deleted with everything below them
+ * before setup.exe starts; ROBOT_ENTRY_KEY names a key whose values are written afterwards, in the form of
+ * `reg query`, to the file ROBOT_ENTRY_FILE. Both in the robot's own width, which is setup.exe's: the same
+ * registry view. (Wine's own reg and regedit would be two more process starts a walk.)
  * It also prints the system language Wine reports, for the script to check against the one it asked for.
  */
 #define WIN32_LEAN_AND_MEAN
@@ -89,6 +93,59 @@ static HWND wait_page(int id, DWORD ms) {
     return NULL;
 }
 
+static void delete_tree(HKEY parent, const char *path) {
+    HKEY key;
+    char child[256];
+    if (RegOpenKeyExA(parent, path, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) return;
+    for (;;) {
+        DWORD len = sizeof child;
+        if (RegEnumKeyExA(key, 0, child, &len, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) break;
+        delete_tree(key, child);
+        if (RegDeleteKeyA(key, child) != ERROR_SUCCESS) break;
+    }
+    RegCloseKey(key);
+    RegDeleteKeyA(parent, path);
+}
+
+static void reset_keys(void) {
+    char keys[2048], *at, *bar;
+    const char *list = getenv("ROBOT_RESET_KEYS");
+    if (!list) return;
+    snprintf(keys, sizeof keys, "%s", list);
+    for (at = keys; at && *at; at = bar) {
+        bar = strchr(at, '|');
+        if (bar) *bar++ = '\0';
+        delete_tree(HKEY_LOCAL_MACHINE, at);
+    }
+}
+
+/* The values of ROBOT_ENTRY_KEY as `reg query` prints them (name, type and data, four blanks apart). */
+static void write_entry(void) {
+    const char *path = getenv("ROBOT_ENTRY_KEY"), *file = getenv("ROBOT_ENTRY_FILE");
+    HKEY key;
+    FILE *out;
+    DWORD i;
+    if (!path || !file || !(out = fopen(file, "wb"))) return;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        fprintf(out, "HKEY_LOCAL_MACHINE\\%s\r\n", path);
+        for (i = 0;; ++i) {
+            char name[256];
+            BYTE data[2048];
+            DWORD nameLen = sizeof name, dataLen = sizeof data - 1, type = 0;
+            if (RegEnumValueA(key, i, name, &nameLen, NULL, &type, data, &dataLen) != ERROR_SUCCESS) break;
+            data[dataLen] = 0;
+            if (type == REG_SZ || type == REG_EXPAND_SZ)
+                fprintf(out, "    %s    %s    %s\r\n", name, type == REG_SZ ? "REG_SZ" : "REG_EXPAND_SZ", (char *)data);
+            else if (type == REG_DWORD && dataLen == 4)
+                fprintf(out, "    %s    REG_DWORD    0x%lx\r\n", name, (unsigned long)*(DWORD *)data);
+            else
+                fprintf(out, "    %s    type%lu    (%lu bytes)\r\n", name, (unsigned long)type, (unsigned long)dataLen);
+        }
+        RegCloseKey(key);
+    }
+    fclose(out);
+}
+
 static LRESULT send_msg(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(h, msg, wp, lp, SMTO_ABORTIFHUNG, scaled(5000), &result)) return -1;
@@ -146,6 +203,7 @@ int main(int argc, char **argv) {
         g_scale = (DWORD)atoi(getenv("SETUP_TIME_SCALE"));
     printf("system_langid=0x%04X\n", (unsigned)GetSystemDefaultLangID());
 
+    reset_keys();
     memset(&si, 0, sizeof si);
     si.cb = sizeof si;
     snprintf(command, sizeof command, "\"%s\"", argv[1]);
@@ -220,8 +278,10 @@ int main(int argc, char **argv) {
     if (WaitForSingleObject(pi.hProcess, scaled(20000)) != WAIT_OBJECT_0) {
         printf("exited=0\n");
         TerminateProcess(pi.hProcess, 1);
+        write_entry();
         return 1;
     }
     printf("exited=1\n");
+    write_entry();
     return 0;
 }

@@ -61,7 +61,7 @@ ensure_deps() {
     /usr/bin/python3 -c 'import PIL' >/dev/null 2>&1 || need+=(python3-pil)
     command -v Xvfb >/dev/null || need+=(xvfb)
     command -v xauth >/dev/null || need+=(xauth)
-    command -v convert >/dev/null || need+=(imagemagick)
+    command -v import >/dev/null || need+=(imagemagick)  # import: the screenshots
     command -v xwd >/dev/null || need+=(x11-apps)
     command -v timeout >/dev/null || need+=(coreutils)
     # qemu-user in the same install when 32-bit programs will need it.

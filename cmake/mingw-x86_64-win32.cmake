@@ -1,10 +1,4 @@
 # x86_64 mingw-w64, win32 thread model: a test-only setup.exe for the tests that run in a 64-bit Wine prefix; never shipped.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-win32)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-win32)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(MINGW_TRIPLE x86_64-w64-mingw32)
+set(MINGW_THREADS win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -103,13 +103,16 @@ probe32() {  # 0 when a 32-bit program runs and returns its exit code
 binfmt_mounted() { [ -e "$BINFMT/register" ]; }
 # Does the kernel itself run 32-bit programs? Asked with every qemu hand-over switched off (and left so).
 kernel_runs_32bit() {
+    [ -n "${KERNEL_RUNS_32BIT:-}" ] && { [ "$KERNEL_RUNS_32BIT" = yes ]; return; }
     local others
     others="$(qemu_i386_entries)"
     unregister_qemu_i386
     # shellcheck disable=SC2086
     set_binfmt_entries 0 $others
     [ -n "$others" ] && log "qemu binfmt entries switched off to ask the kernel: $others"
-    probe32
+    KERNEL_RUNS_32BIT=no
+    probe32 && KERNEL_RUNS_32BIT=yes
+    [ "$KERNEL_RUNS_32BIT" = yes ]
 }
 # binfmt_misc entries (other than ours) that hand i386 ELF files to a qemu.
 qemu_i386_entries() {
@@ -176,7 +179,7 @@ ensure_wine32() {
     if [ "$want" = emulated ]; then
         export SETUP_TIME_SCALE="${SETUP_TIME_SCALE:-8}"
         [ -n "${SETUP_MODE_SAID:-}" ] ||
-            log "mode: emulated - $why; Wine's 32-bit loader runs through qemu-i386 (binfmt_misc entry $BINFMT_ENTRY)"
+            log "mode: emulated - $why; Wine's 32-bit loader runs through qemu-i386 (binfmt_misc entry $BINFMT_ENTRY), 32-bit waits scaled by $SETUP_TIME_SCALE"
     else
         export SETUP_TIME_SCALE="${SETUP_TIME_SCALE:-1}"
         [ -n "${SETUP_MODE_SAID:-}" ] || log "mode: native - this kernel runs 32-bit programs itself"
@@ -200,11 +203,9 @@ wine_loader() {  # the loader for prefix $1 (default $WINEPREFIX)
 }
 # wine_in <seconds at native speed> <program> [args...]: runs a Windows program in $WINEPREFIX within the
 # limit (scaled for the mode); on expiry it and everything it started in its process group are killed.
-# WINE_LOADER_OVERRIDE names another loader: Wine's own programs (reg.exe, regedit.exe) come in the width of
-# the loader that starts them, which decides the registry view they see under WOW64.
 wine_in() {
     local limit; limit="$(scaled "$1")"; shift
-    timeout -k 10 "$limit" "${WINE_LOADER_OVERRIDE:-$(wine_loader)}" "$@"
+    timeout -k 10 "$limit" "$(wine_loader)" "$@"
 }
 # Ends every program of prefix $1, within a bound.
 stop_prefix() {
@@ -212,47 +213,13 @@ stop_prefix() {
     WINEPREFIX="$1" timeout "$(scaled 30)" wineserver -w >/dev/null 2>&1 || true
 }
 
-# Values written straight into a prefix's user.reg while its wineserver is down: no Windows process needed
-# (under emulation each 32-bit process start costs about 45 s).
-#   set_user_reg <prefix> <key below HKCU, \\-separated> <value name> <string>
+# set_user_reg <prefix> <key below HKCU, \\-separated> <value name> <string>: written into user.reg with the
+# prefix's server down; a value that is already so costs no restart.
 set_user_reg() {
-    local prefix="$1" key="$2" name="$3" value="$4"
-    # Already so (the server keeps what is in the file; only these edits change these values): no restart.
-    /usr/bin/python3 - "$prefix/user.reg" "$key" "$name" "$value" <<'PY' && return 0
-import sys
-path, key, name, value = sys.argv[1:]
-header = ("[" + key.replace("\\", "\\\\") + "]").lower()
-inside = False
-for line in open(path, encoding="utf-8", errors="replace"):
-    if line.startswith("["):
-        inside = line.split(" ", 1)[0].rstrip("\n").lower() == header
-    elif inside and line.rstrip("\n") == '"%s"="%s"' % (name, value):
-        sys.exit(0)
-sys.exit(1)
-PY
-    stop_prefix "$prefix"
-    /usr/bin/python3 - "$prefix/user.reg" "$key" "$name" "$value" <<'PY'
-import re, sys, time
-path, key, name, value = sys.argv[1:]
-text = open(path, encoding="utf-8", newline="").read()
-header = "[" + key.replace("\\", "\\\\") + "]"
-line = '"%s"="%s"' % (name, value)
-blocks = re.split(r"(?m)^(?=\[)", text)
-for i, block in enumerate(blocks):
-    if block.split(" ", 1)[0].rstrip("\n").lower() == header.lower():
-        kept = [l for l in block.split("\n") if not l.startswith('"%s"=' % name)]
-        at = 1
-        while at < len(kept) and kept[at].startswith("#"):
-            at += 1
-        kept.insert(at, line)
-        blocks[i] = "\n".join(kept)
-        break
-else:
-    if not text.endswith("\n\n"):
-        blocks.append("\n" if text.endswith("\n") else "\n\n")
-    blocks.append("%s %d\n#time=0\n%s\n\n" % (header, int(time.time()), line))
-open(path, "w", encoding="utf-8", newline="").write("".join(blocks))
-PY
+    local reg=("$ROOT/tools/user_reg.py" "$1/user.reg" "$2" "$3" "$4")
+    /usr/bin/python3 "${reg[0]}" --check "${reg[@]:1}" && return 0
+    stop_prefix "$1"
+    /usr/bin/python3 "${reg[@]}"
 }
 
 # Creates a headless Wine prefix (null display driver) at $1 unless it is there already; $2 is win64
@@ -260,7 +227,7 @@ PY
 # Bounded: a prefix that is not made in time is reported and removed.
 make_wine_prefix() {
     local prefix="$1" arch="${2:-win64}" display="${3:-}"
-    [ -f "$prefix/.headless" ] && return 0
+    [ -f "$prefix/.made" ] && return 0
     rm -rf "$prefix"
     mkdir -p "$prefix"
     echo "$arch" >"$prefix/.arch"
@@ -281,7 +248,7 @@ make_wine_prefix() {
         return 1
     fi
     [ "$display" = display ] || set_user_reg "$prefix" 'Software\Wine\Drivers' Graphics null
-    echo "$arch" >"$prefix/.headless"
+    touch "$prefix/.made"
     log "made the $arch Wine prefix $(basename "$prefix") in $(( $(date +%s) - t0 )) s"
 }
 
@@ -329,6 +296,11 @@ install_printui_stand_in() {
     fi
     cp "$dll" "$dir/printui.dll"
     set_user_reg "$prefix" 'Software\Wine\DllOverrides' printui native
+}
+
+# i686 or x86_64: the width of the helpers (tests/e2e/Makefile ARCH) that serve the PE file $1.
+helper_arch() {
+    if [ "$(pe_machine "$1")" = x86_64 ]; then echo x86_64; else echo i686; fi
 }
 
 # i386 or x86_64: the machine a PE file is built for.

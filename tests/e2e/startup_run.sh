@@ -38,8 +38,7 @@ trap 'rm -rf "$DIR" "$DIR.log" "$HELPERS"' EXIT
 cp "$EXE" "$DIR/setup.exe"
 SETTINGS="$HELPERS/settings"
 printf '[Setting]\r\nLanguage=English\r\nPrinterName=KX47' >"$SETTINGS"
-case "$(pe_machine "$EXE")" in x86_64) ARCH=x86_64 ;; *) ARCH=i686 ;; esac
-make -s -C "$ROOT/tests/e2e" ARCH="$ARCH" OUT="$HELPERS" "$HELPERS/robot.exe" || fail "robot-build"
+make -s -C "$ROOT/tests/e2e" ARCH="$(helper_arch "$EXE")" OUT="$HELPERS" "$HELPERS/robot.exe" || fail "robot-build"
 
 # The case depends on the system language: ask Wine what it reports, alongside the first run.
 (LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8 timeout -k 5 "$(scaled 60)" "$LOADER" "$HELPERS/robot.exe" --langid \

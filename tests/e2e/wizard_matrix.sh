@@ -16,7 +16,7 @@ HERE="$ROOT/tests/e2e"
 EXE="${1:-$BUILD/win32/setup.exe}"
 STORE="$(cd "$(dirname "$EXE")" && pwd)/store"
 export WINEPREFIX="${WINEPREFIX:-$BUILD/wineprefix}"
-case "$(pe_machine "$EXE")" in x86_64) ARCH=x86_64 ;; *) ARCH=i686 ;; esac
+ARCH="$(helper_arch "$EXE")"
 OUT="$BUILD/e2e-$ARCH-$(basename "$WINEPREFIX")"
 rm -rf "$OUT"
 mkdir -p "$OUT"

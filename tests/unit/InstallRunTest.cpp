@@ -168,7 +168,8 @@ TEST_F(InstallRun, OtherPrinterNameNamesTheFilesButTheCommandKeepsTheModelWord) 
     w.files.Put("C:\\TEMP\\KX47.INF", ToBytes("planted"));
     w.spooler.printers = {"KX47"};
     CSetupApp(w.platform).InstallPrinterDriver();
-    EXPECT_TRUE(w.processes.runs.empty());
+    ASSERT_EQ(w.processes.runs.size(), 1u);  // only the default printer command
+    EXPECT_FALSE(w.processes.runs[0].waited);
     EXPECT_EQ(w.ui.events, Outcome(true));
 }
 

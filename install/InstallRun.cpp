@@ -39,11 +39,12 @@ bool Keep(IFileSystem& files, const std::string& path, std::vector<KeptFile>& ke
     return true;
 }
 
+// Everything the run put there goes first, so that its space is free for what comes back.
 void PutBack(IFileSystem& files, const std::vector<KeptFile>& kept) {
-    for (const KeptFile& file : kept) {
-        if (!RemoveExisting(files, file.path)) continue;
-        if (file.existed) files.WriteNewFile(file.path, file.data);
-    }
+    std::vector<bool> removed;
+    for (const KeptFile& file : kept) removed.push_back(RemoveExisting(files, file.path));
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        if (removed[i] && kept[i].existed) files.WriteNewFile(kept[i].path, kept[i].data);
 }
 
 }  // namespace
@@ -101,9 +102,11 @@ void CSetupApp::RunInstallation() {
 
 bool CSetupApp::StageDriverFiles(const std::string& printerName) {
     IFileSystem& files = platform_.files;
-    for (const char* dir : kStagingDirs) files.MakeDirectory(dir);
-    for (const char* dir : kStagingDirs)
+    // Each directory is looked at before anything is made inside it: below a junction it would be elsewhere.
+    for (const char* dir : kStagingDirs) {
+        files.MakeDirectory(dir);
         if (!IsPlainDirectory(files, dir)) return false;
+    }
 
     // The uninstaller and the INF, then the driver files for this system and language. Each replaces
     // whatever had its name.

@@ -81,6 +81,11 @@ std::string MemoryFileSystem::Resolve(const std::string& path, bool followLast) 
     return norm;
 }
 
+void MemoryFileSystem::Logged(const std::string& line) {
+    log_.push_back(line);
+    if (onChange) onChange(line);
+}
+
 bool MemoryFileSystem::Shares(const std::string& norm, unsigned share) const {
     auto it = openElsewhere_.find(norm);
     return it == openElsewhere_.end() || (it->second & share) == share;
@@ -140,7 +145,7 @@ bool MemoryFileSystem::MakeDirectory(const std::string& path) {
     std::string norm = Resolve(path);
     if (path.empty() || nodes_.count(norm) || !ParentWritable(norm)) return false;
     nodes_[norm] = Node{FullPath(path), true, {}};
-    log_.push_back("mkdir " + path);
+    Logged("mkdir " + path);
     return true;
 }
 
@@ -149,8 +154,13 @@ bool MemoryFileSystem::RemoveFile(const std::string& path) {
     auto it = nodes_.find(norm);
     if (it == nodes_.end() || it->second.isDirectory || readOnlyDirs_.count(ParentOf(norm))) return false;
     if ((it->second.attributes & kAttributeReadOnly) || !Shares(norm, kShareDelete)) return false;
+    const int group = it->second.linkGroup;
+    const bool lastName = group == 0 || std::count_if(nodes_.begin(), nodes_.end(), [group](const auto& n) {
+                                            return n.second.linkGroup == group;
+                                        }) == 1;
+    if (freeSpace >= 0 && lastName) freeSpace += static_cast<long long>(it->second.data.size());
     nodes_.erase(it);
-    log_.push_back("delete " + path);
+    Logged("delete " + path);
     return true;
 }
 
@@ -167,11 +177,12 @@ bool MemoryFileSystem::CopyFileTo(const std::string& from, const std::string& to
     if (!Reserve(data.size())) return false;
     if (dt == nodes_.end()) nodes_[dst] = Node{FullPath(to), false, data};
     else SetData(dt->second, data);  // an existing destination is written in place, through all its names
-    log_.push_back("copy " + from + " -> " + to);
+    Logged("copy " + from + " -> " + to);
     return true;
 }
 
 bool MemoryFileSystem::ReadWholeFile(const std::string& path, Bytes& out) {
+    if (onRead) onRead(path);
     std::string norm = Resolve(path);
     auto it = nodes_.find(norm);
     if (it == nodes_.end() || it->second.isDirectory || unreadable_.count(norm) || !Shares(norm, kShareRead)) return false;
@@ -193,7 +204,7 @@ bool MemoryFileSystem::WriteWholeFile(const std::string& path, const Bytes& data
         if (!Reserve(data.size())) return false;
         nodes_[norm] = Node{FullPath(path), false, data};
     }
-    log_.push_back("write " + path);
+    Logged("write " + path);
     return true;
 }
 
@@ -202,7 +213,7 @@ bool MemoryFileSystem::WriteNewFile(const std::string& path, const Bytes& data) 
     if (path.empty() || !ParentWritable(norm) || nodes_.count(Resolve(path, false)) || nodes_.count(norm)) return false;
     if (!Reserve(data.size())) return false;
     nodes_[norm] = Node{FullPath(path), false, data};
-    log_.push_back("write " + path);
+    Logged("write " + path);
     return true;
 }
 
@@ -439,6 +450,8 @@ std::uint32_t MemorySpooler::LocalPrintersBytesNeeded() {
 bool MemorySpooler::EnumLocalPrinters(std::uint32_t bytes, std::vector<std::string>& names, std::uint32_t& lastError) {
     names.clear();
     ++fillCalls;
+    printers.insert(printers.end(), appearBeforeFill.begin(), appearBeforeFill.end());
+    appearBeforeFill.clear();
     if (failEnumerationNumber == fillCalls) {
         lastError = enumerationError;
         return false;
@@ -488,11 +501,13 @@ bool MemoryProcesses::StartHidden(const std::string& commandLine) {
 void MemoryUserInterface::ShowAppMessage(const std::string& text) {
     messages.push_back(Message{text, std::string(), kMbOk, true});
     events.push_back("message:" + text);
+    if (onMessage) onMessage(messages.back());
 }
 
 void MemoryUserInterface::ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) {
     messages.push_back(Message{text, caption, flags, false});
     events.push_back("message:" + text);
+    if (onMessage) onMessage(messages.back());
 }
 
 std::string MemoryUserInterface::SystemMessageText(std::uint32_t code) {

@@ -42,6 +42,9 @@ public:
     void HoldOpen(const std::string& path, unsigned share);
     static constexpr unsigned kShareRead = 1, kShareWrite = 2, kShareDelete = 4;
     long long freeSpace = -1;  // bytes that still fit on the disk; -1: no limit
+    // Another process at work: called after every change with its log line, and before every read.
+    std::function<void(const std::string& logLine)> onChange;
+    std::function<void(const std::string& path)> onRead;
     std::vector<std::string> AllFiles() const;                  // full paths as first spelt, sorted
     std::vector<std::string> Log() const { return log_; }       // "write X", "delete X", "mkdir X", "copy X -> Y"
     void ClearLog() { log_.clear(); }
@@ -59,6 +62,7 @@ private:
     };
     // The normalized path with every junction on the way followed (the last component's only when followLast).
     std::string Resolve(const std::string& path, bool followLast = true) const;
+    void Logged(const std::string& line);
     bool Shares(const std::string& norm, unsigned share) const;  // no other handle, or one that shares this
     bool Reserve(std::size_t bytes);                             // takes disk space; false when full
     void SetData(Node& node, const Bytes& data);                 // through every name of the file
@@ -164,6 +168,7 @@ public:
     bool reportZeroSize = false;                // the size call answers 0 even with printers
     std::set<std::string> forms{"papersize(58x420mm)"};
     std::vector<std::string> removedForms;
+    std::vector<std::string> appearBeforeFill;  // printers added just before the next filling call
     std::vector<std::uint32_t> openedWithAccess;
     std::size_t OpenHandles() const { return handles_.size(); }
     int fillCalls = 0;
@@ -212,6 +217,7 @@ public:
         bool appMessage = false;
     };
     std::vector<Message> messages;
+    std::function<void(Message)> onMessage;   // while the box is up
     int quitPosted = 0;
     // Every event in order: "message:<text>", "quit".
     std::vector<std::string> events;

@@ -51,6 +51,7 @@ TEST_F(InstallRun, XpSimplifiedChineseStagesCopiesAndInstalls) {
     for (const char* name : {"uninstallKX47.exe", "UNIDRV.DLL", "KX47.GPD", "UNIDRVUI.DLL", "UNIDRV.HLP", "UNIRES.DLL",
                              "STDNAMES.GPD", "ZIKU.UFM", "KX47.INI", "KX47RES.DLL", "KX47D.dll", "KX47F.dll"}) {
         expectedCopies.push_back(std::string("C:\\TEMP\\") + name + " -> " + kDriverDir + "\\" + name);
+        EXPECT_NE(At(kDriverDir + "\\" + name), "<missing>") << name;
         EXPECT_EQ(At(kDriverDir + "\\" + name), At(std::string("C:\\TEMP\\") + name)) << name;
     }
     EXPECT_EQ(LogLines(win.files, "copy "), expectedCopies);

@@ -87,7 +87,7 @@ void CSetupApp::RunInstallation() {
     // name, path and key of the installation.
     std::string driverDir;
     if (!platform_.spooler.DriverDirectory(driverDir) || driverDir.empty() ||
-        CheckPrinterName(printerName, driverDir) != PrinterNameProblem::None) {
+        CheckPrinterName(printerName, driverDir, platform_.system.AnsiCodePage()) != PrinterNameProblem::None) {
         ReportInstallResult(false);
         return;
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "install/StagingPlan.h"
+#include "platform/DbcsText.h"
 #include "platform/Types.h"
 
 namespace {
@@ -49,10 +50,16 @@ std::string QuotedIfBlank(const std::string& path) {
     return path.find(' ') == std::string::npos ? path : "\"" + path + "\"";
 }
 
-PrinterNameProblem CheckPrinterName(const std::string& name, const std::string& driverDir) {
+PrinterNameProblem CheckPrinterName(const std::string& name, const std::string& driverDir, std::uint32_t codePage) {
     if (name.empty()) return PrinterNameProblem::Empty;
-    for (char c : name)
-        if (IsForbidden(static_cast<unsigned char>(c))) return PrinterNameProblem::ForbiddenCharacter;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (IsDbcsLeadByte(c, codePage)) {
+            if (++i == name.size()) return PrinterNameProblem::ForbiddenCharacter;
+            continue;  // a trail byte may be 0x5C or '|' without being one
+        }
+        if (IsForbidden(c)) return PrinterNameProblem::ForbiddenCharacter;
+    }
     if (IsDeviceName(name)) return PrinterNameProblem::ReservedName;
     if (NamesSharedFile(name)) return PrinterNameProblem::NamesSharedFile;
 

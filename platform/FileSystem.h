@@ -9,6 +9,7 @@ struct PathState {
     bool isReparsePoint = false;   // a junction, a symbolic link or another reparse point
     std::uint32_t links = 0;       // names of a file (hard links); 1 for a plain file, 0 for a directory
     std::uint32_t attributes = 0;  // FILE_ATTRIBUTE_* as the file system reports them
+    std::uint64_t size = 0;        // of a file, in bytes
 };
 
 constexpr std::uint32_t kAttributeReadOnly = 0x1;  // FILE_ATTRIBUTE_READONLY

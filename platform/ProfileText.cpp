@@ -73,6 +73,25 @@ std::uint32_t CopyEntry(const std::string& value, bool stripQuotes, std::string&
     return static_cast<std::uint32_t>(out.size());
 }
 
+
+// The file's text as the profile functions see it: a UTF-16 file (by its byte order mark) or a UTF-8 one with
+// its mark are read as Unicode text; characters outside ASCII, which the system code page would have to
+// supply, become '?'. Anything else is 8-bit text as it is.
+Bytes ProfileText(const Bytes& file) {
+    const bool le = file.size() >= 2 && file[0] == 0xFF && file[1] == 0xFE;
+    const bool be = file.size() >= 2 && file[0] == 0xFE && file[1] == 0xFF;
+    if (le || be) {
+        Bytes text;
+        for (std::size_t i = 2; i + 1 < file.size(); i += 2) {
+            const unsigned unit = le ? (file[i] | (file[i + 1] << 8)) : ((file[i] << 8) | file[i + 1]);
+            text.push_back(unit < 0x80 ? static_cast<unsigned char>(unit) : '?');
+        }
+        return text;
+    }
+    if (file.size() >= 3 && file[0] == 0xEF && file[1] == 0xBB && file[2] == 0xBF) return Bytes(file.begin() + 3, file.end());
+    return file;
+}
+
 }  // namespace
 
 std::uint32_t ProfileReadString(const Bytes* file, const std::string& section, const std::string& key,
@@ -85,7 +104,7 @@ std::uint32_t ProfileReadString(const Bytes* file, const std::string& section, c
     if (!file) return CopyEntry(fallback, true, out, bufferSize);
     const std::string wantedSection = Trim(section), wantedKey = Trim(key);
     bool inSection = false, seenSection = false;
-    for (const std::string& raw : SplitLines(*file)) {
+    for (const std::string& raw : SplitLines(ProfileText(*file))) {
         std::string line = Trim(raw);
         if (line.empty()) continue;
         std::string name;

@@ -18,6 +18,7 @@ constexpr const char* kDriverFileFormats[] = {"%s.GPD", "%s.INI", "%sRES.dll", "
 constexpr const char* kStagingDir = "c:\\temp";
 // The driver's default paper size as the print server knows it.
 constexpr const char* kPaperForm = "papersize(58x420mm)";
+constexpr std::uint64_t kOemInfMaxBytes = 16u << 20;
 
 void SetScratch(const std::string& text) {
     // Callers format text within kPathBuffer, so it always fits with its terminator.
@@ -102,6 +103,11 @@ void CSetupApp::RemoveStaleOemInf() {
         std::string infPath, pnfPath;
         Bytes contents;
         if (!OemInfPaths(windowsDir, index, infPath, pnfPath)) continue;
+        // The system's INF copies are a few kilobytes; a file far larger than any of them (a sparse file of a
+        // gigabyte and more) is not one of ours and is not read into memory.
+        PathState state;
+        if (!platform_.files.Inspect(infPath, state) || !state.exists || state.isDirectory || state.size > kOemInfMaxBytes)
+            continue;
         if (!platform_.files.ReadWholeFile(infPath, contents)) continue;  // missing or unreadable: kept
         if (!OemInfMatches(contents)) continue;
         platform_.files.RemoveFile(infPath);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <new>
 
 #include "platform/ProfileText.h"
 
@@ -183,6 +184,7 @@ bool MemoryFileSystem::CopyFileTo(const std::string& from, const std::string& to
 
 bool MemoryFileSystem::ReadWholeFile(const std::string& path, Bytes& out) {
     if (onRead) onRead(path);
+    if (apparentSize_.count(Resolve(path)) && apparentSize_.at(Resolve(path)) > (1u << 30)) throw std::bad_alloc();
     std::string norm = Resolve(path);
     auto it = nodes_.find(norm);
     if (it == nodes_.end() || it->second.isDirectory || unreadable_.count(norm) || !Shares(norm, kShareRead)) return false;
@@ -230,6 +232,7 @@ bool MemoryFileSystem::Inspect(const std::string& path, PathState& state) {
     state.isReparsePoint = !node.junctionTarget.empty();
     state.attributes = node.attributes | (node.isDirectory ? 0x10u : 0u) | (state.isReparsePoint ? 0x400u : 0u);
     if (!node.isDirectory) {
+        state.size = apparentSize_.count(norm) ? apparentSize_.at(norm) : node.data.size();
         state.links = 1;
         if (node.linkGroup != 0)
             state.links = static_cast<std::uint32_t>(std::count_if(
@@ -329,6 +332,8 @@ void MemoryFileSystem::Junction(const std::string& path, const std::string& targ
     node.junctionTarget = NormalizeMemoryPath(FullPath(target));
     nodes_[Resolve(path, false)] = node;
 }
+
+void MemoryFileSystem::SetApparentSize(const std::string& path, std::uint64_t size) { apparentSize_[Resolve(path)] = size; }
 
 void MemoryFileSystem::HoldOpen(const std::string& path, unsigned share) { openElsewhere_[Resolve(path)] = share; }
 

@@ -41,6 +41,8 @@ public:
     // Another process holds the file open, sharing it as the kShare* bits say (0: no sharing at all).
     void HoldOpen(const std::string& path, unsigned share);
     static constexpr unsigned kShareRead = 1, kShareWrite = 2, kShareDelete = 4;
+    // A sparse file: Inspect reports this size, and reading a file over 1 GB runs out of memory.
+    void SetApparentSize(const std::string& path, std::uint64_t size);
     long long freeSpace = -1;  // bytes that still fit on the disk; -1: no limit
     // Another process at work: called after every change with its log line, and before every read.
     std::function<void(const std::string& logLine)> onChange;
@@ -72,6 +74,7 @@ private:
     std::set<std::string> readOnlyDirs_;
     std::set<std::string> unreadable_;
     std::map<std::string, unsigned> openElsewhere_;
+    std::map<std::string, std::uint64_t> apparentSize_;
     int nextLinkGroup_ = 1;
     std::string currentDir_ = "C:\\";
     std::vector<std::string> log_;

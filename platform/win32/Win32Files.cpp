@@ -97,7 +97,10 @@ bool Win32FileSystem::Inspect(const std::string& path, PathState& state) {
     BY_HANDLE_FILE_INFORMATION info;
     const bool known = GetFileInformationByHandle(file, &info) != 0;
     CloseHandle(file);
-    if (known) state.links = info.nNumberOfLinks;
+    if (known) {
+        state.links = info.nNumberOfLinks;
+        state.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    }
     return known;
 }
 

@@ -22,6 +22,27 @@ protected:
     std::string File() const { return InScratch("profile.ini"); }
 };
 
+TEST_P(ProfileContract, UnicodeFilesAreReadByTheirByteOrderMark) {
+    auto utf16 = [](const std::string& text, bool bom) {
+        std::string out = bom ? std::string("\xFF\xFE", 2) : std::string();
+        for (char c : text) out += std::string(1, c) + std::string(1, '\0');
+        return out;
+    };
+    const std::string text = "[Setting]\r\nPrinterName=ABC\r\n";
+    const struct {
+        std::string bytes;
+        std::string expected;
+    } cases[] = {
+        {utf16(text, true), "ABC"},
+        {utf16(text, false), "<default>"},  // without a byte order mark it is 8-bit text with NULs in it
+        {"\xEF\xBB\xBF" + text, "ABC"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(os().files.WriteWholeFile(File(), ToBytes(c.bytes)));
+        ExpectReads({{"Setting", "PrinterName", c.expected}});
+    }
+}
+
 TEST_P(ProfileContract, ReadsFromTheFileText) {
     const std::string v1200(1200, 'v'), v999(999, 'v');
     // The file's text (none: no file) and the reads made from it.

@@ -14,82 +14,8 @@
 source "$(dirname "$0")/../../tools/lib.sh"
 set +e
 
-HERE="$ROOT/tests/e2e"
-EXE="${1:-$BUILD/win32/setup.exe}"
-STORE="$(cd "$(dirname "$EXE")" && pwd)/store"
-export WINEPREFIX="${WINEPREFIX:-$BUILD/wineprefix}"
-ARCH="$(helper_arch "$EXE")"
-OUT="$BUILD/e2e-$ARCH-$(basename "$WINEPREFIX")"
-rm -rf "$OUT"
-mkdir -p "$OUT"
-failed=0
-
-if [ ! -f "$EXE" ] || [ ! -f "$STORE/256.bin" ]; then
-    echo "FAIL: e2e-prerequisites (setup.exe or its store missing)"
-    exit 1
-fi
-if ! make -s -C "$HERE" ARCH="$ARCH" OUT="$OUT" >"$OUT/make.log" 2>&1; then
-    echo "FAIL: e2e-helpers-build"
-    cat "$OUT/make.log"
-    exit 1
-fi
-
+source "$(dirname "$0")/walks.sh"
 /usr/bin/python3 "$HERE/check_manifest.py" "$EXE" || failed=1
-
-make_wine_prefix "$WINEPREFIX" || { echo "FAIL: e2e-wine-prefix"; exit 1; }
-install_printui_stand_in "$WINEPREFIX" "$OUT/printui.dll"
-
-DRIVE="$WINEPREFIX/drive_c"
-SETUP_DIR="$DRIVE/e2e-setup"
-mkdir -p "$SETUP_DIR"
-cp "$EXE" "$SETUP_DIR/setup.exe"
-
-# The registry left by a walk (printer, uninstall entries) is removed by the robot before the next one starts
-# setup.exe; the files are removed here.
-RESET_KEYS='System\CurrentControlSet\Control\Print\Printers\KX47'
-for name in "KX47" "ABC" "a/b"; do
-    RESET_KEYS="$RESET_KEYS|SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$name printer"
-done
-export ROBOT_RESET_KEYS="$RESET_KEYS"
-
-# Leaves nothing of the previous walk: staging area, driver directory, logs (the registry: see above).
-reset_case() {
-    rm -rf "$DRIVE/TEMP" "$DRIVE/printui-log.txt" "$DRIVE/printui-mode.txt" "$SETUP_DIR/Language" "$SETUP_DIR/setting.dll"
-    find "$DRIVE/windows/system32/spool/drivers/w32x86" -maxdepth 2 -type f -delete 2>/dev/null
-}
-
-# A working installation of KX47 in the driver directory, and its listing for check_install.py.
-working_installation() {
-    local dir="$DRIVE/windows/system32/spool/drivers/w32x86" f
-    mkdir -p "$dir/3"
-    for f in KX47.GPD KX47.INI KX47D.dll KX47F.dll KX47RES.DLL UNIDRV.DLL UNIDRVUI.DLL uninstallKX47.exe 3/KX47.GPD; do
-        echo "working $f" >"$dir/$f"
-    done
-    /usr/bin/python3 "$HERE/check_install.py" --driver-listing "$dir" >"$OUT/$1.before"
-}
-
-# walk <case> <wine version> <os code> <LC_ALL> <lang id> <choice> [expect] [printer name] [message wait]
-# (E2E_DRIVER_BEFORE: the driver directory's listing before the walk, for expect=untouched)
-walk() {
-    local name="$1" version="$2" code="$3" locale="$4" langid="$5" choice="$6"
-    local expect="${7:-success}" printer="${8:-KX47}" wait="${9:-30}"
-    local robot="$OUT/$name.robot" entry="$OUT/$name.entry" rc=0
-    rm -f "$DRIVE/e2e-entry.txt"
-    LC_ALL="$locale" LANG="$locale" ROBOT_ENTRY_FILE='C:\e2e-entry.txt' \
-        ROBOT_ENTRY_KEY="SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$printer printer" \
-        wine_in $((wait + 90)) "$OUT/robot.exe" 'C:\e2e-setup\setup.exe' "$choice" "$(scaled "$wait")" \
-        >"$robot" 2>"$OUT/$name.stderr" || rc=$?
-    if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
-        echo "ERROR: the walk did not end within its bound and was killed" >>"$robot"
-        stop_prefix "$WINEPREFIX"
-    fi
-    cp "$DRIVE/e2e-entry.txt" "$entry" 2>/dev/null || : >"$entry"
-    cp "$DRIVE/printui-log.txt" "$OUT/$name.printui" 2>/dev/null || : >"$OUT/$name.printui"
-    /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$robot" \
-        --log "$OUT/$name.printui" --uninstall-entry "$entry" --os-code "$code" --lang-id "$langid" \
-        --choice "$choice" --printer-name "$printer" --expect "$expect" \
-        ${E2E_DRIVER_BEFORE:+--driver-before "$E2E_DRIVER_BEFORE"} || failed=1
-}
 
 if [ "${E2E_SET:-}" = refusal ]; then
     set_wine_version "$WINEPREFIX" winxp

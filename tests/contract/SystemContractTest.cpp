@@ -55,7 +55,7 @@ TEST_P(SystemContract, OwnerDataIsTheStore) {
         EXPECT_EQ(data, expected) << id;
         ++compared;
     }
-    if (compared == 0) GTEST_SKIP() << "the store is empty";
+    EXPECT_GT(compared, 0) << "no store entry to compare with: the store directory is empty or missing";
 }
 
 TEST_P(SystemContract, OutcomesOfHiddenProcesses) {

@@ -1,10 +1,10 @@
 #include "localization/win32/DialogStrings.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "app/globals.h"
+#include "platform/BoundedFormat.h"
 
 namespace {
 constexpr DWORD kTextBuffer = 1000;
@@ -17,14 +17,14 @@ DWORD LookUp(const std::string& key, char* buffer) {
 }  // namespace
 
 std::string DialogCaptionKey(int dialogId) {
-    char key[32];
-    std::snprintf(key, sizeof key, "IDD%d_Title", dialogId);
+    std::string key;
+    FormatBounded(key, 32, "IDD%d_Title", dialogId);
     return key;
 }
 
 std::string DialogControlKey(int dialogId, int controlId) {
-    char key[40];
-    std::snprintf(key, sizeof key, "IDD%d_%d", dialogId, controlId);
+    std::string key;
+    FormatBounded(key, 40, "IDD%d_%d", dialogId, controlId);
     return key;
 }
 

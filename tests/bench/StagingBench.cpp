@@ -1,0 +1,135 @@
+// The installation run without the system command and without its settle pause: clean-up, extraction,
+// rewriting, copies (and whatever else the engine does between them), timed. The Windows build runs it on the
+// Win32 platform with the store embedded in this program; the native build on the in-memory Windows with the
+// store files of the build tree. The first run records every write (path and bytes) into the plan file for
+// the baseline program, the others are timed.
+//
+//     bench_staging <timed runs> <plan file>
+//
+// Prints "run <n> <microseconds>" per timed run; on Windows also "peak_working_set <bytes>".
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/globals.h"
+#include "app/setup.h"
+#include "tests/bench/BenchPlan.h"
+
+#if defined(_WIN32)
+#include "platform/win32/Win32Platform.h"
+#include "tests/bench/PeakWorkingSet.h"
+#else
+#include "platform/memory/MemoryWindows.h"
+#include "tests/support/StoreFiles.h"
+#endif
+
+namespace {
+
+// Forwards to the real file system; while recording, notes every write and the bytes every copy writes.
+class RecordingFiles : public IFileSystem {
+public:
+    explicit RecordingFiles(IFileSystem& inner) : inner_(inner) {}
+    bool recording = false;
+    std::vector<PlannedWrite> plan;
+
+    bool MakeDirectory(const std::string& path) override { return inner_.MakeDirectory(path); }
+    bool RemoveFile(const std::string& path) override { return inner_.RemoveFile(path); }
+    bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override {
+        const bool copied = inner_.CopyFileTo(from, to, failIfExists);
+        Bytes data;
+        if (copied && recording && inner_.ReadWholeFile(to, data)) plan.emplace_back(to, data);
+        return copied;
+    }
+    bool ReadWholeFile(const std::string& path, Bytes& out) override { return inner_.ReadWholeFile(path, out); }
+    bool WriteWholeFile(const std::string& path, const Bytes& data) override {
+        const bool written = inner_.WriteWholeFile(path, data);
+        if (written && recording) plan.emplace_back(path, data);
+        return written;
+    }
+    bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) override {
+        return inner_.FindFiles(pattern, out);
+    }
+    bool SetCurrentDir(const std::string& path) override { return inner_.SetCurrentDir(path); }
+    std::string CurrentDir() override { return inner_.CurrentDir(); }
+
+private:
+    IFileSystem& inner_;
+};
+
+// The system command is not started and the pause after it is not taken: the command "ends" at once.
+class NoCommand : public IProcesses {
+public:
+    RunOutcome RunHidden(const std::string&, std::uint32_t) override { return RunOutcome::Ended; }
+    bool StartHidden(const std::string&) override { return true; }
+    void Pause(std::uint32_t) override {}
+};
+
+// No result message to wait on.
+class NoMessages : public IUserInterface {
+public:
+    explicit NoMessages(IUserInterface& inner) : inner_(inner) {}
+    void ShowAppMessage(const std::string&) override {}
+    void ShowMessage(const std::string&, const std::string&, std::uint32_t) override {}
+    std::string SystemMessageText(std::uint32_t code) override { return inner_.SystemMessageText(code); }
+    void PostQuitToMainWindow() override {}
+
+private:
+    IUserInterface& inner_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3 || std::atoi(argv[1]) < 1) {
+        std::fprintf(stderr, "usage: bench_staging <timed runs> <plan file>\n");
+        return 2;
+    }
+    const int runs = std::atoi(argv[1]);
+#if defined(_WIN32)
+    Platform& host = HostPlatform();
+#else
+    MemoryWindows windows;
+    LoadStoreInto(windows.resources);
+    windows.files.PutDirectories(windows.spooler.driverDirectory + "\\3");
+    windows.system.langId = 0x0804;
+    Platform& host = windows.platform;
+#endif
+    RecordingFiles files(host.files);
+    NoCommand processes;
+    NoMessages ui(host.ui);
+    Platform platform{files, host.profile, host.resources, host.system, host.registry, host.spooler, processes, ui};
+
+    // Windows XP, English chosen on the second page, the default printer name.
+    g_nOSType = 7;
+    g_wLanguage = 1;
+    std::memset(g_szPrinterName, 0, sizeof g_szPrinterName);
+    std::strcpy(g_szPrinterName, "KX47");
+
+    CSetupApp app(platform);
+    files.recording = true;
+    app.InstallPrinterDriver();
+    files.recording = false;
+    if (files.plan.empty()) {
+        std::fprintf(stderr, "bench_staging: the installation run wrote nothing\n");
+        return 1;
+    }
+    if (!SavePlan(argv[2], files.plan)) {
+        std::fprintf(stderr, "bench_staging: cannot write %s\n", argv[2]);
+        return 1;
+    }
+    std::size_t bytes = 0;
+    for (const PlannedWrite& w : files.plan) bytes += w.second.size();
+    std::printf("writes %zu bytes %zu\n", files.plan.size(), bytes);
+    for (int i = 1; i <= runs; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        app.InstallPrinterDriver();
+        const auto t1 = std::chrono::steady_clock::now();
+        std::printf("run %d %lld\n", i,
+                    static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(t1 - t0).count()));
+    }
+#if defined(_WIN32)
+    std::printf("peak_working_set %llu\n", static_cast<unsigned long long>(PeakWorkingSet(GetCurrentProcess())));
+#endif
+    return 0;
+}

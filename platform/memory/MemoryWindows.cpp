@@ -123,9 +123,9 @@ bool MemoryFileSystem::CopyFileTo(const std::string& from, const std::string& to
     auto dt = nodes_.find(dst);
     if (dt != nodes_.end() && (failIfExists || dt->second.isDirectory)) return false;
     if (!ParentWritable(dst)) return false;
-    Bytes data = it->second.data;
-    if (dt == nodes_.end()) nodes_[dst] = Node{FullPath(to), false, data};
-    else dt->second.data = data;
+    // One copy of the bytes (map insertions leave it valid; a copy onto itself changes nothing).
+    if (dt == nodes_.end()) nodes_[dst] = Node{FullPath(to), false, it->second.data};
+    else if (dt != it) dt->second.data = it->second.data;
     log_.push_back("copy " + from + " -> " + to);
     return true;
 }

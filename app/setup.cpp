@@ -7,6 +7,7 @@
 #include "app/globals.h"
 #include "localization/LanguageChoice.h"
 #include "platform/BoundedFormat.h"
+#include "platform/DbcsText.h"
 
 namespace {
 
@@ -34,9 +35,10 @@ void CSetupApp::PrepareStartup() {
 
     // The program's directory, up to and including the last backslash. A module path that is empty (cut
     // short by its buffer) or has no backslash leaves the directory unknown: the program then writes nothing
-    // rather than fall back to the current directory, which for an elevated program may be System32.
+    // rather than fall back to the current directory, which for an elevated program may be System32. The
+    // path is in the system code page, where 0x5C can be the second byte of a character ("功" is A5 5C).
     const std::string module = platform_.system.ModulePath();
-    const std::size_t slash = module.rfind('\\');
+    const std::size_t slash = LastPathSeparator(module, platform_.system.AnsiCodePage());
     std::string name = kDefaultPrinterName;
     if (slash != std::string::npos) {
         g_strAppDir = module.substr(0, slash + 1);

@@ -5,6 +5,7 @@
 
 #include "framework/WinApp.h"
 #include "install/NameLineRule.h"
+#include "install/StagingRecord.h"
 #include "platform/Platform.h"
 
 class CSetupApp;
@@ -33,13 +34,18 @@ public:
     void ReplaceNameLines(const std::string& sourcePath, const std::string& destinationPath,
                           const NameLineRule* rules, int ruleCount);
 
-    // The installation run started by the progress page.
+    // The installation run started by the progress page. Whatever goes wrong inside it, even an exception,
+    // ends as a failed installation with its message.
     void InstallPrinterDriver();
     void CopyToDriverDirectory(const std::string& fileName, bool failIfExists);
+    // The system's command on the staged INF, only when this run staged it and every file it names; then
+    // the check for the printer and the result message.
     void RunInstallCommand();
 
-    // Clean-up of an earlier installation and the uninstall entry, at the start of every installation run.
+    // Clean-up of an earlier installation and the uninstall entry. The installation run does the removal of
+    // the earlier driver files itself, as part of replacing them, and then runs the rest (CleanUp(false)).
     void Delete() override;
+    void CleanUp(bool removeDriverFiles);
     bool DeleteDriverFile(const std::string& fileName);
     bool DeleteDriverVersionFile(const std::string& fileName);
     bool DeleteStagedFile(const std::string& fileName);
@@ -49,10 +55,27 @@ public:
     Platform& platform() { return platform_; }
 
 private:
+    // The installation run without its guard against exceptions.
+    void RunInstallation();
+    // The entry's bytes as they are written out: rewritten from the entry itself when patchNames is set.
+    bool EmbeddedBytes(std::uint16_t id, bool patchNames, Bytes& raw, Bytes& out);
+    // Writes an entry into the staging area the safe way and records it (the raw bytes of a rewritten
+    // entry go to the scratch file); false when the entry is missing or the file could not be written.
+    bool StageEmbeddedFile(std::uint16_t id, const std::string& path, bool patchNames);
+    // Creates the staging directories, stages every file of the run and reads them back.
+    bool StageDriverFiles(const std::string& printerName);
+    // The staging directories are plain directories and every staged file still holds its bytes.
+    bool StagingIntact();
+    // Removes the earlier copies from the driver directory, copies the uninstaller and the driver file set
+    // there and compares every copy with what was staged; on any failure puts back what was there before.
+    bool ReplaceDriverDirectoryFiles(const std::string& driverDir, const std::string& printerName);
     void WriteUninstallEntry(class CReg& reg, const struct UninstallEntry& entry);
     // Shows the result message of the installation in the chosen language and ends the wizard.
     void ReportInstallResult(bool installed);
     std::uint16_t runLangId_ = 0;  // system default language id read at the start of an installation run
+    bool running_ = false;         // an installation run is under way
+    bool resultShown_ = false;     // the run has told the user its outcome
+    StagingRecord staged_;         // what the current run staged
     Platform& platform_;
     WizardRunner runWizard_ = nullptr;
 };

@@ -13,8 +13,9 @@ const char* DefaultAppName() {
     char path[MAX_PATH] = {};
     DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return nullptr;  // no name: the title falls back to the same rule
+    // CharNextA steps over double-byte characters, whose second byte may be 0x5C.
     const char* base = path;
-    for (const char* p = path; *p != '\0'; ++p)
+    for (const char* p = path; *p != '\0'; p = ::CharNextA(p))
         if (*p == '\\' || *p == '/') base = p + 1;
     std::strncpy(g_szDefaultAppName, base, MAX_PATH - 1);
     if (char* dot = std::strrchr(g_szDefaultAppName, '.')) *dot = '\0';

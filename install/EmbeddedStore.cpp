@@ -22,28 +22,40 @@ bool WriteRewritten(IFileSystem& files, const Bytes* source, const std::string& 
 
 }  // namespace
 
+bool CSetupApp::EmbeddedBytes(std::uint16_t id, bool patchNames, Bytes& raw, Bytes& out) {
+    if (!platform_.resources.LoadOwnerData(id, raw)) return false;
+    if (!patchNames) {
+        out = raw;
+        return true;
+    }
+    // Rewritten from the entry's own bytes: the scratch file is in a directory that others can write to.
+    NameLineRule rules[kNameLineRuleCapacity];
+    const int ruleCount = FillNameLineRules(PrinterName(), rules);
+    out = RewriteNameLines(ReadTextPieces(raw, kPathBuffer), rules, ruleCount);
+    return true;
+}
+
 bool CSetupApp::ExtractEmbeddedFile(std::uint16_t id, std::string path, bool patchNames) {
     IFileSystem& files = platform_.files;
-    Bytes data;
-    if (!platform_.resources.LoadOwnerData(id, data)) return false;
+    Bytes raw, data;
+    if (!EmbeddedBytes(id, patchNames, raw, data)) return false;
 
     // A destination that does not fit a path buffer is not used.
     std::string destination;
     if (!FormatBounded(destination, kPathBuffer, "%s", path.c_str())) return false;
 
-    if (!patchNames) return files.WriteWholeFile(destination, data);
+    // The raw bytes of a rewritten entry are left in the scratch file; nothing is read back from it.
+    if (patchNames) files.WriteWholeFile(kScratchFile, raw);
+    return files.WriteWholeFile(destination, data);
+}
 
-    // The raw bytes go to the scratch file first and are read back from there. If the scratch file cannot
-    // be written, whatever an earlier run left in it is not ours: the entry's own bytes are rewritten.
-    Bytes source = data;
-    if (files.WriteWholeFile(kScratchFile, data)) {
-        Bytes scratch;
-        if (files.ReadWholeFile(kScratchFile, scratch)) source.swap(scratch);
-    }
-
-    NameLineRule rules[kNameLineRuleCapacity];
-    int ruleCount = FillNameLineRules(PrinterName(), rules);
-    return WriteRewritten(files, &source, destination, rules, ruleCount);
+bool CSetupApp::StageEmbeddedFile(std::uint16_t id, const std::string& path, bool patchNames) {
+    Bytes raw, data;
+    std::string destination;
+    if (!EmbeddedBytes(id, patchNames, raw, data) || !FormatBounded(destination, kPathBuffer, "%s", path.c_str()))
+        return false;
+    if (patchNames && !staged_.Stage(platform_.files, kScratchFile, raw)) return false;
+    return staged_.Stage(platform_.files, destination, data);
 }
 
 void CSetupApp::ReplaceNameLines(const std::string& sourcePath, const std::string& destinationPath,

@@ -1,9 +1,14 @@
-// The installation run: clean-up, staging of the driver files, copies into the driver directory, then the
+// The installation run: staging of the driver files, copies into the driver directory, clean-up, then the
 // system's printer-installation command.
+//
+// The run is elevated and the staging directory can be written by every user, so everything is staged and
+// read back before anything else is touched, the driver directory is changed only as a whole (what it held
+// is put back when a copy fails), and a failure anywhere ends the run with the failure message.
 #include "app/globals.h"
 #include "app/setup.h"
 #include "install/InstallCommandText.h"
 #include "install/PrinterNameCheck.h"
+#include "install/SafeFiles.h"
 #include "install/StagingPlan.h"
 #include "platform/BoundedFormat.h"
 
@@ -13,22 +18,68 @@ const char* const kStagingDirs[] = {"C:\\TEMP", "C:\\TEMP\\I386", "C:\\TEMP\\x86
 constexpr std::uint16_t kUninstallerEntry = 255;
 constexpr std::uint16_t kInfEntry = 256;
 
-void MakeStagingDirs(IFileSystem& files) {
-    for (const char* dir : kStagingDirs) files.MakeDirectory(dir);
+std::string UninstallerName(const std::string& printerName) { return "uninstall" + printerName + ".exe"; }
+
+// A file of the driver directory as it was before the run changed it.
+struct KeptFile {
+    std::string path;
+    bool existed = false;
+    Bytes data;
+};
+
+// Reads what is at path so that it can be put back; false when it cannot be (a directory, a reparse point,
+// an unreadable file): then the driver directory is not touched at all.
+bool Keep(IFileSystem& files, const std::string& path, std::vector<KeptFile>& kept) {
+    PathState state;
+    if (!files.Inspect(path, state)) return false;
+    KeptFile file{path, state.exists, {}};
+    if (state.exists && (state.isDirectory || state.isReparsePoint || !files.ReadWholeFile(path, file.data)))
+        return false;
+    kept.push_back(file);
+    return true;
 }
 
-// Deletes dir\name (or dir\3\name) unless the path does not fit its buffer.
-void RemoveIfFits(IFileSystem& files, const char* format, const std::string& dir, const std::string& name) {
-    std::string path;
-    if (FormatBounded(path, kPathBuffer, format, dir.c_str(), name.c_str())) files.RemoveFile(path);
+// Everything the run put there goes first, so that its space is free for what comes back.
+void PutBack(IFileSystem& files, const std::vector<KeptFile>& kept) {
+    std::vector<bool> removed;
+    for (const KeptFile& file : kept) removed.push_back(RemoveExisting(files, file.path));
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        if (removed[i] && kept[i].existed) files.WriteNewFile(kept[i].path, kept[i].data);
 }
 
 }  // namespace
 
 void CSetupApp::InstallPrinterDriver() {
-    // 1. The system default language decides the core files and the message language for the whole run.
+    // A message box of the run lets the wizard's messages through; no second run starts inside this one.
+    if (running_) return;
+    running_ = true;
+    resultShown_ = false;
+    try {
+        RunInstallation();
+    } catch (...) {
+        // Out of memory on a huge file, or anything else: the installation failed, and the user is told so.
+        if (!resultShown_) {
+            try {
+                ReportInstallResult(false);
+            } catch (...) {
+            }
+        }
+    }
+    running_ = false;
+}
+
+void CSetupApp::RunInstallation() {
+    // The system default language decides the core files and the message language for the whole run.
     runLangId_ = platform_.system.SystemDefaultLangId();
     const std::string printerName = PrinterName();
+    staged_.Clear();
+
+    // The driver is for 32-bit Windows and only an administrator can install it: anything else would leave a
+    // half installation, so nothing is touched.
+    if (!platform_.system.IsAdministrator() || platform_.system.RunsUnderWow64()) {
+        ReportInstallResult(false);
+        return;
+    }
 
     // Nothing is touched unless the driver directory is known and the printer name can form every file
     // name, path and key of the installation.
@@ -39,41 +90,86 @@ void CSetupApp::InstallPrinterDriver() {
         return;
     }
 
-    // 2. What an earlier installation left, and the uninstall entry.
-    Delete();
+    // Staged and read back first; then the driver directory, as a whole; then the rest of the clean-up and
+    // the uninstall entry; last the system's command.
+    if (!StageDriverFiles(printerName) || !ReplaceDriverDirectoryFiles(driverDir, printerName)) {
+        ReportInstallResult(false);
+        return;
+    }
+    CleanUp(false);
+    RunInstallCommand();
+}
 
-    // 3.-5. Staging directories; the driver file set named after the printer.
-    MakeStagingDirs(platform_.files);
-    const std::vector<DriverFile> driverFiles = DriverFileSet(printerName);
-
-    // 6. Earlier copies in the staging area, the driver directory and its version subdirectory.
-    for (const DriverFile& file : driverFiles) {
-        RemoveIfFits(platform_.files, "%s\\%s", kStagingDir, file.fileName);
-        RemoveIfFits(platform_.files, "%s\\%s", driverDir, file.fileName);
-        if (file.nameDerived) RemoveIfFits(platform_.files, "%s\\3\\%s", driverDir, file.fileName);
+bool CSetupApp::StageDriverFiles(const std::string& printerName) {
+    IFileSystem& files = platform_.files;
+    // Each directory is looked at before anything is made inside it: below a junction it would be elsewhere.
+    for (const char* dir : kStagingDirs) {
+        files.MakeDirectory(dir);
+        if (!IsPlainDirectory(files, dir)) return false;
     }
 
-    // 7.-10. The uninstaller and the INF, and the uninstaller's copy that the uninstall entry points at.
-    const std::string uninstaller = "uninstall" + printerName + ".exe";
+    // The uninstaller and the INF, then the driver files for this system and language. Each replaces
+    // whatever had its name.
     std::string path;
-    if (JoinPath(path, kStagingDir, uninstaller)) ExtractEmbeddedFile(kUninstallerEntry, path, false);
-    MakeStagingDirs(platform_.files);
-    if (JoinPath(path, kStagingDir, printerName + ".INF")) ExtractEmbeddedFile(kInfEntry, path, false);
-    CopyToDriverDirectory(uninstaller, false);
-
-    // 11. The driver files for this system and language.
-    platform_.files.MakeDirectory(kStagingDir);
+    if (!JoinPath(path, kStagingDir, UninstallerName(printerName)) ||
+        !StageEmbeddedFile(kUninstallerEntry, path, false))
+        return false;
+    if (!JoinPath(path, kStagingDir, printerName + ".INF") || !StageEmbeddedFile(kInfEntry, path, false)) return false;
     for (const StagedFile& file : StagingPlan(g_nOSType, runLangId_, g_wLanguage, printerName)) {
         const std::size_t targets = file.alsoI386x86 ? 3 : 1;
         for (std::size_t i = 0; i < targets; ++i)
-            if (JoinPath(path, kStagingDirs[i], file.fileName)) ExtractEmbeddedFile(file.id, path, file.patchNames);
+            if (!JoinPath(path, kStagingDirs[i], file.fileName) || !StageEmbeddedFile(file.id, path, file.patchNames))
+                return false;
     }
+    return StagingIntact();
+}
 
-    // 12. Into the driver directory; the I386 and x86 copies stay in the staging area.
-    for (const std::string& name : DriverCopyOrder(printerName)) CopyToDriverDirectory(name, false);
+bool CSetupApp::StagingIntact() {
+    for (const char* dir : kStagingDirs)
+        if (!IsPlainDirectory(platform_.files, dir)) return false;
+    return staged_.StillOnDisk(platform_.files);
+}
 
-    // 13. The system's command installs the driver and the printer and the user is told the outcome.
-    RunInstallCommand();
+bool CSetupApp::ReplaceDriverDirectoryFiles(const std::string& driverDir, const std::string& printerName) {
+    IFileSystem& files = platform_.files;
+    const std::vector<DriverFile> driverFiles = DriverFileSet(printerName);
+    const std::string uninstaller = UninstallerName(printerName);
+
+    // Everything this step removes or writes, in the order removed: the driver file set (the printer's own
+    // files also in the version subdirectory), then the uninstaller.
+    std::vector<std::string> targets;
+    std::string path;
+    for (const DriverFile& file : driverFiles) {
+        if (!JoinPath(path, driverDir, file.fileName)) return false;
+        targets.push_back(path);
+        if (!file.nameDerived) continue;
+        if (!FormatBounded(path, kPathBuffer, "%s\\3\\%s", driverDir.c_str(), file.fileName.c_str())) return false;
+        targets.push_back(path);
+    }
+    if (!JoinPath(path, driverDir, uninstaller)) return false;
+    targets.push_back(path);
+
+    std::vector<KeptFile> kept;
+    for (const std::string& target : targets)
+        if (!Keep(files, target, kept)) return false;
+
+    bool ok = true;
+    for (const std::string& target : targets) ok = RemoveExisting(files, target) && ok;
+    if (ok) {
+        CopyToDriverDirectory(uninstaller, false);
+        for (const std::string& name : DriverCopyOrder(printerName)) CopyToDriverDirectory(name, false);
+        // Each copy holds what this run staged, alone under its name.
+        for (const std::string& name : DriverCopyOrder(printerName)) {
+            std::string from, to;
+            const Bytes* staged = JoinPath(from, kStagingDir, name) ? staged_.Find(from) : nullptr;
+            ok = ok && staged && JoinPath(to, driverDir, name) && HoldsExactly(files, to, *staged);
+        }
+        std::string from, to;
+        const Bytes* staged = JoinPath(from, kStagingDir, uninstaller) ? staged_.Find(from) : nullptr;
+        ok = ok && staged && JoinPath(to, driverDir, uninstaller) && HoldsExactly(files, to, *staged);
+    }
+    if (!ok) PutBack(files, kept);
+    return ok;
 }
 
 void CSetupApp::CopyToDriverDirectory(const std::string& fileName, bool failIfExists) {

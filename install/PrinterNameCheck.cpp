@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "install/StagingPlan.h"
 #include "platform/Types.h"
 
 namespace {
@@ -23,19 +24,43 @@ bool IsDeviceName(const std::string& name) {
            base[3] >= '1' && base[3] <= '9';
 }
 
+std::string Upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// Whether a file named after the printer would be a file that every Unidrv printer shares, or the scratch file.
+bool NamesSharedFile(const std::string& name) {
+    const std::vector<DriverFile> set = DriverFileSet(name);
+    std::vector<std::string> named{"uninstall" + name + ".exe", name + ".INF"};
+    for (const DriverFile& file : set)
+        if (file.nameDerived) named.push_back(file.fileName);
+    for (const std::string& derived : named) {
+        if (Upper(derived) == "TEMP.TXT") return true;
+        for (const DriverFile& file : set)
+            if (!file.nameDerived && Upper(derived) == Upper(file.fileName)) return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+std::string QuotedIfBlank(const std::string& path) {
+    return path.find(' ') == std::string::npos ? path : "\"" + path + "\"";
+}
 
 PrinterNameProblem CheckPrinterName(const std::string& name, const std::string& driverDir) {
     if (name.empty()) return PrinterNameProblem::Empty;
     for (char c : name)
         if (IsForbidden(static_cast<unsigned char>(c))) return PrinterNameProblem::ForbiddenCharacter;
     if (IsDeviceName(name)) return PrinterNameProblem::ReservedName;
+    if (NamesSharedFile(name)) return PrinterNameProblem::NamesSharedFile;
 
     // The longest texts formed from the name: the uninstall key, the uninstaller's icon reference in the
     // driver directory, a plug-in in the version subdirectory and a resource module in the staging area.
     const std::string longest[] = {
         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name + " printer",
-        driverDir + "\\uninstall" + name + ".exe,-0",
+        QuotedIfBlank(driverDir + "\\uninstall" + name + ".exe") + ",-0",
         driverDir + "\\3\\" + name + "RES.DLL",
         "C:\\TEMP\\I386\\" + name + "RES.DLL",
         "*ResourceDLL: \"" + name + "RES.DLL\"",

@@ -2,6 +2,19 @@
 #pragma once
 #include "platform/Types.h"
 
+// What is at a path, without following a reparse point at its last component.
+struct PathState {
+    bool exists = false;
+    bool isDirectory = false;
+    bool isReparsePoint = false;   // a junction, a symbolic link or another reparse point
+    std::uint32_t links = 0;       // names of a file (hard links); 1 for a plain file, 0 for a directory
+    std::uint32_t attributes = 0;  // FILE_ATTRIBUTE_* as the file system reports them
+};
+
+constexpr std::uint32_t kAttributeReadOnly = 0x1;  // FILE_ATTRIBUTE_READONLY
+constexpr std::uint32_t kAttributeHidden = 0x2;    // FILE_ATTRIBUTE_HIDDEN
+constexpr std::uint32_t kAttributeSystem = 0x4;    // FILE_ATTRIBUTE_SYSTEM
+
 struct FoundFile {
     std::string name;   // file name only, as the file system spells it
     bool isDirectory = false;
@@ -20,6 +33,12 @@ public:
     virtual bool ReadWholeFile(const std::string& path, Bytes& out) = 0;
     // Creates or truncates the file and writes all bytes; false when it cannot be opened or written.
     virtual bool WriteWholeFile(const std::string& path, const Bytes& data) = 0;
+    // CreateFileA with CREATE_NEW (no sharing, normal attributes), then all bytes: never opens or follows
+    // anything already at path. A file it created but could not fill completely is deleted again.
+    virtual bool WriteNewFile(const std::string& path, const Bytes& data) = 0;
+    // GetFileAttributesA, and for a file its link count (GetFileInformationByHandle on the file opened with
+    // FILE_FLAG_OPEN_REPARSE_POINT). True with exists false when nothing is there; false when it cannot tell.
+    virtual bool Inspect(const std::string& path, PathState& state) = 0;
     // FindFirstFileA/FindNextFileA with a wildcard pattern ("dir\*.dll"); entries in the order found.
     // False when the search cannot start (which includes "nothing matches").
     virtual bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) = 0;

@@ -23,4 +23,10 @@ public:
     // GetWindowsDirectoryA / GetSystemDirectoryA through 260-character buffers; empty on failure.
     virtual std::string WindowsDir() = 0;
     virtual std::string SystemDir() = 0;
+    // GetACP: the system's ANSI code page, which decides the double-byte characters of paths.
+    virtual std::uint32_t AnsiCodePage() = 0;
+    // CheckTokenMembership of the process token in BUILTIN\Administrators; false when it cannot tell.
+    virtual bool IsAdministrator() = 0;
+    // IsWow64Process (looked up at run time): a 32-bit process on 64-bit Windows; true when it cannot tell.
+    virtual bool RunsUnderWow64() = 0;
 };

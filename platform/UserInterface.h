@@ -4,6 +4,7 @@
 
 constexpr std::uint32_t kMbOk = 0x00000000;               // MB_OK
 constexpr std::uint32_t kMbIconInformation = 0x00000040;  // MB_ICONINFORMATION
+constexpr std::uint32_t kMbTaskModal = 0x00002000;        // MB_TASKMODAL: the thread's windows wait for it
 
 class IUserInterface {
 public:

@@ -32,17 +32,6 @@ bool FormatDriverFileName(const char* format) {
     return true;
 }
 
-enum class PrinterList { Empty, Failed, Listed };
-
-// The two-call enumeration of the local printers: the size first, then the filling call.
-PrinterList ListLocalPrinters(ISpooler& spooler, std::vector<std::string>& names, std::uint32_t& lastError) {
-    names.clear();
-    lastError = 0;
-    const std::uint32_t bytes = spooler.LocalPrintersBytesNeeded();
-    if (bytes == 0) return PrinterList::Empty;
-    return spooler.EnumLocalPrinters(bytes, names, lastError) ? PrinterList::Listed : PrinterList::Failed;
-}
-
 // The spooler's driver directory; empty when it reports none, so that no path is built from it.
 std::string DriverDirectory(ISpooler& spooler) {
     std::string dir;
@@ -52,7 +41,9 @@ std::string DriverDirectory(ISpooler& spooler) {
 
 }  // namespace
 
-void CSetupApp::Delete() {
+void CSetupApp::Delete() { CleanUp(true); }
+
+void CSetupApp::CleanUp(bool removeDriverFiles) {
     CReg reg(platform_.registry);
     std::vector<std::string> printers;
     std::uint32_t lastError = 0;
@@ -60,7 +51,7 @@ void CSetupApp::Delete() {
     // Only a single printer of this name means its files belong to the installation being replaced. A name
     // too long for the uninstall entry gets no entry and none of its files are touched either.
     int count = 0;
-    if (ListLocalPrinters(platform_.spooler, printers, lastError) == PrinterList::Listed)
+    if (removeDriverFiles && ListLocalPrinters(platform_.spooler, printers, lastError) == PrinterList::Listed)
         count = CountNamesContaining(printers, PrinterName());
     UninstallEntry entry;
     const bool nameFits = BuildUninstallEntry(PrinterName(), DriverDirectory(platform_.spooler), entry);
@@ -77,7 +68,9 @@ void CSetupApp::Delete() {
     RemoveStaleOemInf();
 
     if (ListLocalPrinters(platform_.spooler, printers, lastError) == PrinterList::Failed) {
-        platform_.ui.ShowMessage(platform_.ui.SystemMessageText(lastError), "ERROR", kMbOk | kMbIconInformation);
+        // Task-modal: the wizard waits until the box is dismissed.
+        platform_.ui.ShowMessage(platform_.ui.SystemMessageText(lastError), "ERROR",
+                                 kMbOk | kMbIconInformation | kMbTaskModal);
         return;
     }
     DeletePrinterForm(kPaperForm);

@@ -1,5 +1,6 @@
 #include "system/UninstallEntry.h"
 
+#include "install/PrinterNameCheck.h"
 #include "platform/BoundedFormat.h"
 
 bool BuildUninstallEntry(const std::string& printerName, const std::string& driverDir, UninstallEntry& entry) {
@@ -14,8 +15,11 @@ bool BuildUninstallEntry(const std::string& printerName, const std::string& driv
     }
     const bool namesUninstaller = !driverDir.empty();
     if (namesUninstaller) {
-        // The icon text is the command followed by ",-0", so it decides whether both fit.
-        if (!FormatBounded(uninstallString, kPathBuffer, "%s\\uninstall%s.exe", driverDir.c_str(), name) ||
+        // The icon text is the command followed by ",-0", so it decides whether both fit. A path with a blank
+        // is quoted, or the system would run "C:\Program" with the rest as its arguments.
+        std::string program;
+        if (!FormatBounded(program, kPathBuffer, "%s\\uninstall%s.exe", driverDir.c_str(), name) ||
+            !FormatBounded(uninstallString, kPathBuffer, "%s", QuotedIfBlank(program).c_str()) ||
             !FormatBounded(displayIcon, kPathBuffer, "%s,-0", uninstallString.c_str())) {
             return false;
         }

@@ -63,7 +63,49 @@ MemoryFileSystem::MemoryFileSystem() {
     nodes_["C:\\"] = Node{"C:\\", true, {}};
 }
 
-std::string MemoryFileSystem::Resolve(const std::string& path) const { return NormalizeMemoryPath(FullPath(path)); }
+std::string MemoryFileSystem::Resolve(const std::string& path, bool followLast) const {
+    std::string norm = NormalizeMemoryPath(FullPath(path));
+    for (int hops = 0; hops < 32; ++hops) {
+        bool followed = false;
+        for (const auto& [key, node] : nodes_) {
+            if (node.junctionTarget.empty()) continue;
+            const bool below = norm.size() > key.size() && norm.compare(0, key.size(), key) == 0 && norm[key.size()] == '\\';
+            if (below || (followLast && norm == key)) {
+                norm = node.junctionTarget + norm.substr(key.size());
+                followed = true;
+                break;
+            }
+        }
+        if (!followed) break;
+    }
+    return norm;
+}
+
+void MemoryFileSystem::Logged(const std::string& line) {
+    log_.push_back(line);
+    if (onChange) onChange(line);
+}
+
+bool MemoryFileSystem::Shares(const std::string& norm, unsigned share) const {
+    auto it = openElsewhere_.find(norm);
+    return it == openElsewhere_.end() || (it->second & share) == share;
+}
+
+bool MemoryFileSystem::Reserve(std::size_t bytes) {
+    if (freeSpace < 0) return true;
+    if (static_cast<long long>(bytes) > freeSpace) return false;
+    freeSpace -= static_cast<long long>(bytes);
+    return true;
+}
+
+void MemoryFileSystem::SetData(Node& node, const Bytes& data) {
+    if (node.linkGroup == 0) {
+        node.data = data;
+        return;
+    }
+    for (auto& [key, other] : nodes_)
+        if (other.linkGroup == node.linkGroup) other.data = data;
+}
 
 // What GetFullPathNameA makes of path: relative to the current directory, "." and ".." resolved, backslashes,
 // no trailing backslash except at a drive root, the caller's spelling kept.
@@ -103,37 +145,49 @@ bool MemoryFileSystem::MakeDirectory(const std::string& path) {
     std::string norm = Resolve(path);
     if (path.empty() || nodes_.count(norm) || !ParentWritable(norm)) return false;
     nodes_[norm] = Node{FullPath(path), true, {}};
-    log_.push_back("mkdir " + path);
+    Logged("mkdir " + path);
     return true;
 }
 
 bool MemoryFileSystem::RemoveFile(const std::string& path) {
-    std::string norm = Resolve(path);
+    std::string norm = Resolve(path, false);
     auto it = nodes_.find(norm);
     if (it == nodes_.end() || it->second.isDirectory || readOnlyDirs_.count(ParentOf(norm))) return false;
+    if ((it->second.attributes & kAttributeReadOnly) || !Shares(norm, kShareDelete)) return false;
+    const int group = it->second.linkGroup;
+    const bool lastName = group == 0 || std::count_if(nodes_.begin(), nodes_.end(), [group](const auto& n) {
+                                            return n.second.linkGroup == group;
+                                        }) == 1;
+    if (freeSpace >= 0 && lastName) freeSpace += static_cast<long long>(it->second.data.size());
     nodes_.erase(it);
-    log_.push_back("delete " + path);
+    Logged("delete " + path);
     return true;
 }
 
 bool MemoryFileSystem::CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) {
     std::string src = Resolve(from), dst = Resolve(to);
     auto it = nodes_.find(src);
-    if (it == nodes_.end() || it->second.isDirectory || unreadable_.count(src)) return false;
+    if (it == nodes_.end() || it->second.isDirectory || unreadable_.count(src) || !Shares(src, kShareRead)) return false;
     auto dt = nodes_.find(dst);
     if (dt != nodes_.end() && (failIfExists || dt->second.isDirectory)) return false;
+    if (dt != nodes_.end() && ((dt->second.attributes & (kAttributeReadOnly | kAttributeHidden)) || !Shares(dst, kShareWrite)))
+        return false;
     if (!ParentWritable(dst)) return false;
-    // One copy of the bytes (map insertions leave it valid; a copy onto itself changes nothing).
-    if (dt == nodes_.end()) nodes_[dst] = Node{FullPath(to), false, it->second.data};
-    else if (dt != it) dt->second.data = it->second.data;
-    log_.push_back("copy " + from + " -> " + to);
+    // One copy of the bytes: no temporary (map insertions leave the source valid; a copy onto the same
+    // file changes nothing).
+    const Bytes& data = it->second.data;
+    if (!Reserve(data.size())) return false;
+    if (dt == nodes_.end()) nodes_[dst] = Node{FullPath(to), false, data};
+    else if (dt != it) SetData(dt->second, data);  // an existing destination is written in place, through all its names
+    Logged("copy " + from + " -> " + to);
     return true;
 }
 
 bool MemoryFileSystem::ReadWholeFile(const std::string& path, Bytes& out) {
+    if (onRead) onRead(path);
     std::string norm = Resolve(path);
     auto it = nodes_.find(norm);
-    if (it == nodes_.end() || it->second.isDirectory || unreadable_.count(norm)) return false;
+    if (it == nodes_.end() || it->second.isDirectory || unreadable_.count(norm) || !Shares(norm, kShareRead)) return false;
     out = it->second.data;
     return true;
 }
@@ -143,12 +197,46 @@ bool MemoryFileSystem::WriteWholeFile(const std::string& path, const Bytes& data
     if (path.empty() || !ParentWritable(norm)) return false;
     auto it = nodes_.find(norm);
     if (it != nodes_.end()) {
-        if (it->second.isDirectory) return false;
-        it->second.data = data;
+        // CREATE_ALWAYS with normal attributes is refused on a read-only, hidden or system file.
+        if (it->second.isDirectory || (it->second.attributes & (kAttributeReadOnly | kAttributeHidden | kAttributeSystem)) ||
+            !Shares(norm, kShareWrite) || !Reserve(data.size()))
+            return false;
+        SetData(it->second, data);
     } else {
+        if (!Reserve(data.size())) return false;
         nodes_[norm] = Node{FullPath(path), false, data};
     }
-    log_.push_back("write " + path);
+    Logged("write " + path);
+    return true;
+}
+
+bool MemoryFileSystem::WriteNewFile(const std::string& path, const Bytes& data) {
+    std::string norm = Resolve(path);
+    if (path.empty() || !ParentWritable(norm) || nodes_.count(Resolve(path, false)) || nodes_.count(norm)) return false;
+    if (!Reserve(data.size())) return false;
+    nodes_[norm] = Node{FullPath(path), false, data};
+    Logged("write " + path);
+    return true;
+}
+
+bool MemoryFileSystem::Inspect(const std::string& path, PathState& state) {
+    state = PathState();
+    if (path.empty()) return false;
+    const std::string norm = Resolve(path, false);
+    if (!nodes_.count(ParentOf(norm)) && !IsDriveRoot(norm)) return true;  // the path does not exist
+    auto it = nodes_.find(norm);
+    if (it == nodes_.end()) return true;
+    const Node& node = it->second;
+    state.exists = true;
+    state.isDirectory = node.isDirectory;
+    state.isReparsePoint = !node.junctionTarget.empty();
+    state.attributes = node.attributes | (node.isDirectory ? 0x10u : 0u) | (state.isReparsePoint ? 0x400u : 0u);
+    if (!node.isDirectory) {
+        state.links = 1;
+        if (node.linkGroup != 0)
+            state.links = static_cast<std::uint32_t>(std::count_if(
+                nodes_.begin(), nodes_.end(), [&](const auto& n) { return n.second.linkGroup == node.linkGroup; }));
+    }
     return true;
 }
 
@@ -221,6 +309,30 @@ void MemoryFileSystem::SetUnreadable(const std::string& path, bool unreadable) {
     if (unreadable) unreadable_.insert(Resolve(path));
     else unreadable_.erase(Resolve(path));
 }
+
+void MemoryFileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
+    auto it = nodes_.find(Resolve(path, false));
+    if (it != nodes_.end()) it->second.attributes = attributes;
+}
+
+void MemoryFileSystem::HardLink(const std::string& existing, const std::string& newName) {
+    auto it = nodes_.find(Resolve(existing));
+    if (it == nodes_.end() || it->second.isDirectory) return;
+    if (it->second.linkGroup == 0) it->second.linkGroup = nextLinkGroup_++;
+    Node link = it->second;
+    link.spelling = FullPath(newName);
+    PutDirectories(ParentOf(FullPath(newName)));
+    nodes_[Resolve(newName)] = link;
+}
+
+void MemoryFileSystem::Junction(const std::string& path, const std::string& target) {
+    PutDirectories(ParentOf(FullPath(path)));
+    Node node{FullPath(path), true, {}};
+    node.junctionTarget = NormalizeMemoryPath(FullPath(target));
+    nodes_[Resolve(path, false)] = node;
+}
+
+void MemoryFileSystem::HoldOpen(const std::string& path, unsigned share) { openElsewhere_[Resolve(path)] = share; }
 
 std::vector<std::string> MemoryFileSystem::AllFiles() const {
     std::vector<std::string> r;
@@ -340,6 +452,8 @@ std::uint32_t MemorySpooler::LocalPrintersBytesNeeded() {
 bool MemorySpooler::EnumLocalPrinters(std::uint32_t bytes, std::vector<std::string>& names, std::uint32_t& lastError) {
     names.clear();
     ++fillCalls;
+    printers.insert(printers.end(), appearBeforeFill.begin(), appearBeforeFill.end());
+    appearBeforeFill.clear();
     if (failEnumerationNumber == fillCalls) {
         lastError = enumerationError;
         return false;
@@ -389,11 +503,13 @@ bool MemoryProcesses::StartHidden(const std::string& commandLine) {
 void MemoryUserInterface::ShowAppMessage(const std::string& text) {
     messages.push_back(Message{text, std::string(), kMbOk, true});
     events.push_back("message:" + text);
+    if (onMessage) onMessage(messages.back());
 }
 
 void MemoryUserInterface::ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) {
     messages.push_back(Message{text, caption, flags, false});
     events.push_back("message:" + text);
+    if (onMessage) onMessage(messages.back());
 }
 
 std::string MemoryUserInterface::SystemMessageText(std::uint32_t code) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "platform/Platform.h"
 
@@ -18,6 +19,8 @@ public:
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
     bool ReadWholeFile(const std::string& path, Bytes& out) override;
     bool WriteWholeFile(const std::string& path, const Bytes& data) override;
+    bool WriteNewFile(const std::string& path, const Bytes& data) override;
+    bool Inspect(const std::string& path, PathState& state) override;
     bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) override;
     bool SetCurrentDir(const std::string& path) override;
     std::string CurrentDir() override;
@@ -30,22 +33,46 @@ public:
     void PutDirectories(const std::string& path);               // creates the directory and its parents
     void SetReadOnlyDirectory(const std::string& dir, bool readOnly = true);  // nothing in it can change
     void SetUnreadable(const std::string& path, bool unreadable = true);
+    void SetAttributes(const std::string& path, std::uint32_t attributes);  // read-only, hidden, system
+    // A second name for an existing file: both names share one content from then on.
+    void HardLink(const std::string& existing, const std::string& newName);
+    // A directory junction at path: everything below it is in target (which need not exist).
+    void Junction(const std::string& path, const std::string& target);
+    // Another process holds the file open, sharing it as the kShare* bits say (0: no sharing at all).
+    void HoldOpen(const std::string& path, unsigned share);
+    static constexpr unsigned kShareRead = 1, kShareWrite = 2, kShareDelete = 4;
+    long long freeSpace = -1;  // bytes that still fit on the disk; -1: no limit
+    // Another process at work: called after every change with its log line, and before every read.
+    std::function<void(const std::string& logLine)> onChange;
+    std::function<void(const std::string& path)> onRead;
     std::vector<std::string> AllFiles() const;                  // full paths as first spelt, sorted
     std::vector<std::string> Log() const { return log_; }       // "write X", "delete X", "mkdir X", "copy X -> Y"
     void ClearLog() { log_.clear(); }
 
 private:
     struct Node {
+        Node(std::string spelling_ = std::string(), bool isDirectory_ = false, Bytes data_ = Bytes())
+            : spelling(std::move(spelling_)), isDirectory(isDirectory_), data(std::move(data_)) {}
         std::string spelling;  // full path as first created
         bool isDirectory = false;
         Bytes data;
+        std::uint32_t attributes = 0;
+        int linkGroup = 0;          // names of one file share a group (0: a single name)
+        std::string junctionTarget;  // normalized; set for a junction
     };
-    std::string Resolve(const std::string& path) const;
+    // The normalized path with every junction on the way followed (the last component's only when followLast).
+    std::string Resolve(const std::string& path, bool followLast = true) const;
+    void Logged(const std::string& line);
+    bool Shares(const std::string& norm, unsigned share) const;  // no other handle, or one that shares this
+    bool Reserve(std::size_t bytes);                             // takes disk space; false when full
+    void SetData(Node& node, const Bytes& data);                 // through every name of the file
     std::string FullPath(const std::string& path) const;
     bool ParentWritable(const std::string& norm) const;
     std::map<std::string, Node> nodes_;
     std::set<std::string> readOnlyDirs_;
     std::set<std::string> unreadable_;
+    std::map<std::string, unsigned> openElsewhere_;
+    int nextLinkGroup_ = 1;
     std::string currentDir_ = "C:\\";
     std::vector<std::string> log_;
 };
@@ -77,6 +104,9 @@ public:
     std::string ModulePath() override { return modulePath; }
     std::string WindowsDir() override { return windowsDir; }
     std::string SystemDir() override { return systemDir; }
+    std::uint32_t AnsiCodePage() override { return codePage; }
+    bool IsAdministrator() override { return administrator; }
+    bool RunsUnderWow64() override { return wow64; }
 
     // Sets both the packed number and the record of an NT release (platform 2) or a non-NT one (1).
     void SetVersion(std::uint32_t major, std::uint32_t minor, bool nt, std::uint32_t build = 0);
@@ -88,6 +118,9 @@ public:
     std::string modulePath = "C:\\Setup\\setup.exe";
     std::string windowsDir = "C:\\WINDOWS";
     std::string systemDir = "C:\\WINDOWS\\system32";
+    std::uint32_t codePage = 1252;
+    bool administrator = true;
+    bool wow64 = false;
 };
 
 class MemoryRegistry : public IRegistry {
@@ -135,6 +168,7 @@ public:
     bool reportZeroSize = false;                // the size call answers 0 even with printers
     std::set<std::string> forms{"papersize(58x420mm)"};
     std::vector<std::string> removedForms;
+    std::vector<std::string> appearBeforeFill;  // printers added just before the next filling call
     std::vector<std::uint32_t> openedWithAccess;
     std::size_t OpenHandles() const { return handles_.size(); }
     int fillCalls = 0;
@@ -183,6 +217,7 @@ public:
         bool appMessage = false;
     };
     std::vector<Message> messages;
+    std::function<void(Message)> onMessage;   // while the box is up
     int quitPosted = 0;
     // Every event in order: "message:<text>", "quit".
     std::vector<std::string> events;

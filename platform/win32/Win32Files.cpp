@@ -41,9 +41,10 @@ bool Win32FileSystem::ReadWholeFile(const std::string& path, Bytes& out) {
     return ok;
 }
 
-bool Win32FileSystem::WriteWholeFile(const std::string& path, const Bytes& data) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+namespace {
+
+// Writes all bytes and closes the handle; false when any write or the close fails.
+bool WriteAllAndClose(HANDLE file, const Bytes& data) {
     bool ok = true;
     std::size_t done = 0;
     while (ok && done < data.size()) {
@@ -54,6 +55,50 @@ bool Win32FileSystem::WriteWholeFile(const std::string& path, const Bytes& data)
     }
     if (!CloseHandle(file)) ok = false;
     return ok;
+}
+
+}  // namespace
+
+bool Win32FileSystem::WriteWholeFile(const std::string& path, const Bytes& data) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    return WriteAllAndClose(file, data);
+}
+
+bool Win32FileSystem::WriteNewFile(const std::string& path, const Bytes& data) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    // A new file has one name; anything else means the name was not the file just created.
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool single = GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 &&
+                        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+    if (single && WriteAllAndClose(file, data)) return true;
+    if (!single) CloseHandle(file);
+    DeleteFileA(path.c_str());
+    return false;
+}
+
+bool Win32FileSystem::Inspect(const std::string& path, PathState& state) {
+    state = PathState();
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    state.exists = true;
+    state.attributes = attributes;
+    state.isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    state.isReparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (state.isDirectory) return true;
+    // Opened for no access at all, so that a file held open by another process can still be looked at.
+    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    if (known) state.links = info.nNumberOfLinks;
+    return known;
 }
 
 bool Win32FileSystem::FindFiles(const std::string& pattern, std::vector<FoundFile>& out) {

@@ -13,6 +13,8 @@ public:
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
     bool ReadWholeFile(const std::string& path, Bytes& out) override;
     bool WriteWholeFile(const std::string& path, const Bytes& data) override;
+    bool WriteNewFile(const std::string& path, const Bytes& data) override;
+    bool Inspect(const std::string& path, PathState& state) override;
     bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) override;
     bool SetCurrentDir(const std::string& path) override;
     std::string CurrentDir() override;
@@ -39,6 +41,9 @@ public:
     std::string ModulePath() override;
     std::string WindowsDir() override;
     std::string SystemDir() override;
+    std::uint32_t AnsiCodePage() override;
+    bool IsAdministrator() override;
+    bool RunsUnderWow64() override;
 };
 
 class Win32Registry : public IRegistry {

@@ -1,5 +1,6 @@
 // Own resources, version and directories, the registry below HKEY_LOCAL_MACHINE, hidden processes.
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/SystemLibrary.h"
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA as Windows 2000 knows it");
 static_assert(sizeof(STARTUPINFOA) == (sizeof(void*) == 4 ? 68 : 104), "STARTUPINFOA as Windows knows it");
@@ -63,6 +64,30 @@ std::string Win32SystemInfo::SystemDir() {
     UINT n = GetSystemDirectoryA(buf, sizeof buf);
     if (n == 0 || n >= sizeof buf) return std::string();
     return std::string(buf, n);
+}
+
+std::uint32_t Win32SystemInfo::AnsiCodePage() { return GetACP(); }
+
+bool Win32SystemInfo::IsAdministrator() {
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &administrators))
+        return false;
+    BOOL member = FALSE;
+    const bool known = CheckTokenMembership(nullptr, administrators, &member) != 0;
+    FreeSid(administrators);
+    return known && member;
+}
+
+bool Win32SystemInfo::RunsUnderWow64() {
+    // Windows 2000 and the first XP releases have no IsWow64Process, and no 64-bit Windows either.
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const auto isWow64Process = SystemProc<IsWow64ProcessFn>(GetModuleHandleA("kernel32.dll"), "IsWow64Process");
+    if (!isWow64Process) return false;
+    BOOL wow64 = FALSE;
+    if (!isWow64Process(GetCurrentProcess(), &wow64)) return true;
+    return wow64 != FALSE;
 }
 
 // ---- registry ----------------------------------------------------------------------------------------

@@ -25,9 +25,11 @@ std::string ApplicationTitle() {
     char buf[kPathBuffer];
     DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
     if (n == 0 || n >= sizeof buf) return std::string();
-    std::string name(buf, n);
-    std::size_t slash = name.find_last_of("\\/");
-    if (slash != std::string::npos) name.erase(0, slash + 1);
+    // CharNextA steps over double-byte characters, whose second byte may be 0x5C.
+    const char* base = buf;
+    for (const char* p = buf; *p != '\0'; p = CharNextA(p))
+        if (*p == '\\' || *p == '/') base = p + 1;
+    std::string name(base);
     std::size_t dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0) name.erase(dot);
     return name;

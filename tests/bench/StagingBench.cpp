@@ -47,6 +47,12 @@ public:
         if (written && recording) plan.emplace_back(path, data);
         return written;
     }
+    bool WriteNewFile(const std::string& path, const Bytes& data) override {
+        const bool written = inner_.WriteNewFile(path, data);
+        if (written && recording) plan.emplace_back(path, data);
+        return written;
+    }
+    bool Inspect(const std::string& path, PathState& state) override { return inner_.Inspect(path, state); }
     bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) override {
         return inner_.FindFiles(pattern, out);
     }
@@ -63,6 +69,25 @@ public:
     RunOutcome RunHidden(const std::string&, std::uint32_t) override { return RunOutcome::Ended; }
     bool StartHidden(const std::string&) override { return true; }
     void Pause(std::uint32_t) override {}
+};
+
+// The system as it is, except that the run goes ahead in a 64-bit prefix's 32-bit side too (the benchmark's
+// prefix where 32-bit programs are emulated): there the run would otherwise end at its WOW64 refusal.
+class NotWow64 : public ISystemInfo {
+public:
+    explicit NotWow64(ISystemInfo& inner) : inner_(inner) {}
+    std::uint32_t PackedVersion() override { return inner_.PackedVersion(); }
+    bool VersionRecord(OsVersion& v) override { return inner_.VersionRecord(v); }
+    std::uint16_t SystemDefaultLangId() override { return inner_.SystemDefaultLangId(); }
+    std::string ModulePath() override { return inner_.ModulePath(); }
+    std::string WindowsDir() override { return inner_.WindowsDir(); }
+    std::string SystemDir() override { return inner_.SystemDir(); }
+    std::uint32_t AnsiCodePage() override { return inner_.AnsiCodePage(); }
+    bool IsAdministrator() override { return inner_.IsAdministrator(); }
+    bool RunsUnderWow64() override { return false; }
+
+private:
+    ISystemInfo& inner_;
 };
 
 // No result message to wait on.
@@ -106,7 +131,8 @@ int main(int argc, char** argv) {
     RecordingFiles files(host.files);
     NoCommand processes;
     NoMessages ui(host.ui);
-    Platform platform{files, host.profile, host.resources, host.system, host.registry, host.spooler, processes, ui};
+    NotWow64 system(host.system);
+    Platform platform{files, host.profile, host.resources, system, host.registry, host.spooler, processes, ui};
 
     // Windows XP, English chosen on the second page, the default printer name.
     g_nOSType = 7;

@@ -113,6 +113,74 @@ TEST_P(FilesContract, CurrentDirectoryIsTheFullPathAsSet) {
     change(sub + "\\relative.txt", false, sub);
 }
 
+TEST_P(FilesContract, NewFilesAreMadeOnlyWhereNothingIsAndInspectionFollowsNoLink) {
+    const std::string path = InScratch("new.bin");
+    PathState state;
+    ASSERT_TRUE(files().Inspect(path, state));
+    EXPECT_FALSE(state.exists);
+    ASSERT_TRUE(files().Inspect(InScratch("Missing\\x.bin"), state));
+    EXPECT_FALSE(state.exists);
+    EXPECT_TRUE(files().WriteNewFile(path, ToBytes("abc")));
+    EXPECT_FALSE(files().WriteNewFile(path, ToBytes("x")));
+    EXPECT_FALSE(files().WriteNewFile(InScratch("NEW.BIN"), ToBytes("x")));
+    EXPECT_EQ(Text(path), "abc");
+    ASSERT_TRUE(files().Inspect(path, state));
+    EXPECT_TRUE(state.exists);
+    EXPECT_FALSE(state.isDirectory);
+    EXPECT_FALSE(state.isReparsePoint);
+    EXPECT_EQ(state.links, 1u);
+    ASSERT_TRUE(files().Inspect(host().ScratchDir(), state));
+    EXPECT_TRUE(state.exists && state.isDirectory && !state.isReparsePoint);
+    EXPECT_FALSE(files().WriteNewFile(host().ScratchDir(), ToBytes("x")));
+    EXPECT_FALSE(files().WriteNewFile(InScratch("Missing\\x.bin"), ToBytes("x")));
+
+    // A second name: a plain write goes through to the other name, a removal takes only the one name.
+    const std::string target = InScratch("target.dll"), link = InScratch("link.txt");
+    Put("target.dll", "system file");
+    ASSERT_TRUE(host().MakeHardLink(target, link));
+    ASSERT_TRUE(files().Inspect(link, state));
+    EXPECT_EQ(state.links, 2u);
+    EXPECT_FALSE(files().WriteNewFile(link, ToBytes("x")));
+    EXPECT_TRUE(files().WriteWholeFile(link, ToBytes("through")));
+    EXPECT_EQ(Text(target), "through");
+    EXPECT_TRUE(files().RemoveFile(link));
+    EXPECT_EQ(Text(target), "through");
+    ASSERT_TRUE(files().Inspect(target, state));
+    EXPECT_EQ(state.links, 1u);
+}
+
+TEST_P(FilesContract, FilesThatCannotBeReplaced) {
+    Bytes data;
+    PathState state;
+    // Read-only: neither removed nor written.
+    Put("ro.dll", "kept");
+    ASSERT_TRUE(host().SetAttributes(InScratch("ro.dll"), kAttributeReadOnly));
+    ASSERT_TRUE(files().Inspect(InScratch("ro.dll"), state));
+    EXPECT_TRUE(state.attributes & kAttributeReadOnly);
+    EXPECT_FALSE(files().RemoveFile(InScratch("ro.dll")));
+    EXPECT_FALSE(files().WriteNewFile(InScratch("ro.dll"), ToBytes("new")));
+    if (host().Limitation("writing read-only files").empty()) {
+        EXPECT_FALSE(files().WriteWholeFile(InScratch("ro.dll"), ToBytes("new")));
+    }
+    EXPECT_EQ(Text(InScratch("ro.dll")), "kept");
+    // Open elsewhere with read sharing only: readable, but neither removed nor written.
+    Put("open.dll", "kept");
+    ASSERT_TRUE(host().HoldOpen(InScratch("open.dll"), 1));
+    EXPECT_FALSE(files().RemoveFile(InScratch("open.dll")));
+    EXPECT_FALSE(files().WriteWholeFile(InScratch("open.dll"), ToBytes("new")));
+    EXPECT_TRUE(files().ReadWholeFile(InScratch("open.dll"), data));
+    EXPECT_EQ(ToString(data), "kept");
+    // Hidden: not opened by a write with normal attributes, but removed, after which a new file can be made.
+    Put("hidden.dll", "kept");
+    ASSERT_TRUE(host().SetAttributes(InScratch("hidden.dll"), kAttributeHidden));
+    if (host().Limitation("hidden files").empty()) {
+        EXPECT_FALSE(files().WriteWholeFile(InScratch("hidden.dll"), ToBytes("new")));
+        EXPECT_EQ(Text(InScratch("hidden.dll")), "kept");
+    }
+    EXPECT_TRUE(files().RemoveFile(InScratch("hidden.dll")));
+    EXPECT_TRUE(files().WriteNewFile(InScratch("hidden.dll"), ToBytes("new")));
+}
+
 SETUP_CONTRACT_SUITE(FilesContract);
 
 }  // namespace

@@ -4,8 +4,14 @@ what the printui stand-in logged. Prints PASS:/FAIL: lines named <case>/<check>;
 
 check_install.py --case NAME --drive DRIVE_C --store STORE_DIR --robot ROBOT_OUT --log PRINTUI_LOG
                  --uninstall-entry REG_QUERY_OUT --os-code N --lang-id 0xNNNN --choice chinese|english
-                 [--printer-name NAME] [--expect success|failure|refused]
+                 [--printer-name NAME] [--expect success|failure|refused|untouched]
+                 [--driver-before LISTING]
+
+refused: nothing staged, no command, no uninstall entry. untouched: the run failed in the staging area, so
+no command ran, there is no uninstall entry and the driver directory is as LISTING (driver_listing below)
+recorded it before the walk.
 """
+import hashlib
 import argparse
 import os
 import sys
@@ -67,6 +73,18 @@ def rewrite(data, n):
     return b"".join(out)
 
 
+def driver_listing(driver):
+    """One line "<sha256> <relative path>" per file below the driver directory, sorted."""
+    lines = []
+    for root, _, names in os.walk(driver):
+        for name in names:
+            path = os.path.join(root, name)
+            with open(path, "rb") as f:
+                digest = hashlib.sha256(f.read()).hexdigest()
+            lines.append("%s %s" % (digest, os.path.relpath(path, driver)))
+    return "\n".join(sorted(lines)) + "\n"
+
+
 def reg_values(text):
     """Value name -> (type, data) from the output of `reg query KEY`: one line per value, four-blank separated."""
     values = {}
@@ -86,7 +104,8 @@ def main():
     ap.add_argument("--os-code", type=int, required=True)
     ap.add_argument("--lang-id", type=lambda s: int(s, 0), required=True)
     ap.add_argument("--printer-name", default="KX47")
-    ap.add_argument("--expect", default="success", choices=("success", "failure", "refused"))
+    ap.add_argument("--expect", default="success", choices=("success", "failure", "refused", "untouched"))
+    ap.add_argument("--driver-before")
     a = ap.parse_args()
     failed = []
 
@@ -131,6 +150,7 @@ def main():
 
     # The result message and the end of the program.
     outcome = "success" if a.expect == "success" else "failure"
+    driver = os.path.join(a.drive, DRIVER_DIR)
     language = "english" if a.choice == "english" else "gbk" if a.lang_id == 0x0804 else "big5"
     text, codec = MESSAGES[(outcome, language)]
     expected_hex = text.encode(codec).hex().upper()
@@ -140,14 +160,21 @@ def main():
     log = (read(a.log) or b"").decode("latin-1").replace("\r", "").splitlines()
     temp = os.path.join(a.drive, "TEMP")
     n = a.printer_name
-    if a.expect == "refused":
-        check("refused-name-stages-nothing", not os.path.exists(temp), str(os.listdir(temp)) if os.path.exists(temp) else "")
-        check("refused-name-runs-no-command", not any(l.startswith("process=") for l in log), str(log))
-        check("refused-name-no-uninstall-entry", b"UninstallString" not in (read(a.uninstall_entry) or b""))
+    entry = read(a.uninstall_entry) or b""
+    if a.expect in ("refused", "untouched"):
+        if a.expect == "refused":
+            check("refused-stages-nothing", not os.path.exists(temp), str(os.listdir(temp)) if os.path.exists(temp) else "")
+        check("%s-runs-no-command" % a.expect, not any(l.startswith("process=") for l in log), str(log))
+        # The robot looked the key up and found none (an empty file would mean the look-up failed).
+        check("%s-no-uninstall-entry" % a.expect, entry.startswith(b"ABSENT "), entry[:200])
+        if a.driver_before:
+            before = (read(a.driver_before) or b"").decode()
+            after = driver_listing(driver) if os.path.isdir(driver) else ""
+            check("%s-driver-directory-unchanged" % a.expect, before != "" and after == before,
+                  "before:\n%s\nafter:\n%s" % (before, after))
         return 1 if failed else 0
 
     # Staged files, byte for byte against the store entries the plan names.
-    driver = os.path.join(a.drive, DRIVER_DIR)
     bad = []
     for name, sid, patched, sub in plan(a.os_code, a.lang_id, a.choice, n):
         entry = read(os.path.join(a.store, "%d.bin" % sid))
@@ -188,4 +215,7 @@ def main():
 
 
 if __name__ == "__main__":
+    if len(sys.argv) == 3 and sys.argv[1] == "--driver-listing":  # what --driver-before compares with
+        sys.stdout.write(driver_listing(sys.argv[2]))
+        sys.exit(0)
     sys.exit(main())

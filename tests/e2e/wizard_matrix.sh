@@ -7,6 +7,8 @@
 # Usage: wizard_matrix.sh [setup.exe]   (default: the build tree's; its width, i686 or x86_64, picks the
 #        helpers' width). E2E_FULL=1 every version x language x choice; E2E_SET=small only one full walk and
 #        the command-installs-nothing walk (for a prefix where every process start is emulated);
+#        E2E_SET=refusal only one walk that must be refused before anything is touched (a 32-bit setup.exe
+#        in a 64-bit prefix, where it runs under WOW64);
 #        E2E_NO_HANG=1 leaves out the 90-second hanging-command case. Every Wine program runs within a bound
 #        scaled by SETUP_TIME_SCALE; one that does not end is killed and its case fails.
 source "$(dirname "$0")/../../tools/lib.sh"
@@ -56,7 +58,18 @@ reset_case() {
     find "$DRIVE/windows/system32/spool/drivers/w32x86" -maxdepth 2 -type f -delete 2>/dev/null
 }
 
+# A working installation of KX47 in the driver directory, and its listing for check_install.py.
+working_installation() {
+    local dir="$DRIVE/windows/system32/spool/drivers/w32x86" f
+    mkdir -p "$dir/3"
+    for f in KX47.GPD KX47.INI KX47D.dll KX47F.dll KX47RES.DLL UNIDRV.DLL UNIDRVUI.DLL uninstallKX47.exe 3/KX47.GPD; do
+        echo "working $f" >"$dir/$f"
+    done
+    /usr/bin/python3 "$HERE/check_install.py" --driver-listing "$dir" >"$OUT/$1.before"
+}
+
 # walk <case> <wine version> <os code> <LC_ALL> <lang id> <choice> [expect] [printer name] [message wait]
+# (E2E_DRIVER_BEFORE: the driver directory's listing before the walk, for expect=untouched)
 walk() {
     local name="$1" version="$2" code="$3" locale="$4" langid="$5" choice="$6"
     local expect="${7:-success}" printer="${8:-KX47}" wait="${9:-30}"
@@ -74,8 +87,17 @@ walk() {
     cp "$DRIVE/printui-log.txt" "$OUT/$name.printui" 2>/dev/null || : >"$OUT/$name.printui"
     /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$robot" \
         --log "$OUT/$name.printui" --uninstall-entry "$entry" --os-code "$code" --lang-id "$langid" \
-        --choice "$choice" --printer-name "$printer" --expect "$expect" || failed=1
+        --choice "$choice" --printer-name "$printer" --expect "$expect" \
+        ${E2E_DRIVER_BEFORE:+--driver-before "$E2E_DRIVER_BEFORE"} || failed=1
 }
+
+if [ "${E2E_SET:-}" = refusal ]; then
+    set_wine_version "$WINEPREFIX" winxp
+    reset_case
+    walk "winxp-host-refused" winxp 7 zh_CN.UTF-8 0x0804 chinese refused
+    stop_prefix "$WINEPREFIX"
+    exit "$failed"
+fi
 
 # Every language case on Windows XP; on the other versions a selection that still covers each column of the
 # staging plan with each system language (E2E_FULL=1: every combination everywhere).
@@ -133,6 +155,38 @@ walk "winxp-printer-name-ABC" winxp 7 en_US.UTF-8 0x0409 english failure ABC
 reset_case
 printf '[Setting]\r\nLanguage=English\r\nPrinterName=a/b' >"$SETUP_DIR/setting.dll"
 walk "winxp-printer-name-with-separator" winxp 7 en_US.UTF-8 0x0409 english refused "a/b"
+
+# A planted file that cannot be replaced (read-only) in the staging area: the run fails before anything
+# outside it is touched; a working installation stays as it was.
+reset_case
+working_installation planted-read-only
+mkdir -p "$DRIVE/TEMP/x86"
+echo planted >"$DRIVE/TEMP/x86/KX47D.dll"
+chmod a-w "$DRIVE/TEMP/x86/KX47D.dll"
+E2E_DRIVER_BEFORE="$OUT/planted-read-only.before" \
+    walk "winxp-planted-read-only" winxp 7 zh_CN.UTF-8 0x0804 chinese untouched
+
+# A file where the staging directory belongs: the same.
+reset_case
+working_installation temp-is-a-file
+echo "not a directory" >"$DRIVE/TEMP"
+E2E_DRIVER_BEFORE="$OUT/temp-is-a-file.before" walk "winxp-temp-is-a-file" winxp 7 en_US.UTF-8 0x0409 english untouched
+rm -f "$DRIVE/TEMP"
+
+# A hard link at the scratch file's name: the run writes a new file there and never through the link.
+reset_case
+echo "another user's file" >"$DRIVE/e2e-link-target.txt"
+mkdir -p "$DRIVE/TEMP"
+ln "$DRIVE/e2e-link-target.txt" "$DRIVE/TEMP/temp.txt"
+walk "winxp-hard-link-at-scratch" winxp 7 zh_CN.UTF-8 0x0804 chinese
+if [ "$(cat "$DRIVE/e2e-link-target.txt")" = "another user's file" ] &&
+    [ "$(stat -c %h "$DRIVE/e2e-link-target.txt")" = 1 ]; then
+    echo "PASS: winxp-hard-link-at-scratch/link-target-unchanged"
+else
+    echo "FAIL: winxp-hard-link-at-scratch/link-target-unchanged ($(head -c 80 "$DRIVE/e2e-link-target.txt"))"
+    failed=1
+fi
+rm -f "$DRIVE/e2e-link-target.txt"
 
 # Back right after reaching the last page: no installation runs behind the settings page.
 reset_case

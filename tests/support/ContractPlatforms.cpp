@@ -42,6 +42,19 @@ public:
         return std::string(kProgram) + " " + kSleepOption + std::to_string(ms);
     }
     std::string StandInPrinter() override { return windows_.spooler.printers.front(); }
+    bool MakeHardLink(const std::string& existing, const std::string& link) override {
+        if (!windows_.files.Exists(existing) || windows_.files.Exists(link)) return false;
+        windows_.files.HardLink(existing, link);
+        return true;
+    }
+    bool SetAttributes(const std::string& path, std::uint32_t attributes) override {
+        windows_.files.SetAttributes(path, attributes);
+        return windows_.files.Exists(path);
+    }
+    bool HoldOpen(const std::string& path, unsigned share) override {
+        windows_.files.HoldOpen(path, share);
+        return windows_.files.Exists(path);
+    }
 
 private:
     static constexpr const char* kScratch = "C:\\Contract\\Scratch";

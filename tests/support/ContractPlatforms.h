@@ -32,6 +32,11 @@ public:
     // Makes sure that a local printer exists where the host can arrange one; its name, or empty when the
     // host cannot (then whatever printers the machine has are enumerated).
     virtual std::string StandInPrinter() = 0;
+    // What another user's program may do to the files: a second name for an existing file, attributes, and
+    // a handle held open until the case ends, sharing as the MemoryFileSystem::kShare* bits say.
+    virtual bool MakeHardLink(const std::string& existing, const std::string& link) = 0;
+    virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
+    virtual bool HoldOpen(const std::string& path, unsigned share) = 0;
     // Why the named behaviour cannot be checked on this host; empty when it can.
     virtual std::string Limitation(const std::string& /*what*/) const { return std::string(); }
 };

@@ -112,7 +112,7 @@ TEST_F(Cleanup, SecondEnumerationFailureShowsOneErrorBoxAndKeepsTheForm) {
     ASSERT_EQ(win.ui.messages.size(), 1u);
     EXPECT_EQ(win.ui.messages[0].text, win.ui.SystemMessageText(1722));
     EXPECT_EQ(win.ui.messages[0].caption, "ERROR");
-    EXPECT_EQ(win.ui.messages[0].flags, kMbOk | kMbIconInformation);
+    EXPECT_EQ(win.ui.messages[0].flags, kMbOk | kMbIconInformation | kMbTaskModal);
     EXPECT_FALSE(win.ui.messages[0].appMessage);
     EXPECT_TRUE(win.spooler.removedForms.empty());
     EXPECT_TRUE(win.spooler.openedWithAccess.empty());

@@ -32,10 +32,29 @@ inline std::vector<std::string> LogLines(const MemoryFileSystem& files, const st
     return lines;
 }
 
+inline const std::string kDriverDir = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";
+
 // The file's bytes as text, "<missing>" when there is no such file.
 inline std::string TextAt(const MemoryFileSystem& files, const std::string& path) {
     Bytes b;
     return files.Contents(path, b) ? ToString(b) : "<missing>";
+}
+
+inline const std::string kIniTemplate = "[OEMFiles]\r\nOEMDriverFile1=LBQ33D.DLL\r\nOEMConfigFile1=LBQ33F.DLL\r\n\r\n";
+inline const std::string kGpdTemplate = "*GPDSpecVersion: \"1.0\"\r\n*GPDFileName: \"LBQ33.GPD\"\r\n*ModelName: \"LBQ33\"\r\n"
+                                 "*ResourceDLL: \"KX47RES.DLL\"\r\n";
+
+// Every store identifier with bytes of its own (in the real store the ids of one catalogue row are identical),
+// so that a staged file tells which entry it came from; the templates keep their name lines.
+inline void LoadMarkedEntries(MemoryResources& resources) {
+    for (auto [first, last] : {std::pair{146, 159}, {161, 166}, {168, 179}, {182, 201}, {248, 256}}) {
+        for (int id = first; id <= last; ++id) {
+            const std::string mark = "entry " + std::to_string(id) + "\r\n";
+            const bool gpd = id == 155 || id == 169 || id == 187, ini = id == 159 || id == 170 || id == 188;
+            resources.entries[static_cast<std::uint16_t>(id)] =
+                ToBytes(gpd ? kGpdTemplate + "*% " + mark : ini ? kIniTemplate + "; " + mark : mark);
+        }
+    }
 }
 
 // A fresh in-memory Windows and application object per case, the process-wide state as before start-up

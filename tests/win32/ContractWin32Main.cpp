@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "tests/support/ContractPlatforms.h"
 
@@ -38,6 +39,8 @@ public:
         RemoveRegistryTree(registryKey_);
     }
     ~Win32ContractHost() override {
+        for (HANDLE h : held_) CloseHandle(h);
+        for (const std::string& path : marked_) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         std::error_code ec;
         fs::current_path(previousDir_, ec);
         RemoveRegistryTree(registryKey_);
@@ -91,9 +94,28 @@ public:
         registry.CloseKey(key);
         return name;
     }
+    bool MakeHardLink(const std::string& existing, const std::string& link) override {
+        return CreateHardLinkA(link.c_str(), existing.c_str(), nullptr) != 0;
+    }
+    bool SetAttributes(const std::string& path, std::uint32_t attributes) override {
+        marked_.push_back(path);
+        return SetFileAttributesA(path.c_str(), attributes) != 0;
+    }
+    bool HoldOpen(const std::string& path, unsigned share) override {
+        const DWORD mode = ((share & 1) ? FILE_SHARE_READ : 0) | ((share & 2) ? FILE_SHARE_WRITE : 0) |
+                           ((share & 4) ? FILE_SHARE_DELETE : 0);
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, mode, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        held_.push_back(h);
+        return true;
+    }
     std::string Limitation(const std::string& what) const override {
-        return what == "DeleteFormA" && RunningOnWine()
-                   ? "Wine's DeleteFormA is a stub that reports success for every form name" : std::string();
+        if (!RunningOnWine()) return std::string();
+        if (what == "DeleteFormA") return "Wine's DeleteFormA is a stub that reports success for every form name";
+        // Wine leaves these to the Unix permissions, which do not stop root.
+        if (what == "writing read-only files") return "Wine opens a read-only file for writing when run as root";
+        if (what == "hidden files") return "Wine opens a hidden file with CREATE_ALWAYS and normal attributes";
+        return std::string();
     }
 
 private:
@@ -101,6 +123,8 @@ private:
     fs::path previousDir_;
     std::string registryKey_;
     std::string printerKey_;
+    std::vector<HANDLE> held_;
+    std::vector<std::string> marked_;
 };
 
 }  // namespace

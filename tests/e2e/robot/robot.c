@@ -9,7 +9,7 @@
  * Every wait of its own is multiplied by SETUP_TIME_SCALE (default 1): under emulation programs start slowly.
  * ROBOT_RESET_KEYS (keys below HKEY_LOCAL_MACHINE, separated by '|') are deleted with everything below them
  * before setup.exe starts; ROBOT_ENTRY_KEY names a key whose values are written afterwards, in the form of
- * `reg query`, to the file ROBOT_ENTRY_FILE. Both in the robot's own width, which is setup.exe's: the same
+ * `reg query`, to the file ROBOT_ENTRY_FILE (a key that is not there: one line "ABSENT <key>"). Both in the robot's own width, which is setup.exe's: the same
  * registry view. (Wine's own reg and regedit would be two more process starts a walk.)
  * It also prints the system language Wine reports, for the script to check against the one it asked for.
  * With ROBOT_PEAK_MEMORY set it prints setup.exe's peak working set once the result message is up
@@ -128,7 +128,12 @@ static void write_entry(void) {
     FILE *out;
     DWORD i;
     if (!path || !file || !(out = fopen(file, "wb"))) return;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key);
+    /* A key that is not there says so: an empty file only means that nothing was looked at. */
+    if (rc != ERROR_SUCCESS)
+        fprintf(out, "%s HKEY_LOCAL_MACHINE\\%s (%ld)\r\n", rc == ERROR_FILE_NOT_FOUND ? "ABSENT" : "UNREADABLE", path,
+                (long)rc);
+    if (rc == ERROR_SUCCESS) {
         fprintf(out, "HKEY_LOCAL_MACHINE\\%s\r\n", path);
         for (i = 0;; ++i) {
             char name[256];

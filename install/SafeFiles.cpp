@@ -1,0 +1,27 @@
+#include "install/SafeFiles.h"
+
+bool RemoveExisting(IFileSystem& files, const std::string& path) {
+    PathState state;
+    if (!files.Inspect(path, state)) return false;
+    if (!state.exists) return true;
+    if (state.isDirectory) return false;
+    files.RemoveFile(path);
+    return files.Inspect(path, state) && !state.exists;
+}
+
+bool ReplaceWithNewFile(IFileSystem& files, const std::string& path, const Bytes& data) {
+    return RemoveExisting(files, path) && files.WriteNewFile(path, data);
+}
+
+bool IsPlainDirectory(IFileSystem& files, const std::string& path) {
+    PathState state;
+    return files.Inspect(path, state) && state.exists && state.isDirectory && !state.isReparsePoint;
+}
+
+bool HoldsExactly(IFileSystem& files, const std::string& path, const Bytes& data) {
+    PathState state;
+    if (!files.Inspect(path, state) || !state.exists || state.isDirectory || state.isReparsePoint || state.links != 1)
+        return false;
+    Bytes onDisk;
+    return files.ReadWholeFile(path, onDisk) && onDisk == data;
+}

@@ -1,0 +1,19 @@
+// File operations for the elevated run in a directory that other users can write to: nothing already at a
+// destination is opened or followed, and what was written is checked on the disk afterwards.
+#pragma once
+#include <string>
+
+#include "platform/FileSystem.h"
+
+// Removes the name at path when there is one (a hard link or a symbolic link loses only its name, never what
+// it points at). True when nothing is at path afterwards; false when something stays or is a directory.
+bool RemoveExisting(IFileSystem& files, const std::string& path);
+
+// Removes what is at path, then creates the file anew with exactly data.
+bool ReplaceWithNewFile(IFileSystem& files, const std::string& path, const Bytes& data);
+
+// A directory that is not a junction, a symbolic link or another reparse point.
+bool IsPlainDirectory(IFileSystem& files, const std::string& path);
+
+// A plain file with a single name that holds exactly data.
+bool HoldsExactly(IFileSystem& files, const std::string& path, const Bytes& data);

@@ -1,0 +1,23 @@
+// What an installation run wrote into the staging area, so that every later step can tell the files it
+// staged from files someone else put there.
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+class StagingRecord {
+public:
+    // Replaces whatever is at path with a new file holding data and records it; false when that fails.
+    bool Stage(IFileSystem& files, const std::string& path, const Bytes& data);
+    // The bytes this run staged at path (compared without regard to case); null when it staged nothing there.
+    const Bytes* Find(const std::string& path) const;
+    // Every staged file is still a plain file with one name holding exactly what was staged.
+    bool StillOnDisk(IFileSystem& files) const;
+    bool Empty() const { return files_.empty(); }
+    void Clear() { files_.clear(); }
+
+private:
+    std::vector<std::pair<std::string, Bytes>> files_;  // in the order first staged
+};

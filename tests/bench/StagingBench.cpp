@@ -6,11 +6,13 @@
 //
 //     bench_staging <timed runs> <plan file>
 //
-// Prints "run <n> <microseconds>" per timed run; on Windows also "peak_working_set <bytes>".
+// Prints "run <n> <microseconds>" per timed run, then "op <operation> count <n> bytes <n> us <n>" for one
+// further run with every file operation and store load counted; on Windows also "peak_working_set <bytes>".
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 #include "app/globals.h"
 #include "app/setup.h"
@@ -26,34 +28,89 @@
 
 namespace {
 
-// Forwards to the real file system; while recording, notes every write and the bytes every copy writes.
+// Per kind of operation: how many, the bytes they moved and the time spent in them.
+struct OpStats {
+    long long count = 0, bytes = 0, us = 0;
+};
+using OpTable = std::map<std::string, OpStats>;
+
+class OpTimer {
+public:
+    OpTimer(OpTable* table, const char* op, std::size_t bytes = 0)
+        : table_(table), op_(op), bytes_(bytes), t0_(std::chrono::steady_clock::now()) {}
+    ~OpTimer() {
+        if (!table_) return;
+        OpStats& s = (*table_)[op_];
+        ++s.count;
+        s.bytes += static_cast<long long>(bytes_);
+        s.us += std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0_).count();
+    }
+    void Bytes(std::size_t n) { bytes_ = n; }
+
+private:
+    OpTable* table_;
+    const char* op_;
+    std::size_t bytes_;
+    std::chrono::steady_clock::time_point t0_;
+};
+
+// Forwards to the real file system; while recording, notes every write and the bytes every copy writes;
+// while profiling, counts and times every operation.
 class RecordingFiles : public IFileSystem {
 public:
     explicit RecordingFiles(IFileSystem& inner) : inner_(inner) {}
     bool recording = false;
+    OpTable* profile = nullptr;
     std::vector<PlannedWrite> plan;
 
-    bool MakeDirectory(const std::string& path) override { return inner_.MakeDirectory(path); }
-    bool RemoveFile(const std::string& path) override { return inner_.RemoveFile(path); }
+    bool MakeDirectory(const std::string& path) override {
+        OpTimer t(profile, "MakeDirectory");
+        return inner_.MakeDirectory(path);
+    }
+    bool RemoveFile(const std::string& path) override {
+        OpTimer t(profile, "RemoveFile");
+        return inner_.RemoveFile(path);
+    }
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override {
-        const bool copied = inner_.CopyFileTo(from, to, failIfExists);
+        bool copied;
+        {
+            OpTimer t(profile, "CopyFileTo");
+            copied = inner_.CopyFileTo(from, to, failIfExists);
+        }
         Bytes data;
         if (copied && recording && inner_.ReadWholeFile(to, data)) plan.emplace_back(to, data);
         return copied;
     }
-    bool ReadWholeFile(const std::string& path, Bytes& out) override { return inner_.ReadWholeFile(path, out); }
+    bool ReadWholeFile(const std::string& path, Bytes& out) override {
+        OpTimer t(profile, "ReadWholeFile");
+        const bool read = inner_.ReadWholeFile(path, out);
+        t.Bytes(out.size());
+        return read;
+    }
     bool WriteWholeFile(const std::string& path, const Bytes& data) override {
-        const bool written = inner_.WriteWholeFile(path, data);
+        bool written;
+        {
+            OpTimer t(profile, "WriteWholeFile", data.size());
+            written = inner_.WriteWholeFile(path, data);
+        }
         if (written && recording) plan.emplace_back(path, data);
         return written;
     }
     bool WriteNewFile(const std::string& path, const Bytes& data) override {
-        const bool written = inner_.WriteNewFile(path, data);
+        bool written;
+        {
+            OpTimer t(profile, "WriteNewFile", data.size());
+            written = inner_.WriteNewFile(path, data);
+        }
         if (written && recording) plan.emplace_back(path, data);
         return written;
     }
-    bool Inspect(const std::string& path, PathState& state) override { return inner_.Inspect(path, state); }
+    bool Inspect(const std::string& path, PathState& state) override {
+        OpTimer t(profile, "Inspect");
+        return inner_.Inspect(path, state);
+    }
     bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) override {
+        OpTimer t(profile, "FindFiles");
         return inner_.FindFiles(pattern, out);
     }
     bool SetCurrentDir(const std::string& path) override { return inner_.SetCurrentDir(path); }
@@ -61,6 +118,22 @@ public:
 
 private:
     IFileSystem& inner_;
+};
+
+// Counts and times the store entries the run loads.
+class CountedResources : public IResources {
+public:
+    explicit CountedResources(IResources& inner) : inner_(inner) {}
+    OpTable* profile = nullptr;
+    bool LoadOwnerData(std::uint16_t id, Bytes& out) override {
+        OpTimer t(profile, "LoadOwnerData");
+        const bool loaded = inner_.LoadOwnerData(id, out);
+        t.Bytes(out.size());
+        return loaded;
+    }
+
+private:
+    IResources& inner_;
 };
 
 // The system command is not started and the pause after it is not taken: the command "ends" at once.
@@ -129,10 +202,11 @@ int main(int argc, char** argv) {
     Platform& host = windows.platform;
 #endif
     RecordingFiles files(host.files);
+    CountedResources resources(host.resources);
     NoCommand processes;
     NoMessages ui(host.ui);
     NotWow64 system(host.system);
-    Platform platform{files, host.profile, host.resources, system, host.registry, host.spooler, processes, ui};
+    Platform platform{files, host.profile, resources, system, host.registry, host.spooler, processes, ui};
 
     // Windows XP, English chosen on the second page, the default printer name.
     g_nOSType = 7;
@@ -156,6 +230,17 @@ int main(int argc, char** argv) {
     for (const PlannedWrite& w : files.plan) bytes += w.second.size();
     std::printf("writes %zu bytes %zu\n", files.plan.size(), bytes);
     for (int i = 1; i <= runs; ++i) std::printf("run %d %lld\n", i, TimedInstallRun(app));
+    // One more run with every file operation and store load counted and timed (not a timed run: the
+    // counting has its own cost).
+    OpTable ops;
+    files.profile = &ops;
+    resources.profile = &ops;
+    const long long profiled = TimedInstallRun(app);
+    files.profile = nullptr;
+    resources.profile = nullptr;
+    for (const auto& [op, stats] : ops)
+        std::printf("op %s count %lld bytes %lld us %lld\n", op.c_str(), stats.count, stats.bytes, stats.us);
+    std::printf("op-run us %lld\n", profiled);
 #if defined(_WIN32)
     std::printf("peak_working_set %llu\n", static_cast<unsigned long long>(PeakWorkingSet(GetCurrentProcess())));
 #endif

@@ -76,6 +76,7 @@ private:
     bool running_ = false;         // an installation run is under way
     bool resultShown_ = false;     // the run has told the user its outcome
     StagingRecord staged_;         // what the current run staged
+    std::string runDriverDir_;     // the driver directory the current run prepared
     Platform& platform_;
     WizardRunner runWizard_ = nullptr;
 };

@@ -65,6 +65,7 @@ void CSetupApp::InstallPrinterDriver() {
             }
         }
     }
+    runDriverDir_.clear();
     running_ = false;
 }
 
@@ -73,6 +74,7 @@ void CSetupApp::RunInstallation() {
     runLangId_ = platform_.system.SystemDefaultLangId();
     const std::string printerName = PrinterName();
     staged_.Clear();
+    runDriverDir_.clear();
 
     // The driver is for 32-bit Windows and only an administrator can install it: anything else would leave a
     // half installation, so nothing is touched.
@@ -92,6 +94,7 @@ void CSetupApp::RunInstallation() {
 
     // Staged and read back first; then the driver directory, as a whole; then the rest of the clean-up and
     // the uninstall entry; last the system's command.
+    runDriverDir_ = driverDir;
     if (!StageDriverFiles(printerName) || !ReplaceDriverDirectoryFiles(driverDir, printerName)) {
         ReportInstallResult(false);
         return;
@@ -175,6 +178,8 @@ bool CSetupApp::ReplaceDriverDirectoryFiles(const std::string& driverDir, const 
 void CSetupApp::CopyToDriverDirectory(const std::string& fileName, bool failIfExists) {
     std::string driverDir, from, to;
     if (!platform_.spooler.DriverDirectory(driverDir) || driverDir.empty()) return;
+    // Within a run, only into the directory that the run prepared (and would put back).
+    if (!runDriverDir_.empty() && driverDir != runDriverDir_) return;
     if (!JoinPath(from, kStagingDir, fileName) || !JoinPath(to, driverDir, fileName)) return;
     platform_.files.CopyFileTo(from, to, failIfExists);
 }

@@ -426,6 +426,12 @@ bool MemoryRegistry::QueryValue(const std::string& path, const std::string& name
 
 bool MemoryRegistry::KeyExists(const std::string& path) const { return keys_.count(Upper(path)) != 0; }
 
+std::vector<std::string> MemoryRegistry::KeyPaths() const {
+    std::vector<std::string> paths;
+    for (const auto& [path, key] : keys_) paths.push_back(path);
+    return paths;
+}
+
 std::vector<std::string> MemoryRegistry::ValueNames(const std::string& path) const {
     auto k = keys_.find(Upper(path));
     return k == keys_.end() ? std::vector<std::string>() : k->second.order;

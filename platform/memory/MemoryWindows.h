@@ -137,6 +137,7 @@ public:
         Bytes data;
     };
     bool KeyExists(const std::string& path) const;
+    std::vector<std::string> KeyPaths() const;  // every key, upper-cased
     std::vector<std::string> ValueNames(const std::string& path) const;  // in the order first written
     std::size_t OpenHandles() const { return handles_.size(); }
     bool denyWrites = false;  // as for a user without rights under HKLM

@@ -47,7 +47,9 @@ TEST_P(SystemContract, VersionDirectoriesLanguageAndMessagesAreKnown) {
 TEST_P(SystemContract, TheTestMachineRunsUsAsAnAdministratorAndKnowsItsCodePage) {
     EXPECT_TRUE(os().system.IsAdministrator());
     EXPECT_NE(os().system.AnsiCodePage(), 0u);
-    if (sizeof(void*) == 8) EXPECT_FALSE(os().system.RunsUnderWow64());  // a 64-bit program never is
+    if (sizeof(void*) == 8) {
+        EXPECT_FALSE(os().system.RunsUnderWow64());  // a 64-bit program never is
+    }
 }
 
 TEST_P(SystemContract, OwnerDataIsTheStore) {

@@ -208,9 +208,12 @@ def main():
     default = rundll + ' printui.dll,PrintUIEntry /y /n "KX47"'
     processes = [l[len("process="):] for l in log if l.startswith("process=")]
     cwds = [l[len("cwd="):] for l in log if l.startswith("cwd=")]
-    want = [install, default] if a.expect == "success" else [install]
+    # The install command takes C:\TEMP\KX47.INF and the KX47 files: under another printer name this run did
+    # not stage them, so it does not run them.
+    want = ([install] if n == "KX47" else []) + ([default] if a.expect == "success" else [])
     check("command-lines", processes == want, repr(processes))
-    check("commands-run-in-staging-directory", cwds and all(c.upper() == "C:\\TEMP" for c in cwds), repr(cwds))
+    if want:
+        check("commands-run-in-staging-directory", cwds and all(c.upper() == "C:\\TEMP" for c in cwds), repr(cwds))
     return 1 if failed else 0
 
 

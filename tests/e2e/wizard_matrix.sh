@@ -146,8 +146,11 @@ if [ -n "$small" ]; then
     exit "$failed"
 fi
 
-# Another printer name: the files carry it, the command (which names KX47.INF) finds no INF.
+# Another printer name: the files carry it; the command, which takes KX47.INF and the KX47 files, is not run
+# on files that this run did not stage (a KX47.INF is left there).
 reset_case
+mkdir -p "$DRIVE/TEMP"
+echo planted >"$DRIVE/TEMP/KX47.INF"
 printf '[Setting]\r\nLanguage=English\r\nPrinterName=ABC' >"$SETUP_DIR/setting.dll"
 walk "winxp-printer-name-ABC" winxp 7 en_US.UTF-8 0x0409 english failure ABC
 

@@ -284,6 +284,14 @@ int main(int argc, char **argv) {
     /* Progress page. */
     page = wait_page(IDC_COPY_PROGRESS, scaled(10000));
     if (!page) fail("no progress page");
+    {
+        /* The page can be found a moment before the wizard has set its buttons for it. */
+        DWORD waited = 0;
+        while ((enabled(ID_WIZNEXT) || !enabled(ID_WIZFINISH)) && waited < scaled(2000)) {
+            Sleep(50);
+            waited += 50;
+        }
+    }
     printf("copy_next=%d copy_finish=%d\n", enabled(ID_WIZNEXT), enabled(ID_WIZFINISH));
 
     if (!strcmp(choice, "stay")) {

@@ -10,7 +10,15 @@ bool FormatBounded(std::string& out, std::size_t capacity, const char* format, .
     std::vector<char> buf(capacity);
     va_list args;
     va_start(args, format);
+#if defined(_WIN32)
+    // msvcrt's own formatter: the C99 one of mingw-w64 (with its floating-point conversions) would add
+    // 20 KB to setup.exe. Either way a result that does not fit with its terminator is refused below:
+    // _vsnprintf returns -1 when it is longer than the buffer and the buffer's size when only the
+    // terminator does not fit.
+    int n = _vsnprintf(buf.data(), capacity, format, args);
+#else
     int n = std::vsnprintf(buf.data(), capacity, format, args);
+#endif
     va_end(args);
     if (n < 0 || static_cast<std::size_t>(n) >= capacity) return false;
     out.assign(buf.data(), static_cast<std::size_t>(n));

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Checks the built setup.exe before it ships.
 
-usage: pe_check.py <setup.exe> <store dir>
+usage: pe_check.py [-v] [--x86_64] <setup.exe> <store dir>
 
 - a 32-bit x86 (machine 0x14c) program for the GUI subsystem that Windows 2000 accepts (subsystem and OS
   version at most 5.0);
@@ -10,7 +10,13 @@ usage: pe_check.py <setup.exe> <store dir>
   winspool.drv and comctl32.dll are loaded at run time by full path instead;
 - it imports no function that Windows 2000 lacks (the program would not start there);
 - its OWNER_DATA resources are exactly the store entries, each under language 2052, byte-equal to
-  <store dir>/<id>.bin.
+  <store dir>/<id>.bin;
+- identifiers whose catalogue row (<store dir>/manifest.tsv) is the same share one
+  IMAGE_RESOURCE_DATA_ENTRY, so each row's bytes are in the file once (rows with equal bytes may share too);
+- the file is at most the distinct payload (each row once) plus 300 KB.
+
+--x86_64 checks the test-only x86_64 build: machine 0x8664 and the store checks; the Windows 2000
+header and import checks apply to the shipped i686 program only.
 
 Prints every problem found and exits non-zero when there is one.
 """
@@ -20,6 +26,9 @@ import sys
 import pefile
 
 IMAGE_FILE_MACHINE_I386 = 0x14C
+IMAGE_FILE_MACHINE_AMD64 = 0x8664
+# What setup.exe may add to its store's distinct payload: code, dialogs, pictures, headers.
+PROGRAM_ALLOWANCE = 300 * 1024
 IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
 LANG_ZH_CN = 2052
 
@@ -191,8 +200,9 @@ def check_imports(pe, problems, verbose):
         problems.append("the program has no import table")
 
 
-def owner_data_entries(pe):
-    """{id: [(language, bytes)]} of the OWNER_DATA resources."""
+def owner_data_entries(pe, data_entries=None):
+    """{id: [(language, bytes)]} of the OWNER_DATA resources; data_entries, when given, receives
+    {id: [offset of the IMAGE_RESOURCE_DATA_ENTRY that each language entry points at]}."""
     entries = {}
     root = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
     if root is None:
@@ -206,6 +216,8 @@ def owner_data_entries(pe):
                 data = lang.data.struct
                 blob = pe.get_data(data.OffsetToData, data.Size)
                 entries.setdefault(key, []).append((lang.id, blob))
+                if data_entries is not None:
+                    data_entries.setdefault(key, []).append(lang.struct.OffsetToData)
     return entries
 
 
@@ -260,11 +272,56 @@ def check_resources(pe, store_dir, problems):
         problems.append("%d of the %d store entries are embedded" % (count, len(EXPECTED_IDS)))
 
 
+def read_rows(store_dir):
+    """{id: (row, size)} from <store dir>/manifest.tsv, or None when it cannot be read."""
+    try:
+        with open(os.path.join(store_dir, "manifest.tsv"), encoding="utf-8") as f:
+            lines = f.read().split("\n")
+    except OSError:
+        return None
+    rows = {}
+    for line in lines:
+        cols = line.split("\t")
+        if len(cols) == 5 and cols[0].isdigit() and cols[3].isdigit():
+            rows[int(cols[0])] = (cols[2], int(cols[3]))
+    return rows
+
+
+def check_sharing(pe, exe, store_dir, problems):
+    """One data entry per catalogue row, and the file within the distinct payload plus the allowance."""
+    rows = read_rows(store_dir)
+    if not rows:
+        problems.append("%s/manifest.tsv lists no entries: nothing to check the sharing against" % store_dir)
+        return None
+    offsets = {}
+    if not owner_data_entries(pe, offsets):
+        return None  # reported by check_resources
+    by_row = {}
+    for ident, (row, _) in sorted(rows.items()):
+        if len(offsets.get(ident, [])) != 1:
+            continue  # missing or under several languages: reported by check_resources
+        by_row.setdefault(row, set()).add(offsets[ident][0])
+    for row, entries in sorted(by_row.items()):
+        if len(entries) != 1:
+            ids = sorted(i for i, (r, _) in rows.items() if r == row)
+            problems.append("row %s is embedded %d times (identifiers %s): its identifiers must share one data "
+                            "entry" % (row, len(entries), ", ".join(map(str, ids))))
+    distinct = sum(size for size in {row: size for row, size in rows.values()}.values())
+    naive = sum(size for _, size in rows.values())
+    size = os.path.getsize(exe)
+    limit = distinct + PROGRAM_ALLOWANCE
+    if size > limit:
+        problems.append("%s is %d bytes, more than the distinct payload (%d bytes) plus %d bytes (%d)"
+                        % (exe, size, distinct, PROGRAM_ALLOWANCE, limit))
+    return size, distinct, naive
+
+
 def main(argv):
     verbose = "-v" in argv
-    args = [a for a in argv[1:] if a != "-v"]
+    x86_64 = "--x86_64" in argv
+    args = [a for a in argv[1:] if a not in ("-v", "--x86_64")]
     if len(args) != 2:
-        print("usage: pe_check.py [-v] <setup.exe> <store dir>", file=sys.stderr)
+        print("usage: pe_check.py [-v] [--x86_64] <setup.exe> <store dir>", file=sys.stderr)
         return 2
     exe, store_dir = args
     if not os.path.isfile(exe):
@@ -276,16 +333,22 @@ def main(argv):
         print("FAIL: %s is not a PE file: %s" % (exe, e))
         return 1
     problems = []
-    check_header(pe, problems)
-    check_imports(pe, problems, verbose)
+    if x86_64:
+        if pe.FILE_HEADER.Machine != IMAGE_FILE_MACHINE_AMD64:
+            problems.append("machine is 0x%x, not 0x8664 (x86_64)" % pe.FILE_HEADER.Machine)
+    else:
+        check_header(pe, problems)
+        check_imports(pe, problems, verbose)
     check_resources(pe, store_dir, problems)
+    sizes = check_sharing(pe, exe, store_dir, problems)
     for p in problems:
         print("FAIL: " + p)
     if problems:
         print("%s: %d problem(s)" % (exe, len(problems)))
         return 1
-    print("%s: i686 GUI program, imports fit Windows 2000, %d OWNER_DATA entries match the store"
-          % (exe, len(EXPECTED_IDS)))
+    what = "x86_64 test build" if x86_64 else "i686 GUI program, imports fit Windows 2000"
+    print("%s: %s, %d OWNER_DATA entries match the store, one copy per row; %d bytes (distinct payload %d, "
+          "all entries %d)" % ((exe, what, len(EXPECTED_IDS)) + sizes))
     return 0
 
 

@@ -4,8 +4,14 @@
     gen_store.py --source <repo> --out <dir> --vendor <dir or empty>
 
 Writes <out>/<id>.bin for every manifest row, <out>/owner_data.rc (the OWNER_DATA resources, all
-under resource language 2052), <out>/manifest.tsv (id, name, row, size, origin) for the tests, and
-<out>/store.stamp last. Our own content is built from resources/content; vendor rows are taken from
+under resource language 2052), <out>/manifest.tsv (id, name, row, size, origin) for the tests,
+<out>/shared.tsv and <out>/store.stamp last.
+
+Entries with the same bytes travel once: the resource script embeds the bytes under the lowest of
+their identifiers (the primary) and an empty placeholder under each other one; after linking,
+tools/share_store.py points every such identifier at its primary's data entry (shared.tsv: id,
+primary id, size, SHA-256). A program linked from owner_data.rc without that step reads empty
+entries back. Our own content is built from resources/content; vendor rows are taken from
 the vendor directory when one is given, otherwise clearly labelled stand-ins of the catalogue size
 are written. Every entry must come out at exactly the size in the manifest. Files whose content did
 not change are left alone so that builds stay incremental. Prints nothing on success.
@@ -29,6 +35,8 @@ KEY_PATTERN = re.compile(r"^IDD[0-9]+_(Title|-?[0-9]+)$")
 
 # Resource language of every store entry: LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED (2052).
 RESOURCE_LANGUAGE = (4, 2)
+# The empty file embedded under every identifier whose bytes another identifier already carries.
+PLACEHOLDER = "shared-placeholder.dat"
 
 
 class StoreError(Exception):
@@ -276,18 +284,27 @@ def generate(source_dir, out_dir, vendor_dir):
           "// (LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED).",
           "LANGUAGE %d, %d" % RESOURCE_LANGUAGE]
     listing = ["#id\twritten\trow\tsize\torigin"]
+    shared = ["#id\tprimary\tsize\tsha256"]
+    primaries = {}  # SHA-256 of the bytes -> the identifier that carries them
+    placeholder = os.path.join(out_abs, PLACEHOLDER)
+    write_if_changed(placeholder, b"")
     for e in entries:
         data, origin = built[(e.kind, e.ref, e.row)]
         name = "%d.bin" % e.ident
         wanted.add(name)
         write_if_changed(os.path.join(out_dir, name), data)
-        rc.append("%d OWNER_DATA %s" % (e.ident, rc_string(os.path.join(out_abs, name))))
+        digest = hashlib.sha256(data).hexdigest()
+        primary = primaries.setdefault(digest, e.ident)
+        embedded = os.path.join(out_abs, name) if primary == e.ident else placeholder
+        rc.append("%d OWNER_DATA %s" % (e.ident, rc_string(embedded)))
         listing.append("%d\t%s\t%s\t%d\t%s" % (e.ident, e.written, e.row, e.size, origin))
+        shared.append("%d\t%d\t%d\t%s" % (e.ident, primary, len(data), digest))
     for stale in os.listdir(out_dir):
         if re.fullmatch(r"[0-9]+\.bin", stale) and stale not in wanted:
             os.remove(os.path.join(out_dir, stale))
     write_if_changed(os.path.join(out_dir, "owner_data.rc"), ("\n".join(rc) + "\n").encode("ascii"))
     write_if_changed(os.path.join(out_dir, "manifest.tsv"), ("\n".join(listing) + "\n").encode("utf-8"))
+    write_if_changed(os.path.join(out_dir, "shared.tsv"), ("\n".join(shared) + "\n").encode("ascii"))
 
     digest = hashlib.sha256()
     for e in entries:

@@ -298,6 +298,19 @@ install_printui_stand_in() {
     set_user_reg "$prefix" 'Software\Wine\DllOverrides' printui native
 }
 
+# The prefix width for running the shipped setup.exe as a person would: 32-bit Windows (win32) where 32-bit
+# programs are native. Where they are emulated a 32-bit prefix's own services and desktop would be emulated too,
+# so it is win64, where setup.exe runs under WOW64 and refuses to install (it says so with its failure
+# message).
+person_prefix_arch() {
+    if [ "$SETUP_WINE_MODE" = emulated ]; then
+        log "32-bit programs are emulated here: a 64-bit prefix, where setup.exe refuses to install (WOW64)"
+        echo win64
+    else
+        echo win32
+    fi
+}
+
 # i686 or x86_64: the width of the helpers (tests/e2e/Makefile ARCH) that serve the PE file $1.
 helper_arch() {
     if [ "$(pe_machine "$1")" = x86_64 ]; then echo x86_64; else echo i686; fi

@@ -1,30 +1,52 @@
 #include "localization/win32/DialogStrings.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "app/globals.h"
+#include "platform/BoundedFormat.h"
+#include "platform/Platform.h"
+#include "platform/ProfileText.h"
 
 namespace {
 constexpr DWORD kTextBuffer = 1000;
 constexpr int kOwnTextControl = 1019;  // the settings page's name field, which that page fills itself
 constexpr char kSection[] = "String";
 
-DWORD LookUp(const std::string& key, char* buffer) {
-    return ::GetPrivateProfileStringA(kSection, key.c_str(), "", buffer, kTextBuffer, g_strLanguageFile.c_str());
-}
+// The language table of one dialog's texts, read once: GetPrivateProfileStringA opens and parses the whole
+// file again for every key (the first page alone asks for some 45; under Wine 0.1 to 0.4 ms each, one read of
+// the file 0.05 ms). Looked up with the same rules (platform/ProfileText, which the contract tests hold to the
+// system's); a table that cannot be read goes through GetPrivateProfileStringA as before.
+class LanguageTable {
+public:
+    LanguageTable() : read_(!g_strLanguageFile.empty() && HostPlatform().files.ReadWholeFile(g_strLanguageFile, bytes_)) {}
+
+    DWORD LookUp(const std::string& key, char* buffer) const {
+        if (!read_)
+            return ::GetPrivateProfileStringA(kSection, key.c_str(), "", buffer, kTextBuffer, g_strLanguageFile.c_str());
+        std::string value;
+        const std::uint32_t n = ProfileReadString(&bytes_, kSection, key, "", value, kTextBuffer);
+        const std::size_t copied = std::min<std::size_t>(value.size(), kTextBuffer - 1);
+        std::copy(value.begin(), value.begin() + static_cast<std::ptrdiff_t>(copied), buffer);
+        buffer[copied] = '\0';
+        return n;
+    }
+
+private:
+    Bytes bytes_;
+    bool read_;
+};
 }  // namespace
 
 std::string DialogCaptionKey(int dialogId) {
-    char key[32];
-    std::snprintf(key, sizeof key, "IDD%d_Title", dialogId);
+    std::string key;
+    FormatBounded(key, 32, "IDD%d_Title", dialogId);
     return key;
 }
 
 std::string DialogControlKey(int dialogId, int controlId) {
-    char key[40];
-    std::snprintf(key, sizeof key, "IDD%d_%d", dialogId, controlId);
+    std::string key;
+    FormatBounded(key, 40, "IDD%d_%d", dialogId, controlId);
     return key;
 }
 
@@ -35,8 +57,9 @@ void g_SetDialogStrings(CWnd* dialog, int dialogId) {
     HFONT arial = ::CreateFontA(13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, "Arial");
     std::vector<char> buffer(kTextBuffer, '\0');
+    const LanguageTable table;
 
-    if (LookUp(DialogCaptionKey(dialogId), buffer.data()) != 0) dialog->SetWindowTextA(buffer.data());
+    if (table.LookUp(DialogCaptionKey(dialogId), buffer.data()) != 0) dialog->SetWindowTextA(buffer.data());
 
     for (HWND child = ::GetWindow(dialog->m_hWnd, GW_CHILD); child != nullptr;
          child = ::GetWindow(child, GW_HWNDNEXT)) {
@@ -47,6 +70,6 @@ void g_SetDialogStrings(CWnd* dialog, int dialogId) {
         if (UsesArialControlFont(::GetSystemDefaultLangID()) && ::IsWindow(child))
             ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(arial), TRUE);
         if (id == kOwnTextControl) continue;
-        if (LookUp(key, buffer.data()) != 0) ::SetWindowTextA(child, buffer.data());
+        if (table.LookUp(key, buffer.data()) != 0) ::SetWindowTextA(child, buffer.data());
     }
 }

@@ -174,10 +174,12 @@ bool MemoryFileSystem::CopyFileTo(const std::string& from, const std::string& to
     if (dt != nodes_.end() && ((dt->second.attributes & (kAttributeReadOnly | kAttributeHidden)) || !Shares(dst, kShareWrite)))
         return false;
     if (!ParentWritable(dst)) return false;
-    Bytes data = it->second.data;
+    // One copy of the bytes: no temporary (map insertions leave the source valid; a copy onto the same
+    // file changes nothing).
+    const Bytes& data = it->second.data;
     if (!Reserve(data.size())) return false;
     if (dt == nodes_.end()) nodes_[dst] = Node{FullPath(to), false, data};
-    else SetData(dt->second, data);  // an existing destination is written in place, through all its names
+    else if (dt != it) SetData(dt->second, data);  // an existing destination is written in place, through all its names
     Logged("copy " + from + " -> " + to);
     return true;
 }

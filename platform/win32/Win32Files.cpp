@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/win32/SystemLibrary.h"
+
 // ---- files -------------------------------------------------------------------------------------------
 
 bool Win32FileSystem::MakeDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
@@ -24,9 +26,22 @@ bool Win32FileSystem::ReadWholeFile(const std::string& path, Bytes& out) {
     if ((low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0) {
         ok = false;  // unknown size, or far more than anything the installation reads
     } else {
-        out.reserve(low);
+        // Straight into the result, up to the size it has now; whatever it grew by since is read on to its end.
+        out.resize(low);
+        std::size_t done = 0;
+        while (done < out.size()) {
+            DWORD got = 0;
+            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 1u << 20));
+            if (!ReadFile(file, out.data() + done, want, &got, nullptr)) {
+                ok = false;
+                break;
+            }
+            if (got == 0) break;
+            done += got;
+        }
+        out.resize(done);
         unsigned char chunk[16384];
-        for (;;) {
+        while (ok) {
             DWORD got = 0;
             if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
                 ok = false;
@@ -42,6 +57,53 @@ bool Win32FileSystem::ReadWholeFile(const std::string& path, Bytes& out) {
 }
 
 namespace {
+
+// The link count and the attributes of an open file. Asked with NtQueryInformationFile (FileStandardInformation,
+// FileBasicInformation), which every Windows NT has, looked up in ntdll (loaded in every process); when it is
+// missing or refuses (a handle without read-attributes access), with GetFileInformationByHandle, which
+// answers the same but also asks the volume for its serial number: under Wine that is a round trip to the
+// mount manager, about 0.6 ms a call against 0.01 to 0.03 ms.
+struct IoStatus {
+    union {
+        LONG status;
+        void* pointer;
+    };
+    ULONG_PTR information;
+};
+struct StandardInformation {  // FILE_STANDARD_INFORMATION
+    LARGE_INTEGER allocationSize, endOfFile;
+    ULONG numberOfLinks;
+    BOOLEAN deletePending, directory;
+};
+struct BasicInformation {  // FILE_BASIC_INFORMATION
+    LARGE_INTEGER creationTime, lastAccessTime, lastWriteTime, changeTime;
+    ULONG fileAttributes;
+};
+using NtQueryInformationFileFn = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
+constexpr int kFileBasicInformation = 4, kFileStandardInformation = 5;
+
+bool HandleFacts(HANDLE file, DWORD& links, DWORD* attributes, std::uint64_t* size = nullptr) {
+    static const auto query =
+        SystemProc<NtQueryInformationFileFn>(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile");
+    if (query) {
+        IoStatus io;
+        StandardInformation standard;
+        BasicInformation basic;
+        if (query(file, &io, &standard, sizeof standard, kFileStandardInformation) >= 0 &&
+            (!attributes || query(file, &io, &basic, sizeof basic, kFileBasicInformation) >= 0)) {
+            links = standard.numberOfLinks;
+            if (attributes) *attributes = basic.fileAttributes;
+            if (size) *size = static_cast<std::uint64_t>(standard.endOfFile.QuadPart);
+            return true;
+        }
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info)) return false;
+    links = info.nNumberOfLinks;
+    if (attributes) *attributes = info.dwFileAttributes;
+    if (size) *size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    return true;
+}
 
 // Writes all bytes and closes the handle; false when any write or the close fails.
 bool WriteAllAndClose(HANDLE file, const Bytes& data) {
@@ -69,9 +131,9 @@ bool Win32FileSystem::WriteNewFile(const std::string& path, const Bytes& data) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     // A new file has one name; anything else means the name was not the file just created.
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool single = GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 &&
-                        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+    DWORD links = 0, attributes = 0;
+    const bool single = HandleFacts(file, links, &attributes) && links == 1 &&
+                        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
     if (single && WriteAllAndClose(file, data)) return true;
     if (!single) CloseHandle(file);
     DeleteFileA(path.c_str());
@@ -94,12 +156,13 @@ bool Win32FileSystem::Inspect(const std::string& path, PathState& state) {
     HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    DWORD links = 0;
+    std::uint64_t size = 0;
+    const bool known = HandleFacts(file, links, nullptr, &size);
     CloseHandle(file);
     if (known) {
-        state.links = info.nNumberOfLinks;
-        state.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+        state.links = links;
+        state.size = size;
     }
     return known;
 }

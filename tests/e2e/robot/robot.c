@@ -12,6 +12,8 @@
  * `reg query`, to the file ROBOT_ENTRY_FILE (a key that is not there: one line "ABSENT <key>"). Both in the robot's own width, which is setup.exe's: the same
  * registry view. (Wine's own reg and regedit would be two more process starts a walk.)
  * It also prints the system language Wine reports, for the script to check against the one it asked for.
+ * With ROBOT_PEAK_MEMORY set it prints setup.exe's peak working set once the result message is up
+ * (peak_working_set=<bytes>, from psapi.dll loaded by full path; 0 when it cannot be asked).
  */
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -184,6 +186,31 @@ static HWND message_text_control(HWND box) {
     return best;
 }
 
+/* PROCESS_MEMORY_COUNTERS, declared here: psapi.dll is loaded at run time from the system directory. */
+struct memory_counters {
+    DWORD cb, PageFaultCount;
+    SIZE_T PeakWorkingSetSize, WorkingSetSize, QuotaPeakPagedPoolUsage, QuotaPagedPoolUsage,
+        QuotaPeakNonPagedPoolUsage, QuotaNonPagedPoolUsage, PagefileUsage, PeakPagefileUsage;
+};
+typedef BOOL(WINAPI *memory_info_fn)(HANDLE, struct memory_counters *, DWORD);
+
+static unsigned long long peak_working_set(HANDLE process) {
+    char path[MAX_PATH + 16] = "";
+    UINT n = GetSystemDirectoryA(path, MAX_PATH);
+    HMODULE psapi;
+    memory_info_fn query;
+    struct memory_counters counters;
+    if (n == 0 || n >= MAX_PATH) return 0;
+    strcat(path, "\\psapi.dll");
+    psapi = LoadLibraryA(path);
+    if (!psapi) return 0;
+    query = (memory_info_fn)(void (*)(void))GetProcAddress(psapi, "GetProcessMemoryInfo");
+    memset(&counters, 0, sizeof counters);
+    counters.cb = sizeof counters;
+    if (!query || !query(process, &counters, sizeof counters)) return 0;
+    return (unsigned long long)counters.PeakWorkingSetSize;
+}
+
 int main(int argc, char **argv) {
     STARTUPINFOA si;
     PROCESS_INFORMATION pi;
@@ -280,6 +307,7 @@ int main(int argc, char **argv) {
         if (!box) fail("no result message");
         printf("progress_during=%ld\n", (long)send_msg(GetDlgItem(page, IDC_COPY_PROGRESS), PBM_GETPOS, 0, 0));
         print_text("message_caption", box);
+        if (getenv("ROBOT_PEAK_MEMORY")) printf("peak_working_set=%llu\n", peak_working_set(pi.hProcess));
         {
             HWND text = message_text_control(box);
             if (!text) fail("result message has no text");

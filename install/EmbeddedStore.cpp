@@ -1,5 +1,6 @@
 // Writing embedded store entries to disk, with the printer-name rewriting of the two driver templates.
 #include <cstring>
+#include <utility>
 
 #include "app/globals.h"
 #include "app/setup.h"
@@ -25,7 +26,7 @@ bool WriteRewritten(IFileSystem& files, const Bytes* source, const std::string& 
 bool CSetupApp::EmbeddedBytes(std::uint16_t id, bool patchNames, Bytes& raw, Bytes& out) {
     if (!platform_.resources.LoadOwnerData(id, raw)) return false;
     if (!patchNames) {
-        out = raw;
+        out.swap(raw);  // the raw bytes are only kept apart for a rewritten entry
         return true;
     }
     // Rewritten from the entry's own bytes: the scratch file is in a directory that others can write to.
@@ -54,8 +55,8 @@ bool CSetupApp::StageEmbeddedFile(std::uint16_t id, const std::string& path, boo
     std::string destination;
     if (!EmbeddedBytes(id, patchNames, raw, data) || !FormatBounded(destination, kPathBuffer, "%s", path.c_str()))
         return false;
-    if (patchNames && !staged_.Stage(platform_.files, kScratchFile, raw)) return false;
-    return staged_.Stage(platform_.files, destination, data);
+    if (patchNames && !staged_.Stage(platform_.files, kScratchFile, std::move(raw))) return false;
+    return staged_.Stage(platform_.files, destination, std::move(data));
 }
 
 void CSetupApp::ReplaceNameLines(const std::string& sourcePath, const std::string& destinationPath,

@@ -1,6 +1,7 @@
 #include "install/StagingRecord.h"
 
 #include <cctype>
+#include <utility>
 
 #include "install/SafeFiles.h"
 
@@ -15,15 +16,15 @@ bool SamePath(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-bool StagingRecord::Stage(IFileSystem& files, const std::string& path, const Bytes& data) {
+bool StagingRecord::Stage(IFileSystem& files, const std::string& path, Bytes data) {
     if (!ReplaceWithNewFile(files, path, data)) return false;
     for (auto& [staged, bytes] : files_) {
         if (SamePath(staged, path)) {
-            bytes = data;
+            bytes = std::move(data);
             return true;
         }
     }
-    files_.emplace_back(path, data);
+    files_.emplace_back(path, std::move(data));
     return true;
 }
 

@@ -10,7 +10,7 @@
 class StagingRecord {
 public:
     // Replaces whatever is at path with a new file holding data and records it; false when that fails.
-    bool Stage(IFileSystem& files, const std::string& path, const Bytes& data);
+    bool Stage(IFileSystem& files, const std::string& path, Bytes data);
     // The bytes this run staged at path (compared without regard to case); null when it staged nothing there.
     const Bytes* Find(const std::string& path) const;
     // Every staged file is still a plain file with one name holding exactly what was staged.

@@ -45,7 +45,9 @@ seed() {
                 { printf 'String\\|IDD138_1042\\|IDD138_1043\\|Welcome\\|'; cat "$f"; } >"$d/string-$(basename "$f")"
             done ;;
         language_table)
-            cp "$STORE"/{146,147,248}.bin "$d/" ;;
+            cp "$STORE"/{146,147,248}.bin "$d/"
+            # The English table with a welcome text longer than the 1000-character buffer.
+            sed "s/^IDD138_1042=.*\r\$/IDD138_1042=$(printf 'W%.0s' $(seq 1200))\r/" "$STORE/147.bin" >"$d/long-value.bin" ;;
     esac
 }
 

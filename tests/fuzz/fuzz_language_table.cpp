@@ -50,9 +50,13 @@ void CheckLookup(const Bytes& table, const std::string& section, const std::stri
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
     const std::uint16_t langId = in.ConsumeIntegral<std::uint16_t>();
-    const int dialogId = in.ConsumeIntegral<std::int16_t>();
-    const int controlId = in.PickValueInArray({-1, 0, 65535, 1000, 1019, 1042, 12323, 12325}) +
-                          in.ConsumeIntegralInRange<int>(0, 3);
+    // The templates and controls that the tables carry keys for, and ids next to them.
+    const int dialogId = in.PickValueInArray({100, 102, 137, 138, 139, 140, 143}) + in.ConsumeIntegralInRange<int>(-1, 1);
+    const int controlId = in.PickValueInArray({-1,   0,    65535, 1000, 1006, 1019, 1032, 1033, 1035, 1036, 1037,
+                                               1038, 1039, 1040,  1042, 1043, 1044, 1045, 1046, 1047, 1048, 1049,
+                                               1050, 1051, 1052,  1053, 1054, 1055, 1056, 1057, 1058, 1059, 1060,
+                                               1061, 1065, 12323, 12324, 12325}) +
+                          in.ConsumeIntegralInRange<int>(-1, 1);
     const std::string rest = in.ConsumeRemainingBytesAsString();
     const Bytes table(rest.begin(), rest.end());
 

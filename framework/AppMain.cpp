@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "framework/WinApp.h"
+#include "platform/win32/SystemLibrary.h"
 
 namespace {
 // The program file's base name without its extension: the framework's default application name.
@@ -22,6 +23,15 @@ const char* DefaultAppName() {
     return g_szDefaultAppName;
 }
 
+// Takes the current directory out of the DLL search path, so that a DLL loaded by name is never picked up from
+// wherever the program happens to stand (the staging directory, a download folder). SetDllDirectoryA exists
+// from Windows XP SP1 on; where it is missing, so is this part of the search path to remove.
+void RemoveCurrentDirectoryFromDllSearch() {
+    using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
+    if (SetDllDirectoryFn setDllDirectory = SystemProc<SetDllDirectoryFn>(::GetModuleHandleA("kernel32.dll"), "SetDllDirectoryA"))
+        setDllDirectory("");
+}
+
 int RunMessageLoop() {
     MSG msg;
     BOOL got;
@@ -34,6 +44,7 @@ int RunMessageLoop() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RemoveCurrentDirectoryFromDllSearch();
     CWinApp* app = AfxGetApp();
     if (app == nullptr) return 0;
     if (app->m_pszAppName == nullptr) app->m_pszAppName = DefaultAppName();

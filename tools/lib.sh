@@ -64,6 +64,8 @@ ensure_deps() {
     command -v import >/dev/null || need+=(imagemagick)  # import: the screenshots
     command -v xwd >/dev/null || need+=(x11-apps)
     command -v timeout >/dev/null || need+=(coreutils)
+    command -v clang++-14 >/dev/null || need+=(clang-14)  # the fuzz tree
+    compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null || need+=(libclang-rt-14-dev)
     # qemu-user in the same install when 32-bit programs will need it.
     if ! command -v qemu-i386 >/dev/null && { [ "${SETUP_WINE_MODE:-}" = emulated ] ||
         { [ "${SETUP_WINE_MODE:-}" != native ] && ! kernel_runs_32bit; }; }; then
@@ -274,15 +276,17 @@ configure_tree() {
 
 # The trees: native (engine and unit tests), win32 (the shipped i686 setup.exe), wintests (the i686 Windows
 # test programs), win64 and wintests64 (the same sources for x86_64: a test-only setup.exe, never shipped,
-# and the test programs, for the suites that run in a 64-bit prefix at native speed).
+# and the test programs, for the suites that run in a 64-bit prefix at native speed), fuzz (the libFuzzer
+# targets, clang).
 build_all() {
     configure_tree "$BUILD/native" native
     configure_tree "$BUILD/win32" product mingw-i686-win32.cmake
     configure_tree "$BUILD/wintests" wintests mingw-i686-posix.cmake
     configure_tree "$BUILD/win64" product mingw-x86_64-win32.cmake
     configure_tree "$BUILD/wintests64" wintests mingw-x86_64-posix.cmake
+    configure_tree "$BUILD/fuzz" fuzz clang-fuzz.cmake
     local tree
-    for tree in native win32 wintests win64 wintests64; do
+    for tree in native win32 wintests win64 wintests64 fuzz; do
         cmake --build "$BUILD/$tree" -j2 >&2
     done
 }

@@ -1,0 +1,87 @@
+// The in-memory private-profile rules: ProfileReadString and ProfileWriteString over arbitrary file bytes,
+// with a section, a key and a value taken from the input as well.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <string>
+
+#include "platform/ProfileText.h"
+#include "tests/fuzz/FuzzCheck.h"
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == 0x1A; }
+bool HasLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
+bool Padded(const std::string& s) { return !s.empty() && (IsBlank(s.front()) || IsBlank(s.back())); }
+
+// A section and key that a file can hold and give back: no line break, no blanks around, and for a key no
+// equals sign and no opening bracket (the line would read as a section header).
+bool UsableName(const std::string& s) { return !s.empty() && !HasLineBreak(s) && !Padded(s); }
+bool UsableKey(const std::string& s) { return UsableName(s) && s.find('=') == std::string::npos && s[0] != '['; }
+// A value read back as written: one line, no blanks around, not enclosed in a pair of quotes.
+bool Representable(const std::string& v) {
+    if (HasLineBreak(v) || Padded(v)) return false;
+    return !(v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]);
+}
+// A UTF-16 or UTF-8 byte order mark: the reader decodes such a file, the writer works on its bytes as they are
+// (Windows writes such a file in its own encoding), so what is written is checked only in 8-bit files.
+bool HasByteOrderMark(const Bytes& f) {
+    return (f.size() >= 2 && ((f[0] == 0xFF && f[1] == 0xFE) || (f[0] == 0xFE && f[1] == 0xFF))) ||
+           (f.size() >= 3 && f[0] == 0xEF && f[1] == 0xBB && f[2] == 0xBF);
+}
+bool SameNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
+    return true;
+}
+
+std::string Read(const Bytes* file, const std::string& section, const std::string& key, std::uint32_t buffer) {
+    std::string out;
+    const std::uint32_t n = ProfileReadString(file, section, key, "", out, buffer);
+    FUZZ_CHECK(n == out.size());
+    FUZZ_CHECK(buffer == 0 ? out.empty() : out.size() < buffer);
+    FUZZ_CHECK(!HasLineBreak(out));
+    return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider in(data, size);
+    const std::string section = in.ConsumeRandomLengthString(64);
+    const std::string key = in.ConsumeRandomLengthString(64);
+    const std::string otherKey = in.ConsumeRandomLengthString(64);
+    const std::string value = in.ConsumeRandomLengthString(1200);
+    const std::uint32_t buffer = in.ConsumeIntegralInRange<std::uint32_t>(0, 1300);
+    const std::string rest = in.ConsumeRemainingBytesAsString();
+    Bytes file(rest.begin(), rest.end());
+
+    // Reading never gives more than the buffer holds, nor a line break; a smaller buffer gives a prefix.
+    const std::string whole = Read(&file, section, key, 1 << 16);
+    const std::string cut = Read(&file, section, key, buffer);
+    FUZZ_CHECK(whole.compare(0, cut.size(), cut) == 0);
+    // The closing quote of a quoted value takes one more character when the buffer is exactly full.
+    if (buffer >= 2) FUZZ_CHECK(cut.size() + 1 >= std::min<std::size_t>(whole.size(), buffer - 1));
+    // A file that does not exist gives the default.
+    FUZZ_CHECK(Read(nullptr, section, key, buffer).empty());
+    const std::string otherBefore = Read(&file, section, otherKey, 1 << 16);
+
+    const bool marked = HasByteOrderMark(file);
+    ProfileWriteString(file, section, key, value);
+    if (!UsableName(section) || !UsableKey(key)) return 0;
+    const Bytes once = file;
+    if (!marked && Representable(value)) {
+        FUZZ_CHECK(Read(&file, section, key, 1 << 16) == value);
+        const std::uint32_t exact = static_cast<std::uint32_t>(value.size()) + 1;
+        FUZZ_CHECK(Read(&file, section, key, exact) == value);
+    }
+    // Another key of the section keeps its value (a value with a line break may bring a line of its own).
+    if (!marked && !HasLineBreak(value) && UsableKey(otherKey) && !SameNoCase(otherKey, key)) FUZZ_CHECK(Read(&file, section, otherKey, 1 << 16) == otherBefore);
+    // Writing the same again changes nothing.
+    ProfileWriteString(file, section, key, value);
+    if (!HasLineBreak(value)) FUZZ_CHECK(file == once);
+    return 0;
+}

@@ -121,7 +121,10 @@ std::uint32_t ProfileReadString(const Bytes* file, const std::string& section, c
     return CopyEntry(fallback, true, out, bufferSize);
 }
 
-void ProfileWriteString(Bytes& file, const std::string& section, const std::string& key, const std::string& value) {
+namespace {
+
+// The write on the file's text (8-bit, as ProfileText gives it).
+void WriteInText(Bytes& file, const std::string& section, const std::string& key, const std::string& value) {
     std::vector<std::string> lines = SplitLines(file);
     std::size_t sectionLine = std::string::npos, insertAt = std::string::npos;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -160,4 +163,33 @@ void ProfileWriteString(Bytes& file, const std::string& section, const std::stri
         file.push_back('\r');
         file.push_back('\n');
     }
+}
+
+// The text in the encoding of the original file: the same byte order mark and code units.
+Bytes InEncodingOf(const Bytes& original, const Bytes& text) {
+    const bool le = original.size() >= 2 && original[0] == 0xFF && original[1] == 0xFE;
+    const bool be = original.size() >= 2 && original[0] == 0xFE && original[1] == 0xFF;
+    if (le || be) {
+        Bytes file{original[0], original[1]};
+        for (unsigned char c : text) {
+            const unsigned char unit = c < 0x80 ? c : '?';
+            file.push_back(le ? unit : 0);
+            file.push_back(le ? 0 : unit);
+        }
+        return file;
+    }
+    if (original.size() >= 3 && original[0] == 0xEF && original[1] == 0xBB && original[2] == 0xBF) {
+        Bytes file{0xEF, 0xBB, 0xBF};
+        file.insert(file.end(), text.begin(), text.end());
+        return file;
+    }
+    return text;
+}
+
+}  // namespace
+
+void ProfileWriteString(Bytes& file, const std::string& section, const std::string& key, const std::string& value) {
+    Bytes text = ProfileText(file);
+    WriteInText(text, section, key, value);
+    file = InEncodingOf(file, text);
 }

@@ -66,6 +66,8 @@ private:
     bool StageDriverFiles(const std::string& printerName);
     // The staging directories are plain directories and every staged file still holds its bytes.
     bool StagingIntact();
+    // The same for the files the system's command takes: the staged INF and every file it names.
+    bool CommandFilesIntact();
     // Removes the earlier copies from the driver directory, copies the uninstaller and the driver file set
     // there and compares every copy with what was staged; on any failure puts back what was there before.
     bool ReplaceDriverDirectoryFiles(const std::string& driverDir, const std::string& printerName);

@@ -29,7 +29,7 @@ void CSetupApp::RunInstallCommand() {
     std::string command;
     if (PrinterName() != kModelWord) {
         found = ModelPrinterExists(platform_.spooler);
-    } else if (!staged_.Empty() && StagingIntact() && InstallCommandLine(systemDir, command) &&
+    } else if (!staged_.Empty() && CommandFilesIntact() && InstallCommandLine(systemDir, command) &&
                processes.RunHidden(command, kInstallCommandTimeoutMs) == RunOutcome::Ended) {
         processes.Pause(kSettlePauseMs);
         found = ModelPrinterExists(platform_.spooler);

@@ -17,6 +17,11 @@ namespace {
 const char* const kStagingDirs[] = {"C:\\TEMP", "C:\\TEMP\\I386", "C:\\TEMP\\x86"};
 constexpr std::uint16_t kUninstallerEntry = 255;
 constexpr std::uint16_t kInfEntry = 256;
+// What the system's command reads from the staging area: the INF, the files of its Driver_Files section from
+// the INF's directory and the two plug-ins from its x86 subdirectory (the Unidrv core files come from the
+// system's own printer INF).
+const char* const kCommandFiles[] = {"KX47.INF", "KX47.GPD", "ZIKU.UFM", "KX47.INI", "KX47RES.DLL", "x86\\KX47D.DLL",
+                                     "x86\\KX47F.DLL"};
 
 std::string UninstallerName(const std::string& printerName) { return "uninstall" + printerName + ".exe"; }
 
@@ -125,6 +130,17 @@ bool CSetupApp::StageDriverFiles(const std::string& printerName) {
                 return false;
     }
     return StagingIntact();
+}
+
+bool CSetupApp::CommandFilesIntact() {
+    for (const char* dir : kStagingDirs)
+        if (!IsPlainDirectory(platform_.files, dir)) return false;
+    for (const char* name : kCommandFiles) {
+        std::string path;
+        const Bytes* staged = JoinPath(path, kStagingDir, name) ? staged_.Find(path) : nullptr;
+        if (!staged || !HoldsExactly(platform_.files, path, *staged)) return false;
+    }
+    return true;
 }
 
 bool CSetupApp::StagingIntact() {

@@ -5,8 +5,8 @@ bool RemoveExisting(IFileSystem& files, const std::string& path) {
     if (!files.Inspect(path, state)) return false;
     if (!state.exists) return true;
     if (state.isDirectory) return false;
-    files.RemoveFile(path);
-    return files.Inspect(path, state) && !state.exists;
+    if (files.RemoveFile(path)) return true;
+    return files.Inspect(path, state) && !state.exists;  // gone all the same (removed by someone else)
 }
 
 bool ReplaceWithNewFile(IFileSystem& files, const std::string& path, const Bytes& data) {

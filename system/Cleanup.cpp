@@ -1,4 +1,5 @@
 // Clean-up of an earlier installation and the uninstall entry, run at the start of every installation.
+#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -38,6 +39,13 @@ std::string DriverDirectory(ISpooler& spooler) {
     std::string dir;
     if (!spooler.DriverDirectory(dir)) dir.clear();
     return dir;
+}
+
+bool SameFileName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
+    return true;
 }
 
 }  // namespace
@@ -99,10 +107,22 @@ bool CSetupApp::DeleteStagedFile(const std::string& fileName) {
 
 void CSetupApp::RemoveStaleOemInf() {
     const std::string windowsDir = platform_.system.WindowsDir();
+    // One search says which of the hundred names exist; without an answer each is looked at in turn.
+    std::vector<FoundFile> found;
+    std::string pattern;
+    const bool listed = !windowsDir.empty() && JoinPath(pattern, windowsDir, "inf\\oem*.inf") &&
+                        platform_.files.FindFiles(pattern, found);
+    auto present = [&](int index) {
+        if (!listed) return true;
+        const std::string name = "oem" + std::to_string(index) + ".inf";
+        for (const FoundFile& file : found)
+            if (!file.isDirectory && SameFileName(file.name, name)) return true;
+        return false;
+    };
     for (int index = 0; index < kOemInfCount; ++index) {
         std::string infPath, pnfPath;
         Bytes contents;
-        if (!OemInfPaths(windowsDir, index, infPath, pnfPath)) continue;
+        if (!present(index) || !OemInfPaths(windowsDir, index, infPath, pnfPath)) continue;
         // The system's INF copies are a few kilobytes; a file far larger than any of them (a sparse file of a
         // gigabyte and more) is not one of ours and is not read into memory.
         PathState state;

@@ -159,10 +159,58 @@ def write_icon(path):
         f.write(out)
 
 
+def rle8_rows(img):
+    """The pixel rows, bottom-up, in BI_RLE8: runs of one index, literal stretches of three or more."""
+    w, h = img.size
+    px = img.load()
+    out = bytearray()
+    for y in range(h - 1, -1, -1):
+        row = [px[x, y] for x in range(w)]
+        x = 0
+        while x < w:
+            run = 1
+            while x + run < w and run < 255 and row[x + run] == row[x]:
+                run += 1
+            if run >= 2:
+                out += bytes((run, row[x]))
+                x += run
+                continue
+            # A literal stretch up to the next pair of equal pixels.
+            end = x
+            while end < w and end - x < 255 and not (end + 1 < w and row[end + 1] == row[end]):
+                end += 1
+            n = end - x
+            if n >= 3:
+                out += bytes((0, n)) + bytes(row[x:end])
+                if n % 2:
+                    out += b"\0"
+            else:
+                for i in range(x, end):
+                    out += bytes((1, row[i]))
+            x = end
+        out += b"\0\0"  # end of line
+    out[-2:] = b"\0\1"  # end of bitmap
+    return bytes(out)
+
+
+def save_rle8(img, path):
+    """A 256-colour bottom-up BMP with RLE8 compression, which every Windows loads as a resource."""
+    w, h = img.size
+    pal = img.getpalette()[:768]
+    pal += [0] * (768 - len(pal))
+    palette = b"".join(struct.pack("BBBB", pal[i + 2], pal[i + 1], pal[i], 0) for i in range(0, 768, 3))
+    bits = rle8_rows(img)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 1, len(bits), 2835, 2835, 256, 0)
+    offset = 14 + len(info) + len(palette)
+    head = struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset)
+    with open(path, "wb") as f:
+        f.write(head + info + palette + bits)
+
+
 def main():
     os.makedirs(ART, exist_ok=True)
-    banner().save(os.path.join(ART, "banner.bmp"))
-    header().save(os.path.join(ART, "header.bmp"))
+    save_rle8(banner(), os.path.join(ART, "banner.bmp"))
+    save_rle8(header(), os.path.join(ART, "header.bmp"))
     write_icon(os.path.join(ART, "setup.ico"))
     return 0
 

@@ -5,21 +5,10 @@
 
 #include "install/SafeFiles.h"
 
-namespace {
-
-bool SamePath(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
-    return true;
-}
-
-}  // namespace
-
 bool StagingRecord::Stage(IFileSystem& files, const std::string& path, Bytes data) {
     if (!ReplaceWithNewFile(files, path, data)) return false;
     for (auto& [staged, bytes] : files_) {
-        if (SamePath(staged, path)) {
+        if (EqualNoCase(staged, path)) {
             bytes = std::move(data);
             return true;
         }
@@ -30,7 +19,7 @@ bool StagingRecord::Stage(IFileSystem& files, const std::string& path, Bytes dat
 
 const Bytes* StagingRecord::Find(const std::string& path) const {
     for (const auto& [staged, bytes] : files_)
-        if (SamePath(staged, path)) return &bytes;
+        if (EqualNoCase(staged, path)) return &bytes;
     return nullptr;
 }
 

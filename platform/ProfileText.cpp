@@ -16,15 +16,6 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-bool SameNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 std::vector<std::string> SplitLines(const Bytes& file) {
     std::vector<std::string> lines;
     std::string cur;
@@ -111,12 +102,12 @@ std::uint32_t ProfileReadString(const Bytes* file, const std::string& section, c
         if (SectionName(line, name)) {
             // Only the first section of that name counts.
             if (inSection) break;
-            inSection = !seenSection && SameNoCase(name, wantedSection);
+            inSection = !seenSection && EqualNoCase(name, wantedSection);
             seenSection = seenSection || inSection;
             continue;
         }
         std::string k, v;
-        if (inSection && KeyValue(line, k, v) && SameNoCase(k, wantedKey)) return CopyEntry(v, true, out, bufferSize);
+        if (inSection && KeyValue(line, k, v) && EqualNoCase(k, wantedKey)) return CopyEntry(v, true, out, bufferSize);
     }
     return CopyEntry(fallback, true, out, bufferSize);
 }
@@ -132,12 +123,12 @@ void WriteInText(Bytes& file, const std::string& section, const std::string& key
         std::string name;
         if (SectionName(line, name)) {
             if (sectionLine != std::string::npos) break;
-            if (SameNoCase(name, section)) sectionLine = insertAt = i;
+            if (EqualNoCase(name, section)) sectionLine = insertAt = i;
             continue;
         }
         if (sectionLine == std::string::npos) continue;
         std::string k, v;
-        if (KeyValue(line, k, v) && SameNoCase(k, key)) {
+        if (KeyValue(line, k, v) && EqualNoCase(k, key)) {
             lines[i] = k + "=" + value;  // the key keeps its spelling in the file
             sectionLine = std::string::npos;
             insertAt = std::string::npos;

@@ -41,13 +41,6 @@ std::string DriverDirectory(ISpooler& spooler) {
     return dir;
 }
 
-bool SameFileName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
-    return true;
-}
-
 }  // namespace
 
 void CSetupApp::Delete() { CleanUp(true); }
@@ -116,7 +109,7 @@ void CSetupApp::RemoveStaleOemInf() {
         if (!listed) return true;
         const std::string name = "oem" + std::to_string(index) + ".inf";
         for (const FoundFile& file : found)
-            if (!file.isDirectory && SameFileName(file.name, name)) return true;
+            if (!file.isDirectory && EqualNoCase(file.name, name)) return true;
         return false;
     };
     for (int index = 0; index < kOemInfCount; ++index) {

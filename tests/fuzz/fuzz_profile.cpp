@@ -35,13 +35,6 @@ bool Ascii(const std::string& s) {
         if (static_cast<unsigned char>(c) >= 0x80) return false;
     return true;
 }
-bool SameNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
-    return true;
-}
-
 std::string Read(const Bytes* file, const std::string& section, const std::string& key, std::uint32_t buffer) {
     std::string out;
     const std::uint32_t n = ProfileReadString(file, section, key, "", out, buffer);
@@ -83,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(Read(&file, section, key, exact) == value);
     }
     // Another key of the section keeps its value (a value with a line break may bring a line of its own).
-    if (!marked && !HasLineBreak(value) && UsableKey(otherKey) && !SameNoCase(otherKey, key)) FUZZ_CHECK(Read(&file, section, otherKey, 1 << 16) == otherBefore);
+    if (!marked && !HasLineBreak(value) && UsableKey(otherKey) && !EqualNoCase(otherKey, key)) FUZZ_CHECK(Read(&file, section, otherKey, 1 << 16) == otherBefore);
     // Writing the same again changes nothing.
     ProfileWriteString(file, section, key, value);
     if (!HasLineBreak(value) && !marked) FUZZ_CHECK(file == once);

@@ -13,14 +13,6 @@ namespace {
 // Raw bytes of the entry being rewritten; left in place afterwards.
 constexpr const char* kScratchFile = "c:\\temp\\temp.txt";
 
-// Writes the rewritten text of source to destination in one write; a missing source (null) leaves the
-// destination created and empty. True when the destination was written.
-bool WriteRewritten(IFileSystem& files, const Bytes* source, const std::string& destination,
-                    const NameLineRule* rules, int ruleCount) {
-    if (!source) return files.WriteWholeFile(destination, Bytes());
-    return files.WriteWholeFile(destination, RewriteNameLines(ReadTextPieces(*source, kPathBuffer), rules, ruleCount));
-}
-
 }  // namespace
 
 bool CSetupApp::EmbeddedBytes(std::uint16_t id, bool patchNames, Bytes& raw, Bytes& out) {
@@ -64,7 +56,11 @@ void CSetupApp::ReplaceNameLines(const std::string& sourcePath, const std::strin
     IFileSystem& files = platform_.files;
     std::string source, destination;
     if (!FormatBounded(destination, kPathBuffer, "%s", destinationPath.c_str())) return;
+    // A source that cannot be read leaves the destination created and empty.
     Bytes text;
-    bool readable = FormatBounded(source, kPathBuffer, "%s", sourcePath.c_str()) && files.ReadWholeFile(source, text);
-    WriteRewritten(files, readable ? &text : nullptr, destination, rules, ruleCount);
+    if (FormatBounded(source, kPathBuffer, "%s", sourcePath.c_str()) && files.ReadWholeFile(source, text))
+        text = RewriteNameLines(ReadTextPieces(text, kPathBuffer), rules, ruleCount);
+    else
+        text.clear();
+    files.WriteWholeFile(destination, text);
 }

@@ -23,8 +23,6 @@ constexpr std::uint16_t kInfEntry = 256;
 const char* const kCommandFiles[] = {"KX47.INF", "KX47.GPD", "ZIKU.UFM", "KX47.INI", "KX47RES.DLL", "x86\\KX47D.DLL",
                                      "x86\\KX47F.DLL"};
 
-std::string UninstallerName(const std::string& printerName) { return "uninstall" + printerName + ".exe"; }
-
 // A file of the driver directory as it was before the run changed it.
 struct KeptFile {
     std::string path;
@@ -79,7 +77,6 @@ void CSetupApp::RunInstallation() {
     runLangId_ = platform_.system.SystemDefaultLangId();
     const std::string printerName = PrinterName();
     staged_.Clear();
-    runDriverDir_.clear();
 
     // The driver is for 32-bit Windows and only an administrator can install it: anything else would leave a
     // half installation, so nothing is touched.
@@ -132,22 +129,26 @@ bool CSetupApp::StageDriverFiles(const std::string& printerName) {
     return StagingIntact();
 }
 
-bool CSetupApp::CommandFilesIntact() {
+namespace {
+
+bool StagingDirsPlain(IFileSystem& files) {
     for (const char* dir : kStagingDirs)
-        if (!IsPlainDirectory(platform_.files, dir)) return false;
+        if (!IsPlainDirectory(files, dir)) return false;
+    return true;
+}
+
+}  // namespace
+
+bool CSetupApp::CommandFilesIntact() {
+    if (!StagingDirsPlain(platform_.files)) return false;
     for (const char* name : kCommandFiles) {
         std::string path;
-        const Bytes* staged = JoinPath(path, kStagingDir, name) ? staged_.Find(path) : nullptr;
-        if (!staged || !HoldsExactly(platform_.files, path, *staged)) return false;
+        if (!JoinPath(path, kStagingDir, name) || !staged_.Matches(platform_.files, path, path)) return false;
     }
     return true;
 }
 
-bool CSetupApp::StagingIntact() {
-    for (const char* dir : kStagingDirs)
-        if (!IsPlainDirectory(platform_.files, dir)) return false;
-    return staged_.StillOnDisk(platform_.files);
-}
+bool CSetupApp::StagingIntact() { return StagingDirsPlain(platform_.files) && staged_.StillOnDisk(platform_.files); }
 
 bool CSetupApp::ReplaceDriverDirectoryFiles(const std::string& driverDir, const std::string& printerName) {
     IFileSystem& files = platform_.files;
@@ -175,17 +176,15 @@ bool CSetupApp::ReplaceDriverDirectoryFiles(const std::string& driverDir, const 
     bool ok = true;
     for (const std::string& target : targets) ok = RemoveExisting(files, target) && ok;
     if (ok) {
-        CopyToDriverDirectory(uninstaller, false);
-        for (const std::string& name : DriverCopyOrder(printerName)) CopyToDriverDirectory(name, false);
+        std::vector<std::string> copies{uninstaller};
+        for (const std::string& name : DriverCopyOrder(printerName)) copies.push_back(name);
+        for (const std::string& name : copies) CopyToDriverDirectory(name, false);
         // Each copy holds what this run staged, alone under its name.
-        for (const std::string& name : DriverCopyOrder(printerName)) {
+        for (const std::string& name : copies) {
             std::string from, to;
-            const Bytes* staged = JoinPath(from, kStagingDir, name) ? staged_.Find(from) : nullptr;
-            ok = ok && staged && JoinPath(to, driverDir, name) && HoldsExactly(files, to, *staged);
+            ok = ok && JoinPath(from, kStagingDir, name) && JoinPath(to, driverDir, name) &&
+                 staged_.Matches(files, from, to);
         }
-        std::string from, to;
-        const Bytes* staged = JoinPath(from, kStagingDir, uninstaller) ? staged_.Find(from) : nullptr;
-        ok = ok && staged && JoinPath(to, driverDir, uninstaller) && HoldsExactly(files, to, *staged);
     }
     if (!ok) PutBack(files, kept);
     return ok;

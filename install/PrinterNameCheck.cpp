@@ -33,7 +33,7 @@ std::string Upper(std::string s) {
 // Whether a file named after the printer would be a file that every Unidrv printer shares, or the scratch file.
 bool NamesSharedFile(const std::string& name) {
     const std::vector<DriverFile> set = DriverFileSet(name);
-    std::vector<std::string> named{"uninstall" + name + ".exe", name + ".INF"};
+    std::vector<std::string> named{UninstallerName(name), name + ".INF"};
     for (const DriverFile& file : set)
         if (file.nameDerived) named.push_back(file.fileName);
     for (const std::string& derived : named) {
@@ -67,7 +67,7 @@ PrinterNameProblem CheckPrinterName(const std::string& name, const std::string& 
     // driver directory, a plug-in in the version subdirectory and a resource module in the staging area.
     const std::string longest[] = {
         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name + " printer",
-        QuotedIfBlank(driverDir + "\\uninstall" + name + ".exe") + ",-0",
+        QuotedIfBlank(driverDir + "\\" + UninstallerName(name)) + ",-0",
         driverDir + "\\3\\" + name + "RES.DLL",
         "C:\\TEMP\\I386\\" + name + "RES.DLL",
         "*ResourceDLL: \"" + name + "RES.DLL\"",

@@ -25,6 +25,9 @@ struct DriverFile {
     bool nameDerived = false;  // named after the printer (also removed from the version subdirectory)
 };
 
+// The uninstaller's file name: "uninstall" + printer name + ".exe".
+inline std::string UninstallerName(const std::string& printerName) { return "uninstall" + printerName + ".exe"; }
+
 // The eleven driver files in clean-up order.
 std::vector<DriverFile> DriverFileSet(const std::string& printerName);
 // The same files in the order they are copied into the driver directory.

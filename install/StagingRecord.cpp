@@ -1,6 +1,5 @@
 #include "install/StagingRecord.h"
 
-#include <cctype>
 #include <utility>
 
 #include "install/SafeFiles.h"
@@ -21,6 +20,11 @@ const Bytes* StagingRecord::Find(const std::string& path) const {
     for (const auto& [staged, bytes] : files_)
         if (EqualNoCase(staged, path)) return &bytes;
     return nullptr;
+}
+
+bool StagingRecord::Matches(IFileSystem& files, const std::string& stagedPath, const std::string& onDisk) const {
+    const Bytes* staged = Find(stagedPath);
+    return staged && HoldsExactly(files, onDisk, *staged);
 }
 
 bool StagingRecord::StillOnDisk(IFileSystem& files) const {

@@ -99,6 +99,12 @@ bool MemoryFileSystem::Reserve(std::size_t bytes) {
     return true;
 }
 
+std::uint32_t MemoryFileSystem::Links(const Node& node) const {
+    if (node.linkGroup == 0) return 1;
+    return static_cast<std::uint32_t>(std::count_if(
+        nodes_.begin(), nodes_.end(), [&](const auto& n) { return n.second.linkGroup == node.linkGroup; }));
+}
+
 void MemoryFileSystem::SetData(Node& node, const Bytes& data) {
     if (node.linkGroup == 0) {
         node.data = data;
@@ -155,11 +161,7 @@ bool MemoryFileSystem::RemoveFile(const std::string& path) {
     auto it = nodes_.find(norm);
     if (it == nodes_.end() || it->second.isDirectory || readOnlyDirs_.count(ParentOf(norm))) return false;
     if ((it->second.attributes & kAttributeReadOnly) || !Shares(norm, kShareDelete)) return false;
-    const int group = it->second.linkGroup;
-    const bool lastName = group == 0 || std::count_if(nodes_.begin(), nodes_.end(), [group](const auto& n) {
-                                            return n.second.linkGroup == group;
-                                        }) == 1;
-    if (freeSpace >= 0 && lastName) freeSpace += static_cast<long long>(it->second.data.size());
+    if (freeSpace >= 0 && Links(it->second) == 1) freeSpace += static_cast<long long>(it->second.data.size());
     nodes_.erase(it);
     Logged("delete " + path);
     return true;
@@ -235,10 +237,7 @@ bool MemoryFileSystem::Inspect(const std::string& path, PathState& state) {
     state.attributes = node.attributes | (node.isDirectory ? 0x10u : 0u) | (state.isReparsePoint ? 0x400u : 0u);
     if (!node.isDirectory) {
         state.size = apparentSize_.count(norm) ? apparentSize_.at(norm) : node.data.size();
-        state.links = 1;
-        if (node.linkGroup != 0)
-            state.links = static_cast<std::uint32_t>(std::count_if(
-                nodes_.begin(), nodes_.end(), [&](const auto& n) { return n.second.linkGroup == node.linkGroup; }));
+        state.links = Links(node);
     }
     return true;
 }

@@ -68,6 +68,7 @@ private:
     bool Shares(const std::string& norm, unsigned share) const;  // no other handle, or one that shares this
     bool Reserve(std::size_t bytes);                             // takes disk space; false when full
     void SetData(Node& node, const Bytes& data);                 // through every name of the file
+    std::uint32_t Links(const Node& node) const;                 // names of the file
     std::string FullPath(const std::string& path) const;
     bool ParentWritable(const std::string& norm) const;
     std::map<std::string, Node> nodes_;

@@ -302,16 +302,15 @@ install_printui_stand_in() {
     set_user_reg "$prefix" 'Software\Wine\DllOverrides' printui native
 }
 
-# The prefix width for running the shipped setup.exe as a person would: 32-bit Windows (win32) where 32-bit
-# programs are native. Where they are emulated a 32-bit prefix's own services and desktop would be emulated too,
-# so it is win64, where setup.exe runs under WOW64 and refuses to install (it says so with its failure
-# message).
-person_prefix_arch() {
+# The prefix for running the shipped setup.exe as a person would: PREFIX_ARCH win32 (32-bit Windows) where
+# 32-bit programs are native. Where they are emulated a 32-bit prefix's own services and desktop would be
+# emulated too, so it is win64, where setup.exe runs under WOW64 and refuses to install (it says so with its
+# failure message). PREFIX_CC: the mingw compiler of the prefix's own width, for helpers.
+person_prefix() {
+    PREFIX_ARCH=win32 PREFIX_CC=i686-w64-mingw32-gcc
     if [ "$SETUP_WINE_MODE" = emulated ]; then
         log "32-bit programs are emulated here: a 64-bit prefix, where setup.exe refuses to install (WOW64)"
-        echo win64
-    else
-        echo win32
+        PREFIX_ARCH=win64 PREFIX_CC=x86_64-w64-mingw32-gcc
     fi
 }
 

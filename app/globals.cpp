@@ -9,6 +9,7 @@ std::string g_strAppDir;
 int g_nOSType = GetOSType();
 
 std::uint16_t g_wLanguage = 0;
+LanguagePreset g_languagePreset = LanguagePreset::System;
 bool g_bInstalled = false;
 char g_szPrinterName[kPathBuffer] = {};
 char g_szScratch[kPathBuffer] = {};

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/CommandLine.h"
 #include "platform/Types.h"
 
 extern std::string g_strLanguageFile;  // full path of the language table in use
@@ -10,6 +11,7 @@ extern std::string g_strSettingFile;   // g_strAppDir + "setting.dll"
 extern std::string g_strAppDir;        // the program's directory, ending with a backslash
 extern int g_nOSType;                  // host operating-system code 0..10, fixed before start-up
 extern std::uint16_t g_wLanguage;      // language chosen on the second page: 0 Chinese, 1 English
+extern LanguagePreset g_languagePreset;  // /lang on the command line; System when not given
 extern bool g_bInstalled;              // the progress page has run the installation
 extern char g_szPrinterName[kPathBuffer];  // printer name from the settings file
 extern char g_szScratch[kPathBuffer];      // formatting buffer for file names and the uninstall key path

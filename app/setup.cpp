@@ -2,8 +2,10 @@
 #include "app/setup.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
+#include "app/CommandLine.h"
 #include "app/globals.h"
 #include "localization/LanguageChoice.h"
 #include "platform/BoundedFormat.h"
@@ -16,15 +18,66 @@ constexpr const char* kDefaultPrinterName = "KX47";
 
 }  // namespace
 
-CSetupApp::CSetupApp(WizardRunner runWizard) : CWinApp(nullptr), platform_(HostPlatform()), runWizard_(runWizard) {}
+CSetupApp::CSetupApp(WizardRunner runWizard) : CSetupApp(HostPlatform(), runWizard) {}
 
 CSetupApp::CSetupApp(Platform& platform, WizardRunner runWizard)
-    : CWinApp(nullptr), platform_(platform), runWizard_(runWizard) {}
+    : CWinApp(nullptr),
+      windows_(platform.ui),
+      platform_{platform.files,    platform.profile, platform.resources, platform.system,
+                platform.registry, platform.spooler, platform.processes, windows_},
+      runWizard_(runWizard) {}
 
 BOOL CSetupApp::InitInstance() {
+    const CommandLineOptions options = ParseCommandLine(m_lpCmdLine != nullptr ? m_lpCmdLine : "");
+    windows_.SetQuiet(options.quiet);
+    exitCode_ = kExitSuccess;
+    if (!options.valid) {
+        // Nothing is prepared or written; only a run with windows says why.
+        platform_.ui.ShowAppMessage("Unknown option: " + options.problem + "\r\n\r\n" + UsageText());
+        exitCode_ = kExitBadArguments;
+        return FALSE;
+    }
+    if (options.help) {
+        windows_.SetQuiet(false);  // asked for in so many words
+        platform_.ui.ShowAppMessage(UsageText());
+        return FALSE;
+    }
+
+    g_languagePreset = options.language;
+    log_.Clear();
+    outcome_ = InstallOutcome::NotRun;
     PrepareStartup();
-    if (runWizard_ != nullptr) runWizard_(*this);
+    LogStartup(options.quiet ? "unattended (/quiet)" : "wizard");
+    if (options.quiet) {
+        // The choices the system and language page would start with; the installation follows the host's
+        // release code in any case.
+        g_wLanguage = PreselectedLanguage(options.language, platform_.system.SystemDefaultLangId());
+        InstallPrinterDriver();
+        exitCode_ = ExitCodeFor(outcome_);
+        log_.Add("exit code: " + std::to_string(exitCode_));
+    } else if (runWizard_ != nullptr) {
+        runWizard_(*this);
+        if (outcome_ == InstallOutcome::NotRun) log_.Add("the wizard ended without an installation run");
+    }
+    if (!options.logPath.empty()) WriteRunLog(options.logPath);
     return FALSE;
+}
+
+void CSetupApp::LogStartup(const char* mode) {
+    char facts[96];
+    std::snprintf(facts, sizeof facts, "host: release code %d, system language 0x%04X, code page %u", g_nOSType,
+                  static_cast<unsigned>(platform_.system.SystemDefaultLangId()),
+                  static_cast<unsigned>(platform_.system.AnsiCodePage()));
+    log_.Add(std::string("setup.exe: ") + mode + ", command line: " + (m_lpCmdLine != nullptr ? m_lpCmdLine : ""));
+    log_.Add(facts);
+    log_.Add("program directory: " + (g_strAppDir.empty() ? std::string("unknown, nothing written there") : g_strAppDir));
+    log_.Add("language table: " + (g_strLanguageFile.empty() ? std::string("none") : g_strLanguageFile));
+    log_.Add("printer name: " + PrinterName());
+}
+
+void CSetupApp::WriteRunLog(const std::string& path) {
+    const Bytes text = RenderRunLog(log_.Lines(), [this](const std::string& line) { return platform_.system.AnsiToUtf8(line); });
+    platform_.files.WriteWholeFile(path, text);
 }
 
 void CSetupApp::PrepareStartup() {

@@ -3,7 +3,10 @@
 #include <cstdint>
 #include <string>
 
+#include "app/WindowGate.h"
 #include "framework/WinApp.h"
+#include "install/InstallOutcome.h"
+#include "install/RunLog.h"
 #include "install/NameLineRule.h"
 #include "install/StagingRecord.h"
 #include "platform/Platform.h"
@@ -20,8 +23,12 @@ public:
     explicit CSetupApp(WizardRunner runWizard = nullptr);
     explicit CSetupApp(Platform& platform, WizardRunner runWizard = nullptr);
 
-    // Start-up (PrepareStartup), then the modal wizard; always FALSE, so the program ends with the wizard.
+    // Reads the command line; then start-up (PrepareStartup) and the modal wizard, or, with /quiet, the
+    // installation run with no window at all; then the log, if one was asked for. Always FALSE, so the program
+    // ends with the wizard or the run.
     BOOL InitInstance() override;
+    // 0 after the wizard; after an unattended run, the code of its outcome; 87 for bad options.
+    int ExitInstance() override { return exitCode_; }
     // Start-up steps up to reading the printer name: program directory, Language directory, language table
     // choice and provisioning, settings file, printer name.
     void PrepareStartup();
@@ -53,6 +60,9 @@ public:
     void DeletePrinterForm(const std::string& formName);
 
     Platform& platform() { return platform_; }
+    // How the last installation run ended, and its steps.
+    InstallOutcome Outcome() const { return outcome_; }
+    const RunLog& Log() const { return log_; }
 
 private:
     // The installation run without its guard against exceptions.
@@ -74,11 +84,20 @@ private:
     void WriteUninstallEntry(class CReg& reg, const struct UninstallEntry& entry);
     // Shows the result message of the installation in the chosen language and ends the wizard.
     void ReportInstallResult(bool installed);
+    // The step failed: logged with the system's error code of the call that failed.
+    void LogFailure(const std::string& step);
+    // The facts of start-up for the log.
+    void LogStartup(const char* mode);
+    void WriteRunLog(const std::string& path);
     std::uint16_t runLangId_ = 0;  // system default language id read at the start of an installation run
     bool running_ = false;         // an installation run is under way
     bool resultShown_ = false;     // the run has told the user its outcome
     StagingRecord staged_;         // what the current run staged
     std::string runDriverDir_;     // the driver directory the current run prepared
-    Platform& platform_;
+    InstallOutcome outcome_ = InstallOutcome::NotRun;
+    RunLog log_;
+    int exitCode_ = 0;
+    WindowGate windows_;  // before platform_, which hands it to the engine as its user interface
+    Platform platform_;
     WizardRunner runWizard_ = nullptr;
 };

@@ -43,11 +43,12 @@ int RunMessageLoop() {
 }
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     RemoveCurrentDirectoryFromDllSearch();
     CWinApp* app = AfxGetApp();
     if (app == nullptr) return 0;
     if (app->m_pszAppName == nullptr) app->m_pszAppName = DefaultAppName();
-    if (!app->InitInstance()) return 0;  // the program ends right after its start-up
+    if (commandLine != nullptr) app->m_lpCmdLine = commandLine;
+    if (!app->InitInstance()) return app->ExitInstance();  // the program ends right after its start-up
     return RunMessageLoop();
 }

@@ -12,6 +12,8 @@ CWinApp::~CWinApp() {
 
 BOOL CWinApp::InitInstance() { return TRUE; }
 
+int CWinApp::ExitInstance() { return 0; }
+
 void CWinApp::Delete() {}
 
 CWinApp* AfxGetApp() { return g_pApp; }

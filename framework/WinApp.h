@@ -24,11 +24,14 @@ public:
 
     // Called once by the framework after static initialisation; FALSE ends the program right after it.
     virtual BOOL InitInstance();
+    // The program's exit code once InitInstance has returned FALSE.
+    virtual int ExitInstance();
     // The thread object's clean-up hook; the framework never calls it for the application object.
     virtual void Delete();
 
     CWnd* m_pMainWnd = nullptr;
     const char* m_pszAppName = nullptr;  // set by the framework before InitInstance
+    const char* m_lpCmdLine = "";        // the command line after the program name, set before InitInstance
 };
 
 // The running application object (the last one constructed), or null.

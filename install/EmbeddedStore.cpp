@@ -45,10 +45,17 @@ bool CSetupApp::ExtractEmbeddedFile(std::uint16_t id, std::string path, bool pat
 bool CSetupApp::StageEmbeddedFile(std::uint16_t id, const std::string& path, bool patchNames) {
     Bytes raw, data;
     std::string destination;
-    if (!EmbeddedBytes(id, patchNames, raw, data) || !FormatBounded(destination, kPathBuffer, "%s", path.c_str()))
+    if (!EmbeddedBytes(id, patchNames, raw, data) || !FormatBounded(destination, kPathBuffer, "%s", path.c_str())) {
+        log_.Add("staging: store entry " + std::to_string(id) + " is missing or cannot be read");
         return false;
-    if (patchNames && !staged_.Stage(platform_.files, kScratchFile, std::move(raw))) return false;
-    return staged_.Stage(platform_.files, destination, std::move(data));
+    }
+    if (patchNames && !staged_.Stage(platform_.files, kScratchFile, std::move(raw))) {
+        LogFailure(std::string("staging: writing ") + kScratchFile);
+        return false;
+    }
+    if (staged_.Stage(platform_.files, destination, std::move(data))) return true;
+    LogFailure("staging: writing " + destination);
+    return false;
 }
 
 void CSetupApp::ReplaceNameLines(const std::string& sourcePath, const std::string& destinationPath,

@@ -28,19 +28,44 @@ void CSetupApp::RunInstallCommand() {
     bool found = false;
     std::string command;
     if (PrinterName() != kModelWord) {
+        log_.Add("command: not run, this run staged no files of the printer it installs");
         found = ModelPrinterExists(platform_.spooler);
-    } else if (!staged_.Empty() && CommandFilesIntact() && InstallCommandLine(systemDir, command) &&
-               processes.RunHidden(command, kInstallCommandTimeoutMs) == RunOutcome::Ended) {
-        processes.Pause(kSettlePauseMs);
-        found = ModelPrinterExists(platform_.spooler);
+    } else if (staged_.Empty() || !CommandFilesIntact()) {
+        log_.Add("command: not run, a staged file it takes changed");
+    } else if (!InstallCommandLine(systemDir, command)) {
+        log_.Add("command: not run, the system directory is unknown");
+    } else {
+        log_.Add("command: " + command);
+        const RunOutcome ran = processes.RunHidden(command, kInstallCommandTimeoutMs);
+        if (ran == RunOutcome::Ended) {
+            processes.Pause(kSettlePauseMs);
+            found = ModelPrinterExists(platform_.spooler);
+        } else if (ran == RunOutcome::TimedOut) {
+            log_.Add("command: did not end in time");
+        } else {
+            LogFailure("command: starting it");
+        }
     }
+    log_.Add(std::string("printer ") + kModelWord + (found ? ": installed" : ": not there after the command"));
 
-    if (found && DefaultPrinterCommandLine(systemDir, command)) processes.StartHidden(command);
+    if (found && DefaultPrinterCommandLine(systemDir, command)) {
+        if (processes.StartHidden(command))
+            log_.Add("default printer: " + command);
+        else
+            LogFailure("default printer: starting " + command);
+    }
     ReportInstallResult(found);
 }
 
 void CSetupApp::ReportInstallResult(bool installed) {
     resultShown_ = true;
+    if (installed)
+        outcome_ = InstallOutcome::Installed;
+    else if (outcome_ == InstallOutcome::NotRun)
+        outcome_ = InstallOutcome::Failed;
+    log_.Add(installed ? "result: installed" : "result: not installed");
     platform_.ui.ShowAppMessage(ResultMessage(installed, g_wLanguage, runLangId_));
     platform_.ui.PostQuitToMainWindow();
 }
+
+void CSetupApp::LogFailure(const std::string& step) { log_.Failed(step, platform_.system.LastError()); }

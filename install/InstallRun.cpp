@@ -57,10 +57,12 @@ void CSetupApp::InstallPrinterDriver() {
     if (running_) return;
     running_ = true;
     resultShown_ = false;
+    outcome_ = InstallOutcome::NotRun;
     try {
         RunInstallation();
     } catch (...) {
         // Out of memory on a huge file, or anything else: the installation failed, and the user is told so.
+        log_.Add("installation: stopped by an unexpected error");
         if (!resultShown_) {
             try {
                 ReportInstallResult(false);
@@ -78,9 +80,19 @@ void CSetupApp::RunInstallation() {
     const std::string printerName = PrinterName();
     staged_.Clear();
 
+    log_.Add(std::string("installation: language of the printer's texts ") + (g_wLanguage == 0 ? "Chinese" : "English"));
+
     // The driver is for 32-bit Windows and only an administrator can install it: anything else would leave a
     // half installation, so nothing is touched.
-    if (!platform_.system.IsAdministrator() || platform_.system.RunsUnderWow64()) {
+    if (platform_.system.RunsUnderWow64()) {
+        log_.Add("host: a 32-bit program on 64-bit Windows (or cannot tell); nothing installed");
+        outcome_ = InstallOutcome::UnsupportedHost;
+        ReportInstallResult(false);
+        return;
+    }
+    if (!platform_.system.IsAdministrator()) {
+        log_.Add("host: not run by an administrator; nothing installed");
+        outcome_ = InstallOutcome::NotAdministrator;
         ReportInstallResult(false);
         return;
     }
@@ -88,8 +100,14 @@ void CSetupApp::RunInstallation() {
     // Nothing is touched unless the driver directory is known and the printer name can form every file
     // name, path and key of the installation.
     std::string driverDir;
-    if (!platform_.spooler.DriverDirectory(driverDir) || driverDir.empty() ||
-        CheckPrinterName(printerName, driverDir, platform_.system.AnsiCodePage()) != PrinterNameProblem::None) {
+    if (!platform_.spooler.DriverDirectory(driverDir) || driverDir.empty()) {
+        LogFailure("driver directory");
+        ReportInstallResult(false);
+        return;
+    }
+    log_.Add("driver directory: " + driverDir);
+    if (CheckPrinterName(printerName, driverDir, platform_.system.AnsiCodePage()) != PrinterNameProblem::None) {
+        log_.Add("printer name: cannot form the installation's file names, paths and keys; nothing touched");
         ReportInstallResult(false);
         return;
     }
@@ -97,10 +115,17 @@ void CSetupApp::RunInstallation() {
     // Staged and read back first; then the driver directory, as a whole; then the rest of the clean-up and
     // the uninstall entry; last the system's command.
     runDriverDir_ = driverDir;
-    if (!StageDriverFiles(printerName) || !ReplaceDriverDirectoryFiles(driverDir, printerName)) {
+    if (!StageDriverFiles(printerName)) {
         ReportInstallResult(false);
         return;
     }
+    log_.Add("staging: " + std::to_string(staged_.Count()) + " files written to C:\\TEMP and read back");
+    if (!ReplaceDriverDirectoryFiles(driverDir, printerName)) {
+        log_.Add("driver directory: copies failed or differ; what was there before is put back");
+        ReportInstallResult(false);
+        return;
+    }
+    log_.Add("driver directory: uninstaller and driver files copied and compared");
     CleanUp(false);
     RunInstallCommand();
 }
@@ -109,8 +134,11 @@ bool CSetupApp::StageDriverFiles(const std::string& printerName) {
     IFileSystem& files = platform_.files;
     // Each directory is looked at before anything is made inside it: below a junction it would be elsewhere.
     for (const char* dir : kStagingDirs) {
-        files.MakeDirectory(dir);
-        if (!IsPlainDirectory(files, dir)) return false;
+        if (!files.MakeDirectory(dir)) LogFailure(std::string("staging: creating ") + dir);
+        if (!IsPlainDirectory(files, dir)) {
+            log_.Add(std::string("staging: ") + dir + " is not a plain directory; nothing touched");
+            return false;
+        }
     }
 
     // The uninstaller and the INF, then the driver files for this system and language. Each replaces
@@ -126,7 +154,9 @@ bool CSetupApp::StageDriverFiles(const std::string& printerName) {
             if (!JoinPath(path, kStagingDirs[i], file.fileName) || !StageEmbeddedFile(file.id, path, file.patchNames))
                 return false;
     }
-    return StagingIntact();
+    if (StagingIntact()) return true;
+    log_.Add("staging: a staged file changed after it was written; nothing else touched");
+    return false;
 }
 
 namespace {

@@ -19,6 +19,7 @@ public:
     // Every staged file is still a plain file with one name holding exactly what was staged.
     bool StillOnDisk(IFileSystem& files) const;
     bool Empty() const { return files_.empty(); }
+    std::size_t Count() const { return files_.size(); }
     void Clear() { files_.clear(); }
 
 private:

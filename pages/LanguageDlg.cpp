@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "app/CommandLine.h"
 #include "app/OSType.h"
 #include "app/globals.h"
 #include "framework/DataExchange.h"
@@ -11,7 +12,7 @@
 
 int SystemIndexForOSType(int osType) { return osType >= 6 && osType <= 10 ? osType - 6 : -1; }
 
-int LanguageIndexForLangId(unsigned short systemLangId) { return (systemLangId & 0xFF) == 4 ? 0 : 1; }
+int LanguageIndexForLangId(unsigned short systemLangId) { return PreselectedLanguage(LanguagePreset::System, systemLangId); }
 
 const MessageMapEntry CLanguageDlg::kMessageEntries[] = {
     OnCommand(BN_CLICKED, IDC_LANGUAGE_CHINESE, &CLanguageDlg::OnLanguageClicked),
@@ -34,7 +35,7 @@ void CLanguageDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CLanguageDlg::OnInitDialog() {
     CNewWizPage::OnInitDialog();
-    m_nLanguage = LanguageIndexForLangId(::GetSystemDefaultLangID());
+    m_nLanguage = PreselectedLanguage(g_languagePreset, ::GetSystemDefaultLangID());
     g_wLanguage = static_cast<std::uint16_t>(m_nLanguage);
     m_nOS = SystemIndexForOSType(GetOSType());
     g_SetDialogStrings(this, IDD_LANGUAGE);

@@ -29,4 +29,9 @@ public:
     virtual bool IsAdministrator() = 0;
     // IsWow64Process (looked up at run time): a 32-bit process on 64-bit Windows; true when it cannot tell.
     virtual bool RunsUnderWow64() = 0;
+    // GetLastError: the error code of the calling thread's last failed system call.
+    virtual std::uint32_t LastError() = 0;
+    // Text in the system's ANSI code page as UTF-8 (MultiByteToWideChar, then WideCharToMultiByte); empty when
+    // it cannot be converted.
+    virtual std::string AnsiToUtf8(const std::string& text) = 0;
 };

@@ -70,6 +70,7 @@ void CSetupApp::CleanUp(bool removeDriverFiles) {
     RemoveStaleOemInf();
 
     if (ListLocalPrinters(platform_.spooler, printers, lastError) == PrinterList::Failed) {
+        log_.Failed("clean-up: listing the printers", lastError);
         // Task-modal: the wizard waits until the box is dismissed.
         platform_.ui.ShowMessage(platform_.ui.SystemMessageText(lastError), "ERROR",
                                  kMbOk | kMbIconInformation | kMbTaskModal);

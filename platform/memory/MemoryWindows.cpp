@@ -377,6 +377,22 @@ bool MemorySystemInfo::VersionRecord(OsVersion& v) {
     return true;
 }
 
+std::string MemorySystemInfo::AnsiToUtf8(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out += c;
+        } else if (codePage == 1252 && b >= 0xA0) {
+            out += static_cast<char>(0xC0 | (b >> 6));
+            out += static_cast<char>(0x80 | (b & 0x3F));
+        } else {
+            return std::string();
+        }
+    }
+    return out;
+}
+
 void MemorySystemInfo::SetVersion(std::uint32_t major, std::uint32_t minor, bool nt, std::uint32_t build) {
     record = OsVersion{major, minor, build, nt ? 2u : 1u};
     packedVersion = (major & 0xFF) | ((minor & 0xFF) << 8) | ((build & 0x7FFF) << 16) | (nt ? 0u : 0x80000000u);

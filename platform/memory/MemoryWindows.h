@@ -111,6 +111,9 @@ public:
     std::uint32_t AnsiCodePage() override { return codePage; }
     bool IsAdministrator() override { return administrator; }
     bool RunsUnderWow64() override { return wow64; }
+    std::uint32_t LastError() override { return lastError; }
+    // Code page 1252 as Latin-1 (its 0x80..0x9F aside); in any other code page only ASCII converts.
+    std::string AnsiToUtf8(const std::string& text) override;
 
     // Sets both the packed number and the record of an NT release (platform 2) or a non-NT one (1).
     void SetVersion(std::uint32_t major, std::uint32_t minor, bool nt, std::uint32_t build = 0);
@@ -125,6 +128,7 @@ public:
     std::uint32_t codePage = 1252;
     bool administrator = true;
     bool wow64 = false;
+    std::uint32_t lastError = 0;
 };
 
 class MemoryRegistry : public IRegistry {

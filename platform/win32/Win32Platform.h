@@ -44,6 +44,8 @@ public:
     std::uint32_t AnsiCodePage() override;
     bool IsAdministrator() override;
     bool RunsUnderWow64() override;
+    std::uint32_t LastError() override;
+    std::string AnsiToUtf8(const std::string& text) override;
 };
 
 class Win32Registry : public IRegistry {

@@ -90,6 +90,23 @@ bool Win32SystemInfo::RunsUnderWow64() {
     return wow64 != FALSE;
 }
 
+std::uint32_t Win32SystemInfo::LastError() { return GetLastError(); }
+
+std::string Win32SystemInfo::AnsiToUtf8(const std::string& text) {
+    if (text.empty()) return std::string();
+    const int length = static_cast<int>(text.size());
+    const int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (wide <= 0) return std::string();
+    std::vector<wchar_t> units(static_cast<std::size_t>(wide));
+    if (MultiByteToWideChar(CP_ACP, 0, text.data(), length, units.data(), wide) != wide) return std::string();
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, units.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return std::string();
+    std::string out(static_cast<std::size_t>(bytes), '\0');
+    if (WideCharToMultiByte(CP_UTF8, 0, units.data(), wide, &out[0], bytes, nullptr, nullptr) != bytes)
+        return std::string();
+    return out;
+}
+
 // ---- registry ----------------------------------------------------------------------------------------
 
 namespace {

@@ -52,6 +52,14 @@ TEST_P(SystemContract, TheTestMachineRunsUsAsAnAdministratorAndKnowsItsCodePage)
     }
 }
 
+TEST_P(SystemContract, AnsiTextBecomesUtf8) {
+    EXPECT_EQ(os().system.AnsiToUtf8("C:\\TEMP\\KX47.INF: failed, Win32 error 5"), "C:\\TEMP\\KX47.INF: failed, Win32 error 5");
+    EXPECT_EQ(os().system.AnsiToUtf8(""), "");
+    if (os().system.AnsiCodePage() == 1252) {
+        EXPECT_EQ(os().system.AnsiToUtf8("caf\xE9 \xFC"), "caf\xC3\xA9 \xC3\xBC");
+    }
+}
+
 TEST_P(SystemContract, OwnerDataIsTheStore) {
     Bytes data;
     EXPECT_FALSE(os().resources.LoadOwnerData(1, data));

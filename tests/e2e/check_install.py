@@ -5,11 +5,16 @@ what the printui stand-in logged. Prints PASS:/FAIL: lines named <case>/<check>;
 check_install.py --case NAME --drive DRIVE_C --store STORE_DIR --robot ROBOT_OUT --log PRINTUI_LOG
                  --uninstall-entry REG_QUERY_OUT --os-code N --lang-id 0xNNNN --choice chinese|english
                  [--printer-name NAME] [--expect success|failure|refused|untouched]
-                 [--driver-before LISTING]
+                 [--driver-before LISTING] [--unattended EXIT_CODE [--windows]]
 
 refused: nothing staged, no command, no uninstall entry. untouched: the run failed in the staging area, so
 no command ran, there is no uninstall entry and the driver directory is as LISTING (driver_listing below)
 recorded it before the walk.
+
+--unattended: the robot started setup.exe with options instead of walking the wizard (robot.exe
+--unattended); the program must end with EXIT_CODE and, unless --windows is given, without ever having made a
+window. The wizard's and the result message's checks are left out; the files, the commands and the uninstall
+entry are judged as for a walk.
 """
 import hashlib
 import argparse
@@ -97,6 +102,28 @@ def reg_values(text):
     return values
 
 
+def check_wizard(a, seen, check):
+    """What the wizard showed, its result message and the end of the program."""
+    expected_os = OS_RADIO.get(a.os_code)
+    check("system-preselected", seen.get("os_radio") == (str(expected_os) if expected_os else None), seen.get("os_radio"))
+    chinese_system = (a.lang_id & 0xFF) == 4
+    check("language-preselected", seen.get("language_radio") == ("1037" if chinese_system else "1038"),
+          seen.get("language_radio"))
+    check("settings-next-waits-for-series",
+          seen.get("settings_next_before") == "0" and seen.get("settings_next_after") == "1" and
+          seen.get("series_index", "-1") != "-1", "%s/%s" % (seen.get("settings_next_before"), seen.get("settings_next_after")))
+    check("last-page-finish-only", seen.get("copy_next") == "0" and seen.get("copy_finish") == "1")
+    check("progress-half-while-installing", seen.get("progress_during") == "50", seen.get("progress_during"))
+
+    # The result message and the end of the program.
+    outcome = "success" if a.expect == "success" else "failure"
+    language = "english" if a.choice == "english" else "gbk" if a.lang_id == 0x0804 else "big5"
+    text, codec = MESSAGES[(outcome, language)]
+    expected_hex = text.encode(codec).hex().upper()
+    check("result-message-bytes", seen.get("message") == expected_hex, "%s, want %s" % (seen.get("message"), expected_hex))
+    check("program-ends-after-message", seen.get("exited") == "1")
+
+
 def main():
     ap = argparse.ArgumentParser()
     for a in ("case", "drive", "store", "robot", "log", "uninstall-entry", "choice"):
@@ -106,6 +133,8 @@ def main():
     ap.add_argument("--printer-name", default="KX47")
     ap.add_argument("--expect", default="success", choices=("success", "failure", "refused", "untouched"))
     ap.add_argument("--driver-before")
+    ap.add_argument("--unattended", type=int, metavar="EXIT_CODE")
+    ap.add_argument("--windows", action="store_true")
     a = ap.parse_args()
     failed = []
 
@@ -136,27 +165,19 @@ def main():
           "Wine reports system language %s, the case needs %s: LC_ALL did not reach Wine"
           % (seen.get("system_langid"), want_lang))
 
-    # What the wizard showed.
-    expected_os = OS_RADIO.get(a.os_code)
-    check("system-preselected", seen.get("os_radio") == (str(expected_os) if expected_os else None), seen.get("os_radio"))
-    chinese_system = (a.lang_id & 0xFF) == 4
-    check("language-preselected", seen.get("language_radio") == ("1037" if chinese_system else "1038"),
-          seen.get("language_radio"))
-    check("settings-next-waits-for-series",
-          seen.get("settings_next_before") == "0" and seen.get("settings_next_after") == "1" and
-          seen.get("series_index", "-1") != "-1", "%s/%s" % (seen.get("settings_next_before"), seen.get("settings_next_after")))
-    check("last-page-finish-only", seen.get("copy_next") == "0" and seen.get("copy_finish") == "1")
-    check("progress-half-while-installing", seen.get("progress_during") == "50", seen.get("progress_during"))
+    if a.unattended is not None:
+        check("exit-code", seen.get("exited") == "1" and seen.get("exit_code") == str(a.unattended),
+              "exited=%s exit_code=%s" % (seen.get("exited"), seen.get("exit_code")))
+        windows = int(seen.get("windows_seen", "-1"))
+        if a.windows:
+            check("says-why-in-a-window", windows > 0 and "message" in seen, "windows_seen=%d" % windows)
+        else:
+            classes = [l for l in (read(a.robot) or b"").decode("latin-1").splitlines() if l.startswith("window_class=")]
+            check("no-window-ever", windows == 0, "windows_seen=%d %s" % (windows, classes))
+    else:
+        check_wizard(a, seen, check)
 
-    # The result message and the end of the program.
-    outcome = "success" if a.expect == "success" else "failure"
     driver = os.path.join(a.drive, DRIVER_DIR)
-    language = "english" if a.choice == "english" else "gbk" if a.lang_id == 0x0804 else "big5"
-    text, codec = MESSAGES[(outcome, language)]
-    expected_hex = text.encode(codec).hex().upper()
-    check("result-message-bytes", seen.get("message") == expected_hex, "%s, want %s" % (seen.get("message"), expected_hex))
-    check("program-ends-after-message", seen.get("exited") == "1")
-
     log = (read(a.log) or b"").decode("latin-1").replace("\r", "").splitlines()
     temp = os.path.join(a.drive, "TEMP")
     n = a.printer_name

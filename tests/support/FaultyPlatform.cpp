@@ -179,6 +179,12 @@ public:
     bool RunsUnderWow64() override {  // failing means "cannot tell", which it answers as true
         return FAULT("ISystemInfo::RunsUnderWow64", false) != Fault::None || inner_.RunsUnderWow64();
     }
+    std::uint32_t LastError() override {
+        return FAULT("ISystemInfo::LastError", false) == Fault::None ? inner_.LastError() : 0;
+    }
+    std::string AnsiToUtf8(const std::string& text) override {
+        return FAULT("ISystemInfo::AnsiToUtf8", false) == Fault::None ? inner_.AnsiToUtf8(text) : std::string();
+    }
 
 private:
     ISystemInfo& inner_;

@@ -6,6 +6,10 @@
  * robot.exe <setup.exe> <chinese|english|stay> <message wait seconds>
  *   stay: clicks Next to the last page and Back at once, then Finish (no installation expected).
  * robot.exe --langid   only prints the system language.
+ * robot.exe --unattended <setup.exe> "<arguments>" <wait seconds>: starts setup.exe with the arguments and,
+ *   until it ends, looks every few milliseconds for any window of its process (top-level or message-only);
+ *   prints windows_seen=<count> with the class names, dismisses a dialog it finds (a run with windows may show
+ *   one) after printing its text, then exit_code=<code>.
  * Every wait of its own is multiplied by SETUP_TIME_SCALE (default 1): under emulation programs start slowly.
  * ROBOT_RESET_KEYS (keys below HKEY_LOCAL_MACHINE, separated by '|') are deleted with everything below them
  * before setup.exe starts; ROBOT_ENTRY_KEY names a key whose values are written afterwards, in the form of
@@ -211,6 +215,84 @@ static unsigned long long peak_working_set(HANDLE process) {
     return (unsigned long long)counters.PeakWorkingSetSize;
 }
 
+/* Windows of setup.exe's process seen so far, by handle, with the class of each. */
+#define MAX_SEEN 32
+static HWND g_seen[MAX_SEEN];
+static int g_seenCount;
+
+static void note_window(HWND h) {
+    DWORD pid = 0;
+    int i;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid != g_pid) return;
+    for (i = 0; i < g_seenCount; ++i)
+        if (g_seen[i] == h) return;
+    if (g_seenCount < MAX_SEEN) {
+        char cls[64] = "";
+        GetClassNameA(h, cls, sizeof cls);
+        g_seen[g_seenCount++] = h;
+        printf("window_class=%s\n", cls);
+    }
+}
+
+static BOOL CALLBACK note_proc(HWND h, LPARAM lp) {
+    (void)lp;
+    note_window(h);
+    return TRUE;
+}
+
+/* Every window created in setup.exe's process, however briefly it lives, reaches this hook. */
+static void CALLBACK created(HWINEVENTHOOK hook, DWORD event, HWND h, LONG object, LONG child, DWORD thread, DWORD time) {
+    (void)hook; (void)event; (void)thread; (void)time;
+    if (h && object == OBJID_WINDOW && child == CHILDID_SELF) note_window(h);
+}
+
+static int unattended(const char *setup, const char *arguments, DWORD wait) {
+    STARTUPINFOA si;
+    PROCESS_INFORMATION pi;
+    char command[2 * MAX_PATH + 8];
+    DWORD start, code = 0;
+    int dismissed = 0;
+
+    reset_keys();
+    memset(&si, 0, sizeof si);
+    si.cb = sizeof si;
+    snprintf(command, sizeof command, "\"%s\" %s", setup, arguments);
+    if (!CreateProcessA(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) fail("setup.exe did not start");
+    g_pid = pi.dwProcessId;
+    SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL, created, g_pid, 0, WINEVENT_OUTOFCONTEXT);
+    start = GetTickCount();
+    while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 5, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        HWND h = NULL;
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        EnumWindows(note_proc, 0);
+        while ((h = FindWindowExA(HWND_MESSAGE, h, NULL, NULL)) != NULL) note_window(h);
+        if (!dismissed) {
+            struct find_top f = {NULL, NULL};
+            HWND box;
+            EnumWindows(top_proc, (LPARAM)&f);
+            box = f.found;
+            if (box) {
+                HWND text = message_text_control(box);
+                if (text) print_text("message", text);
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                dismissed = 1;
+            }
+        }
+        if (GetTickCount() - start > wait) {
+            printf("exited=0\nwindows_seen=%d\n", g_seenCount);
+            TerminateProcess(pi.hProcess, 1);
+            write_entry();
+            return 1;
+        }
+    }
+    GetExitCodeProcess(pi.hProcess, &code);
+    printf("exited=1\nwindows_seen=%d\nexit_code=%lu\n", g_seenCount, (unsigned long)code);
+    write_entry();
+    return 0;
+}
+
 int main(int argc, char **argv) {
     STARTUPINFOA si;
     PROCESS_INFORMATION pi;
@@ -223,6 +305,13 @@ int main(int argc, char **argv) {
     if (argc == 2 && !strcmp(argv[1], "--langid")) {
         printf("system_langid=0x%04X\n", (unsigned)GetSystemDefaultLangID());
         return 0;
+    }
+    if (getenv("SETUP_TIME_SCALE") && atoi(getenv("SETUP_TIME_SCALE")) > 0)
+        g_scale = (DWORD)atoi(getenv("SETUP_TIME_SCALE"));
+    if (argc == 5 && !strcmp(argv[1], "--unattended")) {
+        setvbuf(stdout, NULL, _IONBF, 0);
+        printf("system_langid=0x%04X\n", (unsigned)GetSystemDefaultLangID());
+        return unattended(argv[2], argv[3], scaled((DWORD)atoi(argv[4]) * 1000));
     }
     if (argc != 4) {
         printf("usage: robot.exe <setup.exe> <chinese|english|stay> <message wait seconds>\n");

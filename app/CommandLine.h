@@ -1,0 +1,39 @@
+// The program's options, for deployment tools that install without anyone at the machine.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "install/InstallOutcome.h"
+
+enum class LanguagePreset { System, Chinese, English };
+
+struct CommandLineOptions {
+    bool valid = true;     // false: an option the program does not know, a bad value, or one given twice
+    std::string problem;   // the offending argument, when not valid
+    bool quiet = false;    // /quiet or /S: the installation without any window
+    bool help = false;     // /?
+    LanguagePreset language = LanguagePreset::System;  // /lang=zh or /lang=en
+    std::string logPath;   // /log=<path>; empty: no log
+};
+
+// Splits the command line after the program name into arguments (blanks separate them, double quotes group
+// blanks into one and are dropped) and reads the options. Names are case-insensitive and start with '/' or
+// '-'. A log path must be non-empty and fit a path buffer, terminator included.
+CommandLineOptions ParseCommandLine(const std::string& commandLine);
+
+// The language choice the system and language page starts with: the preset when there is one, otherwise
+// Chinese (0) for a Chinese system language of any region and English (1) for every other.
+std::uint16_t PreselectedLanguage(LanguagePreset preset, std::uint16_t systemLangId);
+
+// What /? shows (and a bad option in a run with windows): the options and the exit codes.
+std::string UsageText();
+
+// Exit codes as deployment tools read them (those of Windows Installer).
+constexpr int kExitSuccess = 0;
+constexpr int kExitInstallFailed = 1603;       // ERROR_INSTALL_FAILURE
+constexpr int kExitNotAdministrator = 740;     // ERROR_ELEVATION_REQUIRED
+constexpr int kExitUnsupportedHost = 1633;     // ERROR_INSTALL_PLATFORM_UNSUPPORTED
+constexpr int kExitBadArguments = 87;          // ERROR_INVALID_PARAMETER
+
+// The exit code of an unattended run that ended so; a run that never ended is a failed installation.
+int ExitCodeFor(InstallOutcome outcome);

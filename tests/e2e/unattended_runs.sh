@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# End-to-end runs of setup.exe with options under Wine, as deployment tools start it: /quiet stages and
+# installs exactly what the wizard does, with no window at any moment and the exit code of the outcome; the
+# language option; a bad option; the log. Prints PASS:/FAIL: lines; exits non-zero on any failure.
+# Usage: unattended_runs.sh [setup.exe]   E2E_SET=refusal: only the run that must be refused as a 32-bit
+#        program on 64-bit Windows (exit code 1633).
+source "$(dirname "$0")/../../tools/lib.sh"
+set +e
+E2E_OUT_SUFFIX=-unattended
+source "$(dirname "$0")/walks.sh"
+
+# run <case> "<options>" <LC_ALL> <lang id> <choice> <expect> <exit code> [--windows]
+run() {
+    local name="$1" options="$2" locale="$3" langid="$4" choice="$5" expect="$6" code="$7" windows="${8:-}"
+    local robot="$OUT/$name.robot" entry="$OUT/$name.entry" rc=0
+    rm -f "$DRIVE/e2e-entry.txt"
+    LC_ALL="$locale" LANG="$locale" ROBOT_ENTRY_FILE='C:\e2e-entry.txt' \
+        ROBOT_ENTRY_KEY='SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KX47 printer' \
+        wine_in 150 "$OUT/robot.exe" --unattended 'C:\e2e-setup\setup.exe' "$options" "$(scaled 120)" \
+        >"$robot" 2>"$OUT/$name.stderr" || rc=$?
+    if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
+        echo "ERROR: the run did not end within its bound and was killed" >>"$robot"
+        stop_prefix "$WINEPREFIX"
+    fi
+    cp "$DRIVE/e2e-entry.txt" "$entry" 2>/dev/null || : >"$entry"
+    cp "$DRIVE/printui-log.txt" "$OUT/$name.printui" 2>/dev/null || : >"$OUT/$name.printui"
+    /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$robot" \
+        --log "$OUT/$name.printui" --uninstall-entry "$entry" --os-code 7 --lang-id "$langid" \
+        --choice "$choice" --expect "$expect" --unattended "$code" $windows || failed=1
+}
+
+# Every file of the staging area and the driver directory with its digest.
+installed_files() {
+    (cd "$DRIVE" && find TEMP windows/system32/spool/drivers/w32x86 -type f -print0 2>/dev/null | sort -z |
+        xargs -0 -r sha256sum)
+}
+
+# pass_if <case/check> <condition...>
+pass_if() {
+    local name="$1"
+    shift
+    if "$@"; then echo "PASS: $name"; else echo "FAIL: $name"; failed=1; fi
+}
+
+if [ "${E2E_SET:-}" = refusal ]; then
+    set_wine_version "$WINEPREFIX" winxp
+    reset_case
+    run "quiet-64-bit-windows" "/quiet" zh_CN.UTF-8 0x0804 chinese refused 1633
+    stop_prefix "$WINEPREFIX"
+    exit "$failed"
+fi
+
+set_wine_version "$WINEPREFIX" winxp
+
+# The wizard's walk first, as the reference for what an installation leaves; then the same with /quiet.
+reset_case
+walk "wizard-reference" winxp 7 zh_CN.UTF-8 0x0804 chinese
+installed_files >"$OUT/wizard.files"
+reset_case
+rm -f "$DRIVE/e2e-quiet.log"
+run "quiet-xp-zh_CN" '/quiet /log=C:\e2e-quiet.log' zh_CN.UTF-8 0x0804 chinese success 0
+installed_files >"$OUT/quiet.files"
+same_files() { [ -s "$OUT/quiet.files" ] && diff "$OUT/wizard.files" "$OUT/quiet.files" >&2; }
+pass_if "quiet-xp-zh_CN/same-files-as-the-wizard" same_files
+pass_if "quiet-xp-zh_CN/log-in-utf-8-with-the-outcome" \
+    /usr/bin/python3 -c 'import sys; t = open(sys.argv[1], "rb").read(); sys.exit(not (t.startswith(b"\xef\xbb\xbf") and
+b"result: installed\r\n" in t and b"exit code: 0\r\n" in t and b"command: C:\\windows\\system32\\rundll32.exe" in t))' \
+    "$DRIVE/e2e-quiet.log"
+
+# The command creates no printer.
+reset_case
+echo none >"$DRIVE/printui-mode.txt"
+run "quiet-command-installs-nothing" "-S" zh_CN.UTF-8 0x0804 chinese failure 1603
+
+# The language option on a Chinese system: the English plug-in.
+reset_case
+run "quiet-lang-en" "/QUIET /lang=en" zh_CN.UTF-8 0x0804 english success 0
+
+# A bad option: nothing at all is written, not even the program's own files or the log.
+reset_case
+rm -f "$DRIVE/e2e-bad.log"
+run "quiet-bad-option" '/quiet /lang=fr /log=C:\e2e-bad.log' en_US.UTF-8 0x0409 english refused 87
+pass_if "quiet-bad-option/writes-nothing" \
+    test ! -e "$SETUP_DIR/Language" -a ! -e "$SETUP_DIR/setting.dll" -a ! -e "$DRIVE/e2e-bad.log"
+# Without /quiet the program says why in a box (the robot dismisses it), and still writes nothing.
+reset_case
+run "bad-option-with-windows" '/install' en_US.UTF-8 0x0409 english refused 87 --windows
+pass_if "bad-option-with-windows/writes-nothing" test ! -e "$SETUP_DIR/Language" -a ! -e "$SETUP_DIR/setting.dll"
+
+stop_prefix "$WINEPREFIX"
+exit "$failed"

@@ -2,7 +2,6 @@
 #include "app/setup.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "app/CommandLine.h"
@@ -64,8 +63,8 @@ BOOL CSetupApp::InitInstance() {
 }
 
 void CSetupApp::LogStartup(const char* mode) {
-    char facts[96];
-    std::snprintf(facts, sizeof facts, "host: release code %d, system language 0x%04X, code page %u", g_nOSType,
+    std::string facts;
+    FormatBounded(facts, 96, "host: release code %d, system language 0x%04X, code page %u", g_nOSType,
                   static_cast<unsigned>(platform_.system.SystemDefaultLangId()),
                   static_cast<unsigned>(platform_.system.AnsiCodePage()));
     log_.Add(std::string("setup.exe: ") + mode + ", command line: " + (m_lpCmdLine != nullptr ? m_lpCmdLine : ""));

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/CommandLine.h"
+#include "install/ModelWord.h"
 #include "platform/Types.h"
 
 extern std::string g_strLanguageFile;  // full path of the language table in use
@@ -19,5 +20,3 @@ extern char g_szScratch[kPathBuffer];      // formatting buffer for file names a
 // g_szPrinterName up to its terminator, never beyond the buffer.
 std::string PrinterName();
 
-// Model word: the INF's name and model, the installed printer's base name and the search key for it.
-constexpr const char* kModelWord = "KX47";

@@ -6,9 +6,9 @@
 #include "app/WindowGate.h"
 #include "framework/WinApp.h"
 #include "install/InstallOutcome.h"
-#include "install/RunLog.h"
+#include "install/InstallRun.h"
 #include "install/NameLineRule.h"
-#include "install/StagingRecord.h"
+#include "install/RunLog.h"
 #include "platform/Platform.h"
 
 class CSetupApp;
@@ -41,16 +41,15 @@ public:
     void ReplaceNameLines(const std::string& sourcePath, const std::string& destinationPath,
                           const NameLineRule* rules, int ruleCount);
 
-    // The installation run started by the progress page. Whatever goes wrong inside it, even an exception,
-    // ends as a failed installation with its message.
+    // The installation run started by the progress page (or by /quiet), on the printer name, the host's
+    // release code and the language choice. Whatever goes wrong inside it, even an exception, ends as a failed
+    // installation with its message. A run does not start inside another one.
     void InstallPrinterDriver();
     void CopyToDriverDirectory(const std::string& fileName, bool failIfExists);
-    // The system's command on the staged INF, only when this run staged it and every file it names; then
-    // the check for the printer and the result message.
+    // The command step of a run on its own, with nothing staged: the printer check and the result message.
     void RunInstallCommand();
 
-    // Clean-up of an earlier installation and the uninstall entry. The installation run does the removal of
-    // the earlier driver files itself, as part of replacing them, and then runs the rest (CleanUp(false)).
+    // Clean-up of an earlier installation and the uninstall entry.
     void Delete() override;
     void CleanUp(bool removeDriverFiles);
     bool DeleteDriverFile(const std::string& fileName);
@@ -65,35 +64,12 @@ public:
     const RunLog& Log() const { return log_; }
 
 private:
-    // The installation run without its guard against exceptions.
-    void RunInstallation();
-    // The entry's bytes as they are written out: rewritten from the entry itself when patchNames is set.
-    bool EmbeddedBytes(std::uint16_t id, bool patchNames, Bytes& raw, Bytes& out);
-    // Writes an entry into the staging area the safe way and records it (the raw bytes of a rewritten
-    // entry go to the scratch file); false when the entry is missing or the file could not be written.
-    bool StageEmbeddedFile(std::uint16_t id, const std::string& path, bool patchNames);
-    // Creates the staging directories, stages every file of the run and reads them back.
-    bool StageDriverFiles(const std::string& printerName);
-    // The staging directories are plain directories and every staged file still holds its bytes.
-    bool StagingIntact();
-    // The same for the files the system's command takes: the staged INF and every file it names.
-    bool CommandFilesIntact();
-    // Removes the earlier copies from the driver directory, copies the uninstaller and the driver file set
-    // there and compares every copy with what was staged; on any failure puts back what was there before.
-    bool ReplaceDriverDirectoryFiles(const std::string& driverDir, const std::string& printerName);
-    void WriteUninstallEntry(class CReg& reg, const struct UninstallEntry& entry);
-    // Shows the result message of the installation in the chosen language and ends the wizard.
-    void ReportInstallResult(bool installed);
-    // The step failed: logged with the system's error code of the call that failed.
-    void LogFailure(const std::string& step);
     // The facts of start-up for the log.
     void LogStartup(const char* mode);
     void WriteRunLog(const std::string& path);
-    std::uint16_t runLangId_ = 0;  // system default language id read at the start of an installation run
-    bool running_ = false;         // an installation run is under way
-    bool resultShown_ = false;     // the run has told the user its outcome
-    StagingRecord staged_;         // what the current run staged
-    std::string runDriverDir_;     // the driver directory the current run prepared
+    // What the run works on, from the process-wide state.
+    InstallInputs Inputs() const;
+    bool running_ = false;  // an installation run is under way
     InstallOutcome outcome_ = InstallOutcome::NotRun;
     RunLog log_;
     int exitCode_ = 0;

@@ -1,37 +1,29 @@
-// Writing embedded store entries to disk, with the printer-name rewriting of the two driver templates.
-#include <cstring>
-#include <utility>
+#include "install/EmbeddedStore.h"
 
-#include "app/globals.h"
-#include "app/setup.h"
 #include "install/NameLines.h"
+#include "install/StagingPaths.h"
 #include "platform/BoundedFormat.h"
 #include "platform/TextStream.h"
 
-namespace {
-
-// Raw bytes of the entry being rewritten; left in place afterwards.
-constexpr const char* kScratchFile = "c:\\temp\\temp.txt";
-
-}  // namespace
-
-bool CSetupApp::EmbeddedBytes(std::uint16_t id, bool patchNames, Bytes& raw, Bytes& out) {
-    if (!platform_.resources.LoadOwnerData(id, raw)) return false;
+bool EmbeddedBytes(IResources& resources, std::uint16_t id, const std::string& printerName, bool patchNames, Bytes& raw,
+                   Bytes& out) {
+    if (!resources.LoadOwnerData(id, raw)) return false;
     if (!patchNames) {
         out.swap(raw);  // the raw bytes are only kept apart for a rewritten entry
         return true;
     }
     // Rewritten from the entry's own bytes: the scratch file is in a directory that others can write to.
     NameLineRule rules[kNameLineRuleCapacity];
-    const int ruleCount = FillNameLineRules(PrinterName(), rules);
-    out = RewriteNameLines(ReadTextPieces(raw, kPathBuffer), rules, ruleCount);
+    const int ruleCount = FillNameLineRules(printerName, rules);
+    out = ReplaceNameLines(raw, rules, ruleCount);
     return true;
 }
 
-bool CSetupApp::ExtractEmbeddedFile(std::uint16_t id, std::string path, bool patchNames) {
-    IFileSystem& files = platform_.files;
+bool ExtractEmbeddedFile(Platform& platform, std::uint16_t id, const std::string& path, const std::string& printerName,
+                         bool patchNames) {
+    IFileSystem& files = platform.files;
     Bytes raw, data;
-    if (!EmbeddedBytes(id, patchNames, raw, data)) return false;
+    if (!EmbeddedBytes(platform.resources, id, printerName, patchNames, raw, data)) return false;
 
     // A destination that does not fit a path buffer is not used.
     std::string destination;
@@ -42,31 +34,17 @@ bool CSetupApp::ExtractEmbeddedFile(std::uint16_t id, std::string path, bool pat
     return files.WriteWholeFile(destination, data);
 }
 
-bool CSetupApp::StageEmbeddedFile(std::uint16_t id, const std::string& path, bool patchNames) {
-    Bytes raw, data;
-    std::string destination;
-    if (!EmbeddedBytes(id, patchNames, raw, data) || !FormatBounded(destination, kPathBuffer, "%s", path.c_str())) {
-        log_.Add("staging: store entry " + std::to_string(id) + " is missing or cannot be read");
-        return false;
-    }
-    if (patchNames && !staged_.Stage(platform_.files, kScratchFile, std::move(raw))) {
-        LogFailure(std::string("staging: writing ") + kScratchFile);
-        return false;
-    }
-    if (staged_.Stage(platform_.files, destination, std::move(data))) return true;
-    LogFailure("staging: writing " + destination);
-    return false;
+Bytes ReplaceNameLines(const Bytes& text, const NameLineRule* rules, int ruleCount) {
+    return RewriteNameLines(ReadTextPieces(text, kPathBuffer), rules, ruleCount);
 }
 
-void CSetupApp::ReplaceNameLines(const std::string& sourcePath, const std::string& destinationPath,
-                                 const NameLineRule* rules, int ruleCount) {
-    IFileSystem& files = platform_.files;
+void ReplaceNameLines(IFileSystem& files, const std::string& sourcePath, const std::string& destinationPath,
+                      const NameLineRule* rules, int ruleCount) {
     std::string source, destination;
     if (!FormatBounded(destination, kPathBuffer, "%s", destinationPath.c_str())) return;
-    // A source that cannot be read leaves the destination created and empty.
     Bytes text;
     if (FormatBounded(source, kPathBuffer, "%s", sourcePath.c_str()) && files.ReadWholeFile(source, text))
-        text = RewriteNameLines(ReadTextPieces(text, kPathBuffer), rules, ruleCount);
+        text = ReplaceNameLines(text, rules, ruleCount);
     else
         text.clear();
     files.WriteWholeFile(destination, text);

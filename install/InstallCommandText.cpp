@@ -1,6 +1,6 @@
 #include "install/InstallCommandText.h"
 
-#include "app/globals.h"
+#include "install/ModelWord.h"
 #include "install/StagingPlan.h"
 #include "platform/BoundedFormat.h"
 

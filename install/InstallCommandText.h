@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-// Staging directory the install command runs in.
-constexpr const char* kStagingDir = "C:\\TEMP";
+#include "install/StagingPaths.h"
+
 // Wait limit for the install command and the pause after it.
 constexpr std::uint32_t kInstallCommandTimeoutMs = 90000;
 constexpr std::uint32_t kSettlePauseMs = 100;

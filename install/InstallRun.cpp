@@ -4,24 +4,21 @@
 // The run is elevated and the staging directory can be written by every user, so everything is staged and
 // read back before anything else is touched, the driver directory is changed only as a whole (what it held
 // is put back when a copy fails), and a failure anywhere ends the run with the failure message.
-#include "app/globals.h"
-#include "app/setup.h"
+#include "install/InstallRun.h"
+
+#include "install/EmbeddedStore.h"
 #include "install/InstallCommandText.h"
 #include "install/PrinterNameCheck.h"
 #include "install/SafeFiles.h"
+#include "install/StagingPaths.h"
 #include "install/StagingPlan.h"
 #include "platform/BoundedFormat.h"
+#include "system/Cleanup.h"
 
 namespace {
 
-const char* const kStagingDirs[] = {"C:\\TEMP", "C:\\TEMP\\I386", "C:\\TEMP\\x86"};
 constexpr std::uint16_t kUninstallerEntry = 255;
 constexpr std::uint16_t kInfEntry = 256;
-// What the system's command reads from the staging area: the INF, the files of its Driver_Files section from
-// the INF's directory and the two plug-ins from its x86 subdirectory (the Unidrv core files come from the
-// system's own printer INF).
-const char* const kCommandFiles[] = {"KX47.INF", "KX47.GPD", "ZIKU.UFM", "KX47.INI", "KX47RES.DLL", "x86\\KX47D.DLL",
-                                     "x86\\KX47F.DLL"};
 
 // A file of the driver directory as it was before the run changed it.
 struct KeptFile {
@@ -50,51 +47,58 @@ void PutBack(IFileSystem& files, const std::vector<KeptFile>& kept) {
         if (removed[i] && kept[i].existed) files.WriteNewFile(kept[i].path, kept[i].data);
 }
 
-}  // namespace
-
-void CSetupApp::InstallPrinterDriver() {
-    // A message box of the run lets the wizard's messages through; no second run starts inside this one.
-    if (running_) return;
-    running_ = true;
-    resultShown_ = false;
-    outcome_ = InstallOutcome::NotRun;
-    try {
-        RunInstallation();
-    } catch (...) {
-        // Out of memory on a huge file, or anything else: the installation failed, and the user is told so.
-        log_.Add("installation: stopped by an unexpected error");
-        if (!resultShown_) {
-            try {
-                ReportInstallResult(false);
-            } catch (...) {
-            }
-        }
-    }
-    runDriverDir_.clear();
-    running_ = false;
+bool StagingDirsPlain(IFileSystem& files) {
+    for (const char* dir : kStagingDirs)
+        if (!IsPlainDirectory(files, dir)) return false;
+    return true;
 }
 
-void CSetupApp::RunInstallation() {
-    // The system default language decides the core files and the message language for the whole run.
-    runLangId_ = platform_.system.SystemDefaultLangId();
-    const std::string printerName = PrinterName();
-    staged_.Clear();
+// One run: what it staged and where it copies, kept from step to step.
+class InstallationRun {
+public:
+    InstallationRun(Platform& platform, const InstallInputs& inputs, RunLog& log)
+        : platform_(platform), inputs_(inputs), log_(log) {}
 
-    log_.Add(std::string("installation: language of the printer's texts ") + (g_wLanguage == 0 ? "Chinese" : "English"));
+    InstallOutcome Run();
+
+private:
+    InstallOutcome Fail(InstallOutcome outcome = InstallOutcome::Failed) {
+        ReportInstallResult(platform_, false, inputs_.language, langId_, log_);
+        return outcome;
+    }
+    void LogFailure(const std::string& step) { log_.Failed(step, platform_.system.LastError()); }
+    // Writes an entry into the staging area the safe way and records it (the raw bytes of a rewritten
+    // entry go to the scratch file); false when the entry is missing or the file could not be written.
+    bool StageEmbeddedFile(std::uint16_t id, const std::string& path, bool patchNames);
+    // Creates the staging directories, stages every file of the run and reads them back.
+    bool StageDriverFiles();
+    // Removes the earlier copies from the driver directory, copies the uninstaller and the driver file set
+    // there and compares every copy with what was staged; on any failure puts back what was there before.
+    bool ReplaceDriverDirectoryFiles(const std::string& driverDir);
+
+    Platform& platform_;
+    const InstallInputs& inputs_;
+    RunLog& log_;
+    std::uint16_t langId_ = 0;  // the system default language, read once at the start
+    StagingRecord staged_;      // what this run staged
+};
+
+InstallOutcome InstallationRun::Run() {
+    // The system default language decides the core files and the message language for the whole run.
+    langId_ = platform_.system.SystemDefaultLangId();
+    const std::string& printerName = inputs_.printerName;
+    log_.Add(std::string("installation: language of the printer's texts ") +
+             (inputs_.language == 0 ? "Chinese" : "English"));
 
     // The driver is for 32-bit Windows and only an administrator can install it: anything else would leave a
     // half installation, so nothing is touched.
     if (platform_.system.RunsUnderWow64()) {
         log_.Add("host: a 32-bit program on 64-bit Windows (or cannot tell); nothing installed");
-        outcome_ = InstallOutcome::UnsupportedHost;
-        ReportInstallResult(false);
-        return;
+        return Fail(InstallOutcome::UnsupportedHost);
     }
     if (!platform_.system.IsAdministrator()) {
         log_.Add("host: not run by an administrator; nothing installed");
-        outcome_ = InstallOutcome::NotAdministrator;
-        ReportInstallResult(false);
-        return;
+        return Fail(InstallOutcome::NotAdministrator);
     }
 
     // Nothing is touched unless the driver directory is known and the printer name can form every file
@@ -102,36 +106,47 @@ void CSetupApp::RunInstallation() {
     std::string driverDir;
     if (!platform_.spooler.DriverDirectory(driverDir) || driverDir.empty()) {
         LogFailure("driver directory");
-        ReportInstallResult(false);
-        return;
+        return Fail();
     }
     log_.Add("driver directory: " + driverDir);
     if (CheckPrinterName(printerName, driverDir, platform_.system.AnsiCodePage()) != PrinterNameProblem::None) {
         log_.Add("printer name: cannot form the installation's file names, paths and keys; nothing touched");
-        ReportInstallResult(false);
-        return;
+        return Fail();
     }
 
     // Staged and read back first; then the driver directory, as a whole; then the rest of the clean-up and
     // the uninstall entry; last the system's command.
-    runDriverDir_ = driverDir;
-    if (!StageDriverFiles(printerName)) {
-        ReportInstallResult(false);
-        return;
-    }
+    if (!StageDriverFiles()) return Fail();
     log_.Add("staging: " + std::to_string(staged_.Count()) + " files written to C:\\TEMP and read back");
-    if (!ReplaceDriverDirectoryFiles(driverDir, printerName)) {
+    if (!ReplaceDriverDirectoryFiles(driverDir)) {
         log_.Add("driver directory: copies failed or differ; what was there before is put back");
-        ReportInstallResult(false);
-        return;
+        return Fail();
     }
     log_.Add("driver directory: uninstaller and driver files copied and compared");
-    CleanUp(false);
-    RunInstallCommand();
+    CleanUp(platform_, printerName, false, &log_);
+    return RunInstallCommand(platform_, inputs_, langId_, staged_, log_);
 }
 
-bool CSetupApp::StageDriverFiles(const std::string& printerName) {
+bool InstallationRun::StageEmbeddedFile(std::uint16_t id, const std::string& path, bool patchNames) {
+    Bytes raw, data;
+    std::string destination;
+    if (!EmbeddedBytes(platform_.resources, id, inputs_.printerName, patchNames, raw, data) ||
+        !FormatBounded(destination, kPathBuffer, "%s", path.c_str())) {
+        log_.Add("staging: store entry " + std::to_string(id) + " is missing or cannot be read");
+        return false;
+    }
+    if (patchNames && !staged_.Stage(platform_.files, kScratchFile, std::move(raw))) {
+        LogFailure(std::string("staging: writing ") + kScratchFile);
+        return false;
+    }
+    if (staged_.Stage(platform_.files, destination, std::move(data))) return true;
+    LogFailure("staging: writing " + destination);
+    return false;
+}
+
+bool InstallationRun::StageDriverFiles() {
     IFileSystem& files = platform_.files;
+    const std::string& printerName = inputs_.printerName;
     // Each directory is looked at before anything is made inside it: below a junction it would be elsewhere.
     for (const char* dir : kStagingDirs) {
         if (!files.MakeDirectory(dir)) LogFailure(std::string("staging: creating ") + dir);
@@ -148,40 +163,20 @@ bool CSetupApp::StageDriverFiles(const std::string& printerName) {
         !StageEmbeddedFile(kUninstallerEntry, path, false))
         return false;
     if (!JoinPath(path, kStagingDir, printerName + ".INF") || !StageEmbeddedFile(kInfEntry, path, false)) return false;
-    for (const StagedFile& file : StagingPlan(g_nOSType, runLangId_, g_wLanguage, printerName)) {
+    for (const StagedFile& file : StagingPlan(inputs_.osType, langId_, inputs_.language, printerName)) {
         const std::size_t targets = file.alsoI386x86 ? 3 : 1;
         for (std::size_t i = 0; i < targets; ++i)
             if (!JoinPath(path, kStagingDirs[i], file.fileName) || !StageEmbeddedFile(file.id, path, file.patchNames))
                 return false;
     }
-    if (StagingIntact()) return true;
+    if (StagingDirsPlain(files) && staged_.StillOnDisk(files)) return true;
     log_.Add("staging: a staged file changed after it was written; nothing else touched");
     return false;
 }
 
-namespace {
-
-bool StagingDirsPlain(IFileSystem& files) {
-    for (const char* dir : kStagingDirs)
-        if (!IsPlainDirectory(files, dir)) return false;
-    return true;
-}
-
-}  // namespace
-
-bool CSetupApp::CommandFilesIntact() {
-    if (!StagingDirsPlain(platform_.files)) return false;
-    for (const char* name : kCommandFiles) {
-        std::string path;
-        if (!JoinPath(path, kStagingDir, name) || !staged_.Matches(platform_.files, path, path)) return false;
-    }
-    return true;
-}
-
-bool CSetupApp::StagingIntact() { return StagingDirsPlain(platform_.files) && staged_.StillOnDisk(platform_.files); }
-
-bool CSetupApp::ReplaceDriverDirectoryFiles(const std::string& driverDir, const std::string& printerName) {
+bool InstallationRun::ReplaceDriverDirectoryFiles(const std::string& driverDir) {
     IFileSystem& files = platform_.files;
+    const std::string& printerName = inputs_.printerName;
     const std::vector<DriverFile> driverFiles = DriverFileSet(printerName);
     const std::string uninstaller = UninstallerName(printerName);
 
@@ -208,7 +203,8 @@ bool CSetupApp::ReplaceDriverDirectoryFiles(const std::string& driverDir, const 
     if (ok) {
         std::vector<std::string> copies{uninstaller};
         for (const std::string& name : DriverCopyOrder(printerName)) copies.push_back(name);
-        for (const std::string& name : copies) CopyToDriverDirectory(name, false);
+        // Only into the directory that this run prepared (and would put back).
+        for (const std::string& name : copies) CopyToDriverDirectory(platform_, name, false, driverDir);
         // Each copy holds what this run staged, alone under its name.
         for (const std::string& name : copies) {
             std::string from, to;
@@ -220,11 +216,33 @@ bool CSetupApp::ReplaceDriverDirectoryFiles(const std::string& driverDir, const 
     return ok;
 }
 
-void CSetupApp::CopyToDriverDirectory(const std::string& fileName, bool failIfExists) {
+}  // namespace
+
+InstallOutcome RunInstallation(Platform& platform, const InstallInputs& inputs, RunLog& log) {
+    const std::size_t linesBefore = log.Lines().size();
+    try {
+        return InstallationRun(platform, inputs, log).Run();
+    } catch (...) {
+        // Out of memory on a huge file, or anything else: the installation failed, and the user is told so,
+        // unless the result had been reported already (it is logged before it is shown).
+        std::string reported;
+        for (std::size_t i = linesBefore; i < log.Lines().size(); ++i)
+            if (log.Lines()[i].rfind(kResultLinePrefix, 0) == 0) reported = log.Lines()[i];
+        log.Add("installation: stopped by an unexpected error");
+        if (!reported.empty()) return reported == kResultInstalled ? InstallOutcome::Installed : InstallOutcome::Failed;
+        try {
+            ReportInstallResult(platform, false, inputs.language, platform.system.SystemDefaultLangId(), log);
+        } catch (...) {
+        }
+        return InstallOutcome::Failed;
+    }
+}
+
+void CopyToDriverDirectory(Platform& platform, const std::string& fileName, bool failIfExists,
+                           const std::string& preparedDir) {
     std::string driverDir, from, to;
-    if (!platform_.spooler.DriverDirectory(driverDir) || driverDir.empty()) return;
-    // Within a run, only into the directory that the run prepared (and would put back).
-    if (!runDriverDir_.empty() && driverDir != runDriverDir_) return;
+    if (!platform.spooler.DriverDirectory(driverDir) || driverDir.empty()) return;
+    if (!preparedDir.empty() && driverDir != preparedDir) return;
     if (!JoinPath(from, kStagingDir, fileName) || !JoinPath(to, driverDir, fileName)) return;
-    platform_.files.CopyFileTo(from, to, failIfExists);
+    platform.files.CopyFileTo(from, to, failIfExists);
 }

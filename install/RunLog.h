@@ -7,6 +7,11 @@
 
 #include "platform/Types.h"
 
+// The line that tells the run's result begins so.
+constexpr const char* kResultLinePrefix = "result: ";
+constexpr const char* kResultInstalled = "result: installed";
+constexpr const char* kResultNotInstalled = "result: not installed";
+
 class RunLog {
 public:
     // A step and how it went, in the system's ANSI code page (paths and names are).

@@ -1,37 +1,30 @@
 // Clean-up of an earlier installation and the uninstall entry, run at the start of every installation.
-#include <cctype>
-#include <cstring>
+#include "system/Cleanup.h"
+
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/setup.h"
+#include "install/StagingPaths.h"
 #include "platform/BoundedFormat.h"
 #include "system/OemInfScan.h"
 #include "system/PrinterMatch.h"
 #include "system/Reg.h"
-#include "system/UninstallEntry.h"
 
 namespace {
 
 // The printer's own driver files, in the order they are removed.
 constexpr const char* kDriverFileFormats[] = {"%s.GPD", "%s.INI", "%sRES.dll", "%sD.dll", "%sF.dll"};
-constexpr const char* kStagingDir = "c:\\temp";
 // The driver's default paper size as the print server knows it.
 constexpr const char* kPaperForm = "papersize(58x420mm)";
 constexpr std::uint64_t kOemInfMaxBytes = 16u << 20;
 
-void SetScratch(const std::string& text) {
-    // Callers format text within kPathBuffer, so it always fits with its terminator.
-    std::memcpy(g_szScratch, text.c_str(), text.size() + 1);
-}
-
-// Formats one printer-named file name into g_szScratch; false when it would not fit.
-bool FormatDriverFileName(const char* format) {
+// The printer's own driver files by name; a name that would not fit its buffer is left out.
+std::vector<std::string> PrinterDriverFileNames(const std::string& printerName) {
+    std::vector<std::string> names;
     std::string name;
-    if (!FormatBounded(name, kPathBuffer, format, PrinterName().c_str())) return false;
-    SetScratch(name);
-    return true;
+    for (const char* format : kDriverFileFormats)
+        if (FormatBounded(name, kPathBuffer, format, printerName.c_str())) names.push_back(name);
+    return names;
 }
 
 // The spooler's driver directory; empty when it reports none, so that no path is built from it.
@@ -43,69 +36,65 @@ std::string DriverDirectory(ISpooler& spooler) {
 
 }  // namespace
 
-void CSetupApp::Delete() { CleanUp(true); }
-
-void CSetupApp::CleanUp(bool removeDriverFiles) {
-    CReg reg(platform_.registry);
+void CleanUp(Platform& platform, const std::string& printerName, bool removeDriverFiles, RunLog* log) {
+    CReg reg(platform.registry);
     std::vector<std::string> printers;
     std::uint32_t lastError = 0;
 
     // Only a single printer of this name means its files belong to the installation being replaced. A name
     // too long for the uninstall entry gets no entry and none of its files are touched either.
     int count = 0;
-    if (removeDriverFiles && ListLocalPrinters(platform_.spooler, printers, lastError) == PrinterList::Listed)
-        count = CountNamesContaining(printers, PrinterName());
+    if (removeDriverFiles && ListLocalPrinters(platform.spooler, printers, lastError) == PrinterList::Listed)
+        count = CountNamesContaining(printers, printerName);
     UninstallEntry entry;
-    const bool nameFits = BuildUninstallEntry(PrinterName(), DriverDirectory(platform_.spooler), entry);
+    const bool nameFits = BuildUninstallEntry(printerName, DriverDirectory(platform.spooler), entry);
     if (count == 1 && nameFits) {
-        for (const char* format : kDriverFileFormats)
-            if (FormatDriverFileName(format)) DeleteDriverFile(g_szScratch);
-        for (const char* format : kDriverFileFormats)
-            if (FormatDriverFileName(format)) DeleteDriverVersionFile(g_szScratch);
-        for (const char* format : kDriverFileFormats)
-            if (FormatDriverFileName(format)) DeleteStagedFile(g_szScratch);
+        const std::vector<std::string> names = PrinterDriverFileNames(printerName);
+        for (const std::string& name : names) DeleteDriverFile(platform, name);
+        for (const std::string& name : names) DeleteDriverVersionFile(platform, name);
+        for (const std::string& name : names) DeleteStagedFile(platform.files, name);
     }
 
     if (nameFits) WriteUninstallEntry(reg, entry);
-    RemoveStaleOemInf();
+    RemoveStaleOemInf(platform);
 
-    if (ListLocalPrinters(platform_.spooler, printers, lastError) == PrinterList::Failed) {
-        log_.Failed("clean-up: listing the printers", lastError);
+    if (ListLocalPrinters(platform.spooler, printers, lastError) == PrinterList::Failed) {
+        if (log != nullptr) log->Failed("clean-up: listing the printers", lastError);
         // Task-modal: the wizard waits until the box is dismissed.
-        platform_.ui.ShowMessage(platform_.ui.SystemMessageText(lastError), "ERROR",
-                                 kMbOk | kMbIconInformation | kMbTaskModal);
+        platform.ui.ShowMessage(platform.ui.SystemMessageText(lastError), "ERROR",
+                                kMbOk | kMbIconInformation | kMbTaskModal);
         return;
     }
-    DeletePrinterForm(kPaperForm);
+    DeletePrinterForm(platform.spooler, kPaperForm);
 }
 
-bool CSetupApp::DeleteDriverFile(const std::string& fileName) {
-    const std::string dir = DriverDirectory(platform_.spooler);
+bool DeleteDriverFile(Platform& platform, const std::string& fileName) {
+    const std::string dir = DriverDirectory(platform.spooler);
     std::string path;
     if (dir.empty() || !JoinPath(path, dir, fileName)) return false;
-    return platform_.files.RemoveFile(path);
+    return platform.files.RemoveFile(path);
 }
 
-bool CSetupApp::DeleteDriverVersionFile(const std::string& fileName) {
-    const std::string dir = DriverDirectory(platform_.spooler);
+bool DeleteDriverVersionFile(Platform& platform, const std::string& fileName) {
+    const std::string dir = DriverDirectory(platform.spooler);
     std::string path;
     if (dir.empty() || !FormatBounded(path, kPathBuffer, "%s\\3\\%s", dir.c_str(), fileName.c_str())) return false;
-    return platform_.files.RemoveFile(path);
+    return platform.files.RemoveFile(path);
 }
 
-bool CSetupApp::DeleteStagedFile(const std::string& fileName) {
+bool DeleteStagedFile(IFileSystem& files, const std::string& fileName) {
     std::string path;
-    if (!JoinPath(path, kStagingDir, fileName)) return false;
-    return platform_.files.RemoveFile(path);
+    if (!JoinPath(path, kCleanupStagingDir, fileName)) return false;
+    return files.RemoveFile(path);
 }
 
-void CSetupApp::RemoveStaleOemInf() {
-    const std::string windowsDir = platform_.system.WindowsDir();
+void RemoveStaleOemInf(Platform& platform) {
+    const std::string windowsDir = platform.system.WindowsDir();
     // One search says which of the hundred names exist; without an answer each is looked at in turn.
     std::vector<FoundFile> found;
     std::string pattern;
     const bool listed = !windowsDir.empty() && JoinPath(pattern, windowsDir, "inf\\oem*.inf") &&
-                        platform_.files.FindFiles(pattern, found);
+                        platform.files.FindFiles(pattern, found);
     auto present = [&](int index) {
         if (!listed) return true;
         const std::string name = "oem" + std::to_string(index) + ".inf";
@@ -120,28 +109,27 @@ void CSetupApp::RemoveStaleOemInf() {
         // The system's INF copies are a few kilobytes; a file far larger than any of them (a sparse file of a
         // gigabyte and more) is not one of ours and is not read into memory.
         PathState state;
-        if (!platform_.files.Inspect(infPath, state) || !state.exists || state.isDirectory || state.size > kOemInfMaxBytes)
+        if (!platform.files.Inspect(infPath, state) || !state.exists || state.isDirectory || state.size > kOemInfMaxBytes)
             continue;
-        if (!platform_.files.ReadWholeFile(infPath, contents)) continue;  // missing or unreadable: kept
+        if (!platform.files.ReadWholeFile(infPath, contents)) continue;  // missing or unreadable: kept
         if (!OemInfMatches(contents)) continue;
-        platform_.files.RemoveFile(infPath);
-        platform_.files.RemoveFile(pnfPath);
+        platform.files.RemoveFile(infPath);
+        platform.files.RemoveFile(pnfPath);
     }
 }
 
-void CSetupApp::DeletePrinterForm(const std::string& formName) {
+void DeletePrinterForm(ISpooler& spooler, const std::string& formName) {
     // Forms are deleted only through a print-server handle with administer access.
     PrinterHandle server = 0;
-    if (!platform_.spooler.OpenLocalServer(kServerAccessAdminister, server)) return;
-    platform_.spooler.RemoveForm(server, formName);
-    platform_.spooler.ClosePrinterHandle(server);
+    if (!spooler.OpenLocalServer(kServerAccessAdminister, server)) return;
+    spooler.RemoveForm(server, formName);
+    spooler.ClosePrinterHandle(server);
 }
 
-void CSetupApp::WriteUninstallEntry(CReg& reg, const UninstallEntry& entry) {
-    SetScratch(entry.keyPath);
-    reg.CreateKey(g_szScratch);
+void WriteUninstallEntry(CReg& reg, const UninstallEntry& entry) {
+    reg.CreateKey(entry.keyPath);
     for (const UninstallValue& value : entry.values) {
-        reg.SetKeyValue(g_szScratch, value.name, kRegSz, reinterpret_cast<const unsigned char*>(value.text.c_str()),
+        reg.SetKeyValue(entry.keyPath, value.name, kRegSz, reinterpret_cast<const unsigned char*>(value.text.c_str()),
                         static_cast<std::uint32_t>(value.text.size() + 1));
     }
 }

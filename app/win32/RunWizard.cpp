@@ -1,8 +1,10 @@
 // The application object of setup.exe and the wizard it runs once the program's files are prepared.
 #include <windows.h>
 
+#include "app/globals.h"
 #include "app/setup.h"
 #include "framework/CommonControls.h"
+#include "localization/win32/DialogStrings.h"
 #include "pages/CopyDlg.h"
 #include "pages/LanguageDlg.h"
 #include "pages/SettingDlg.h"
@@ -17,6 +19,7 @@ namespace {
 void RunSetupWizard(CSetupApp& app) {
     // The dialogs' control support: the progress bar class of the last page lives in comctl32.
     EnableDialogControls();
+    SetDialogStringsTable(g_strLanguageFile);
 
     CSetupDlg dlg;
     CWelcomeDlg welcome;

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/globals.h"
 #include "platform/BoundedFormat.h"
 #include "platform/Platform.h"
 #include "platform/ProfileText.h"
 
 namespace {
+std::string g_tablePath;  // the language table in use, as start-up settled it
 constexpr DWORD kTextBuffer = 1000;
 constexpr int kOwnTextControl = 1019;  // the settings page's name field, which that page fills itself
 constexpr char kSection[] = "String";
@@ -19,11 +19,11 @@ constexpr char kSection[] = "String";
 // system's); a table that cannot be read goes through GetPrivateProfileStringA as before.
 class LanguageTable {
 public:
-    LanguageTable() : read_(!g_strLanguageFile.empty() && HostPlatform().files.ReadWholeFile(g_strLanguageFile, bytes_)) {}
+    LanguageTable() : read_(!g_tablePath.empty() && HostPlatform().files.ReadWholeFile(g_tablePath, bytes_)) {}
 
     DWORD LookUp(const std::string& key, char* buffer) const {
         if (!read_)
-            return ::GetPrivateProfileStringA(kSection, key.c_str(), "", buffer, kTextBuffer, g_strLanguageFile.c_str());
+            return ::GetPrivateProfileStringA(kSection, key.c_str(), "", buffer, kTextBuffer, g_tablePath.c_str());
         std::string value;
         const std::uint32_t n = ProfileReadString(&bytes_, kSection, key, "", value, kTextBuffer);
         const std::size_t copied = std::min<std::size_t>(value.size(), kTextBuffer - 1);
@@ -37,6 +37,10 @@ private:
     bool read_;
 };
 }  // namespace
+
+void SetDialogStringsTable(const std::string& tablePath) { g_tablePath = tablePath; }
+
+const std::string& DialogStringsTable() { return g_tablePath; }
 
 std::string DialogCaptionKey(int dialogId) {
     std::string key;

@@ -5,6 +5,10 @@
 
 #include "framework/Wnd.h"
 
+// The language table the texts come from (start-up's choice); empty: none, the templates' texts stay.
+void SetDialogStringsTable(const std::string& tablePath);
+const std::string& DialogStringsTable();
+
 // dialogId: the template the dialog was built from; it forms the keys "IDD<id>_Title" and "IDD<id>_<control>".
 void g_SetDialogStrings(CWnd* dialog, int dialogId);
 

@@ -5,22 +5,23 @@
 
 #include "app/globals.h"
 #include "framework/WinApp.h"
+#include "localization/win32/DialogStrings.h"
 #include "resources/resource.h"
 
-ScopedLanguageTable::ScopedLanguageTable(const char* content) : previous_(g_strLanguageFile) {
+ScopedLanguageTable::ScopedLanguageTable(const char* content) : previous_(DialogStringsTable()) {
     char dir[MAX_PATH] = {};
     ::GetTempPathA(MAX_PATH, dir);
     path_ = std::string(dir) + (content != nullptr ? "gui_tests_table.ini" : "gui_tests_no_such_table.ini");
     ::DeleteFileA(path_.c_str());
     if (content != nullptr) std::ofstream(path_, std::ios::binary) << content;
     ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());  // drop any cached copy
-    g_strLanguageFile = path_;
+    SetDialogStringsTable(path_);
 }
 
 ScopedLanguageTable::~ScopedLanguageTable() {
     ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());
     ::DeleteFileA(path_.c_str());
-    g_strLanguageFile = previous_;
+    SetDialogStringsTable(previous_);
 }
 
 std::string TextOf(HWND w) {

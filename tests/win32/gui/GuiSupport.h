@@ -15,7 +15,7 @@
 #include "pages/WelcomeDlg.h"
 #include "wizard/setupDlg.h"
 
-// A language table in the temp directory that g_strLanguageFile names while the object lives; written as is
+// A language table in the temp directory that the dialogs' texts come from while the object lives; written as is
 // (an INI text), or, for null content, a file that does not exist.
 class ScopedLanguageTable {
 public:

@@ -1,0 +1,34 @@
+// The installation run: staging of the driver files, copies into the driver directory, clean-up, then the
+// system's printer-installation command and the result message.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "install/InstallOutcome.h"
+#include "install/RunLog.h"
+#include "install/StagingRecord.h"
+#include "platform/Platform.h"
+
+struct InstallInputs {
+    std::string printerName;     // names the printer's driver files, the uninstaller and the uninstall entry
+    int osType = 0;              // the host's release code: the column of the staging plan
+    std::uint16_t language = 0;  // 0 Chinese, otherwise English: the printer's own texts and the result message
+};
+
+// The whole run, its steps written to log. Whatever goes wrong inside it, even an exception, ends as a failed
+// installation with its message; the result message is followed by a quit message for the main window.
+InstallOutcome RunInstallation(Platform& platform, const InstallInputs& inputs, RunLog& log);
+
+// Copies C:\TEMP\<fileName> into the spooler's driver directory; with preparedDir set, only when that is the
+// driver directory the spooler names.
+void CopyToDriverDirectory(Platform& platform, const std::string& fileName, bool failIfExists,
+                           const std::string& preparedDir = std::string());
+
+// The command step: the system's command on the staged INF, only when staged holds it and every file it names
+// as they still are on disk; then the check for the printer, the default-printer command and the result
+// message (in inputs.language, for the system language langId).
+InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs, std::uint16_t langId,
+                                 const StagingRecord& staged, RunLog& log);
+
+// Shows the result message and leaves a quit message for the main window.
+void ReportInstallResult(Platform& platform, bool installed, std::uint16_t language, std::uint16_t langId, RunLog& log);

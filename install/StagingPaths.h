@@ -1,0 +1,9 @@
+// Where the installation stages its files. The spellings are the ones the installation has always used: the
+// command and the copies name "C:\TEMP", the clean-up and the scratch file the lower-case forms.
+#pragma once
+
+constexpr const char* kStagingDir = "C:\\TEMP";
+constexpr const char* const kStagingDirs[] = {"C:\\TEMP", "C:\\TEMP\\I386", "C:\\TEMP\\x86"};
+constexpr const char* kCleanupStagingDir = "c:\\temp";
+// Raw bytes of the entry being rewritten; left in place afterwards.
+constexpr const char* kScratchFile = "c:\\temp\\temp.txt";

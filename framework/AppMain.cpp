@@ -5,6 +5,7 @@
 
 #include "framework/WinApp.h"
 #include "platform/win32/SystemLibrary.h"
+#include "platform/win32/Win32Platform.h"
 
 namespace {
 // The program file's base name without its extension: the framework's default application name.
@@ -48,6 +49,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     CWinApp* app = AfxGetApp();
     if (app == nullptr) return 0;
     if (app->m_pszAppName == nullptr) app->m_pszAppName = DefaultAppName();
+    if (app->m_pszAppName != nullptr) SetApplicationTitle(app->m_pszAppName);
     if (commandLine != nullptr) app->m_lpCmdLine = commandLine;
     if (!app->InitInstance()) return app->ExitInstance();  // the program ends right after its start-up
     return RunMessageLoop();

@@ -89,5 +89,7 @@ public:
 void SetMainWindowProvider(std::function<HWND()> provider);
 HWND MainWindowHandle();
 
-// The application's title: the running application's name, else the program file's base name without extension.
+// The application's title: the name the program's entry set, else the program file's base name without
+// extension.
+void SetApplicationTitle(const std::string& title);
 std::string ApplicationTitle();

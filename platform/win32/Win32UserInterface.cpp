@@ -1,8 +1,12 @@
 // Message boxes, system error texts and the quit message for the main window.
-#include "framework/WinApp.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {
+
+std::string& Title() {
+    static std::string title;
+    return title;
+}
 
 std::function<HWND()>& MainWindowProvider() {
     static std::function<HWND()> provider;
@@ -19,9 +23,10 @@ HWND MainWindowHandle() {
     return main ? main : GetActiveWindow();
 }
 
+void SetApplicationTitle(const std::string& title) { Title() = title; }
+
 std::string ApplicationTitle() {
-    CWinApp* app = AfxGetApp();
-    if (app && app->m_pszAppName) return app->m_pszAppName;
+    if (!Title().empty()) return Title();
     char buf[kPathBuffer];
     DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
     if (n == 0 || n >= sizeof buf) return std::string();

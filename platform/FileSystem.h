@@ -43,7 +43,6 @@ public:
     // FindFirstFileA/FindNextFileA with a wildcard pattern ("dir\*.dll"); entries in the order found.
     // False when the search cannot start (which includes "nothing matches").
     virtual bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) = 0;
-    // SetCurrentDirectoryA / GetCurrentDirectoryA.
+    // SetCurrentDirectoryA.
     virtual bool SetCurrentDir(const std::string& path) = 0;
-    virtual std::string CurrentDir() = 0;
 };

@@ -17,6 +17,4 @@ public:
     virtual bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
                           std::uint32_t size) = 0;
     virtual void CloseKey(RegKeyHandle key) = 0;
-    // Reads a value back (type and raw bytes as stored); used to verify what was written.
-    virtual bool QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) = 0;
 };

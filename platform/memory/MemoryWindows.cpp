@@ -269,7 +269,6 @@ bool MemoryFileSystem::SetCurrentDir(const std::string& path) {
     return true;
 }
 
-std::string MemoryFileSystem::CurrentDir() { return currentDir_; }
 
 bool MemoryFileSystem::Exists(const std::string& path) const { return nodes_.count(Resolve(path)) != 0; }
 
@@ -434,7 +433,7 @@ bool MemoryRegistry::SetValue(RegKeyHandle key, const std::string& name, std::ui
 
 void MemoryRegistry::CloseKey(RegKeyHandle key) { handles_.erase(key); }
 
-bool MemoryRegistry::QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) {
+bool MemoryRegistry::QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) const {
     auto k = keys_.find(Upper(path));
     if (k == keys_.end()) return false;
     auto v = k->second.values.find(Upper(name));

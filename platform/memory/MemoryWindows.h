@@ -23,7 +23,7 @@ public:
     bool Inspect(const std::string& path, PathState& state) override;
     bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) override;
     bool SetCurrentDir(const std::string& path) override;
-    std::string CurrentDir() override;
+    std::string CurrentDir() const { return currentDir_; }
 
     // Test controls and inspection.
     bool Exists(const std::string& path) const;
@@ -138,7 +138,8 @@ public:
     bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
                   std::uint32_t size) override;
     void CloseKey(RegKeyHandle key) override;
-    bool QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) override;
+    // A value as stored (type and raw bytes).
+    bool QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) const;
 
     struct Value {
         std::uint32_t type = 0;

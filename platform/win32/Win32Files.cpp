@@ -181,13 +181,6 @@ bool Win32FileSystem::FindFiles(const std::string& pattern, std::vector<FoundFil
 
 bool Win32FileSystem::SetCurrentDir(const std::string& path) { return SetCurrentDirectoryA(path.c_str()) != 0; }
 
-std::string Win32FileSystem::CurrentDir() {
-    char buf[kPathBuffer];
-    DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
-    if (n == 0 || n >= sizeof buf) return std::string();  // failed, or the answer is the size it would need
-    return std::string(buf, n);
-}
-
 // ---- private profiles --------------------------------------------------------------------------------
 
 std::uint32_t Win32Profile::ReadString(const std::string& section, const std::string& key, const std::string& def,

@@ -17,7 +17,6 @@ public:
     bool Inspect(const std::string& path, PathState& state) override;
     bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) override;
     bool SetCurrentDir(const std::string& path) override;
-    std::string CurrentDir() override;
 };
 
 class Win32Profile : public IProfile {
@@ -55,7 +54,6 @@ public:
     bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
                   std::uint32_t size) override;
     void CloseKey(RegKeyHandle key) override;
-    bool QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) override;
 };
 
 // winspool.drv is loaded from the system directory on first use; every call fails when it cannot be loaded.

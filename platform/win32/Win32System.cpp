@@ -147,27 +147,6 @@ void Win32Registry::CloseKey(RegKeyHandle key) {
     if (key != 0) RegCloseKey(ToHkey(key));
 }
 
-bool Win32Registry::QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) {
-    data.clear();
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-    bool ok = false;
-    DWORD t = 0, size = 0;
-    if (RegQueryValueExA(key, name.c_str(), nullptr, &t, nullptr, &size) == ERROR_SUCCESS) {
-        Bytes buf(size);
-        DWORD got = size;
-        if (RegQueryValueExA(key, name.c_str(), nullptr, &t, size ? buf.data() : nullptr, &got) == ERROR_SUCCESS &&
-            got <= size) {
-            buf.resize(got);
-            data = buf;
-            type = t;
-            ok = true;
-        }
-    }
-    RegCloseKey(key);
-    return ok;
-}
-
 // ---- processes ---------------------------------------------------------------------------------------
 
 RunOutcome Win32Processes::RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) {

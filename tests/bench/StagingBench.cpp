@@ -114,7 +114,6 @@ public:
         return inner_.FindFiles(pattern, out);
     }
     bool SetCurrentDir(const std::string& path) override { return inner_.SetCurrentDir(path); }
-    std::string CurrentDir() override { return inner_.CurrentDir(); }
 
 private:
     IFileSystem& inner_;

@@ -35,7 +35,7 @@ protected:
     std::string Text(const std::string& name) {
         std::uint32_t type = 0;
         Bytes data;
-        if (!os().registry.QueryValue(kUninstallKey, name, type, data)) return "<missing>";
+        if (!host().QueryValue(kUninstallKey, name, type, data)) return "<missing>";
         if (type != kRegSz || data.empty() || data.back() != 0) return "<not a terminated REG_SZ>";
         return std::string(data.begin(), data.end() - 1);
     }

@@ -19,7 +19,7 @@ protected:
     std::string Query(const std::string& path, const std::string& name) {
         std::uint32_t t = 0;
         Bytes d;
-        return os().registry.QueryValue(path, name, t, d) ? std::to_string(t) + ":" + ToString(d) : "<missing>";
+        return host().QueryValue(path, name, t, d) ? std::to_string(t) + ":" + ToString(d) : "<missing>";
     }
     bool Opens(const std::string& path) {
         RegKeyHandle key = 1;

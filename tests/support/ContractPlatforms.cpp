@@ -55,6 +55,10 @@ public:
         windows_.files.HoldOpen(path, share);
         return windows_.files.Exists(path);
     }
+    std::string CurrentDir() override { return windows_.files.CurrentDir(); }
+    bool QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) override {
+        return windows_.registry.QueryValue(path, name, type, data);
+    }
 
 private:
     static constexpr const char* kScratch = "C:\\Contract\\Scratch";

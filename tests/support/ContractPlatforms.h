@@ -37,6 +37,10 @@ public:
     virtual bool MakeHardLink(const std::string& existing, const std::string& link) = 0;
     virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
     virtual bool HoldOpen(const std::string& path, unsigned share) = 0;
+    // What the case reads back through the system itself: the current directory, a value below
+    // HKEY_LOCAL_MACHINE as stored (type and raw bytes).
+    virtual std::string CurrentDir() = 0;
+    virtual bool QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) = 0;
     // Why the named behaviour cannot be checked on this host; empty when it can.
     virtual std::string Limitation(const std::string& /*what*/) const { return std::string(); }
 };

@@ -102,9 +102,6 @@ public:
     bool SetCurrentDir(const std::string& path) override {
         return FAULT("IFileSystem::SetCurrentDir", false) == Fault::None && inner_.SetCurrentDir(path);
     }
-    std::string CurrentDir() override {
-        return FAULT("IFileSystem::CurrentDir", false) == Fault::None ? inner_.CurrentDir() : std::string();
-    }
 
 private:
     IFileSystem& inner_;
@@ -209,13 +206,6 @@ public:
     void CloseKey(RegKeyHandle key) override {
         FAULT("IRegistry::CloseKey", false);  // nothing to fail: the key is closed all the same
         inner_.CloseKey(key);
-    }
-    bool QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) override {
-        const Fault f = FAULT("IRegistry::QueryValue", true);
-        if (f == Fault::Fail) return data.clear(), false;
-        if (!inner_.QueryValue(path, name, type, data)) return false;
-        Apply(f, data);
-        return true;
     }
 
 private:

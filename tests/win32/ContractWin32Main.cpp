@@ -109,6 +109,32 @@ public:
         held_.push_back(h);
         return true;
     }
+    std::string CurrentDir() override {
+        char buf[MAX_PATH];
+        DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
+        if (n == 0 || n >= sizeof buf) return std::string();  // failed, or the answer is the size it would need
+        return std::string(buf, n);
+    }
+    bool QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) override {
+        data.clear();
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+        bool ok = false;
+        DWORD t = 0, size = 0;
+        if (RegQueryValueExA(key, name.c_str(), nullptr, &t, nullptr, &size) == ERROR_SUCCESS) {
+            Bytes buf(size);
+            DWORD got = size;
+            if (RegQueryValueExA(key, name.c_str(), nullptr, &t, size ? buf.data() : nullptr, &got) == ERROR_SUCCESS &&
+                got <= size) {
+                buf.resize(got);
+                data = buf;
+                type = t;
+                ok = true;
+            }
+        }
+        RegCloseKey(key);
+        return ok;
+    }
     std::string Limitation(const std::string& what) const override {
         if (!RunningOnWine()) return std::string();
         if (what == "DeleteFormA") return "Wine's DeleteFormA is a stub that reports success for every form name";

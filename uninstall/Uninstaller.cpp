@@ -158,8 +158,12 @@ public:
             return Stop(UninstallStop::Declined);
 
         if (!p_.files.ReadWholeFile(modulePath, ownBytes_)) ownBytes_.clear();
-        RemovePrinters();
-        RemoveDriver();
+        // The installation runs the system's command, which makes the printer and the driver, only under
+        // the model word's own name: under another name they belong to another installation.
+        if (EqualNoCase(name_, kModelWord)) {
+            RemovePrinters();
+            RemoveDriver();
+        }
         RemoveDriverFiles();
         RemoveStagedFiles(staged, modulePath);
         RemoveKey(entry.keyPath);

@@ -1,7 +1,8 @@
 // The uninstaller: removes what an installation of the printer driver put on the machine, and nothing else.
 //
 // It takes the printer name from its own file name (uninstall<name>.exe), asks once, then removes the
-// printers the installation made and the model word's driver, the driver files no other installed driver
+// printers the installation made and the model word's driver (under the model word's name only: the
+// installation runs the system's command under no other), the driver files no other installed driver
 // names, the staged files that still hold what the installation wrote, the uninstall entry and, at the next
 // restart, itself.
 #pragma once

@@ -113,6 +113,17 @@ TEST_F(UninstallRun, NoChangesNothingAndNeitherDoTheRefusals) {
     }
 }
 
+// Under another printer name the installation never ran the system's command: the model word's printer,
+// driver, files and entry belong to another installation.
+TEST_F(UninstallRun, AnotherNameLeavesTheModelWordsInstallation) {
+    win.system.modulePath = kDriverDir + "\\uninstallABC.exe";
+    Uninstall(win.platform);
+    EXPECT_EQ(win.spooler.printers, std::vector<std::string>{"KX47"});
+    EXPECT_EQ(win.spooler.drivers.size(), 1u);
+    EXPECT_TRUE(win.registry.KeyExists(kKey));
+    EXPECT_NE(At(kDriverDir + "\\KX47.GPD"), "<missing>");
+}
+
 TEST(UninstallRules, OwnNameAndOwnPrinters) {
     std::string name;
     EXPECT_TRUE(PrinterNameFromProgramName("UNINSTALLkx47.EXE", name));

@@ -39,11 +39,7 @@ protected:
         ASSERT_TRUE(win.registry.KeyExists(kKey));
         win.system.modulePath = kProgram;
         win.ui.messages.clear();
-    }
-    std::vector<std::string> Report() const {
-        std::vector<std::string> texts;
-        for (const auto& m : win.ui.messages) texts.push_back(m.text);
-        return texts;
+        win.ui.events.clear();
     }
 };
 

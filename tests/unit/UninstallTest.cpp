@@ -124,7 +124,7 @@ TEST(UninstallRules, OwnNameAndOwnPrinters) {
     std::string name;
     EXPECT_TRUE(PrinterNameFromProgramName("UNINSTALLkx47.EXE", name));
     EXPECT_EQ(name, "kx47");
-    for (const char* other : {"uninstall.exe", "setup.exe", "uninstallKX47.exe.old", "uninstallKX47", "KX47.exe"})
+    for (const char* other : {"uninstall.exe", "setup.exe", "uninstallKX47.exe.old", "uninstallKX47", "installerKX47.exe"})
         EXPECT_FALSE(PrinterNameFromProgramName(other, name)) << other;
 
     for (const char* ours : {"KX47", "kx47", "KX47 (Copy 2)", "KX47 (copy 12)"})

@@ -173,7 +173,7 @@ static void click_wizard(int id) {
 static int enabled(int id) { return IsWindowEnabled(GetDlgItem(g_wizard, id)) ? 1 : 0; }
 
 static void print_text(const char *key, HWND h) {
-    char text[1024] = "";
+    char text[8192] = "";
     send_msg(h, WM_GETTEXT, sizeof text, (LPARAM)text);
     printf("%s=", key);
     for (const unsigned char *p = (const unsigned char *)text; *p; ++p) printf("%02X", *p);

@@ -30,6 +30,7 @@ echo "someone else's" >"$DIR/other.dll"
 echo "a user's notes" >"$DRIVE/TEMP/notes.txt"
 
 uninstall() {  # uninstall <case> <yes|no>
+    rm -f "$DRIVE/e2e-entry.txt"
     LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8 ROBOT_EXTRA_PRINTER=Office ROBOT_ENTRY_FILE='C:\e2e-entry.txt' \
         ROBOT_ENTRY_KEY='SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KX47 printer' \
         wine_in 120 "$OUT/robot.exe" --uninstall "$command" "$2" "$(scaled 30)" >"$OUT/$1.robot" 2>"$OUT/$1.stderr"

@@ -272,6 +272,7 @@ static int run_uninstall(const char *commandLine, int yes, DWORD wait) {
     if (WaitForSingleObject(pi.hProcess, scaled(20000)) != WAIT_OBJECT_0) {
         printf("exited=0\n");
         TerminateProcess(pi.hProcess, 1);
+        write_entry();
         return 1;
     }
     GetExitCodeProcess(pi.hProcess, &code);

@@ -5,15 +5,9 @@
 #include "app/globals.h"
 #include "app/setup.h"
 #include "install/NameLines.h"
+#include "install/StagingPlan.h"
 #include "platform/BoundedFormat.h"
 #include "platform/TextStream.h"
-
-namespace {
-
-// Raw bytes of the entry being rewritten; left in place afterwards.
-constexpr const char* kScratchFile = "c:\\temp\\temp.txt";
-
-}  // namespace
 
 bool CSetupApp::EmbeddedBytes(std::uint16_t id, bool patchNames, Bytes& raw, Bytes& out) {
     if (!platform_.resources.LoadOwnerData(id, raw)) return false;

@@ -14,9 +14,6 @@
 
 namespace {
 
-const char* const kStagingDirs[] = {"C:\\TEMP", "C:\\TEMP\\I386", "C:\\TEMP\\x86"};
-constexpr std::uint16_t kUninstallerEntry = 255;
-constexpr std::uint16_t kInfEntry = 256;
 // What the system's command reads from the staging area: the INF, the files of its Driver_Files section from
 // the INF's directory and the two plug-ins from its x86 subdirectory (the Unidrv core files come from the
 // system's own printer INF).

@@ -8,6 +8,14 @@
 inline bool IsChineseSystem(std::uint16_t langId) { return (langId & 0xFF) == 0x04; }
 inline bool IsSimplifiedChineseSystem(std::uint16_t langId) { return langId == 0x0804; }
 
+// The staging directory and its two plug-in subdirectories, in the order made; the scratch file that keeps
+// the raw bytes of a rewritten template.
+inline constexpr const char* kStagingDirs[] = {"C:\\TEMP", "C:\\TEMP\\I386", "C:\\TEMP\\x86"};
+inline constexpr const char* kScratchFile = "c:\\temp\\temp.txt";
+// The two store entries staged beside the plan: the uninstaller (uninstall<name>.exe) and the INF (<name>.INF).
+constexpr std::uint16_t kUninstallerEntry = 255;
+constexpr std::uint16_t kInfEntry = 256;
+
 struct StagedFile {
     std::uint16_t id = 0;
     std::string fileName;

@@ -17,6 +17,8 @@ public:
     virtual bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
                           std::uint32_t size) = 0;
     virtual void CloseKey(RegKeyHandle key) = 0;
+    // RegDeleteKeyA(HKLM, path): a key without subkeys; false when it is not there or cannot be deleted.
+    virtual bool DeleteKey(const std::string& path) = 0;
     // Reads a value back (type and raw bytes as stored); used to verify what was written.
     virtual bool QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) = 0;
 };

@@ -147,6 +147,10 @@ void Win32Registry::CloseKey(RegKeyHandle key) {
     if (key != 0) RegCloseKey(ToHkey(key));
 }
 
+bool Win32Registry::DeleteKey(const std::string& path) {
+    return !path.empty() && RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str()) == ERROR_SUCCESS;
+}
+
 bool Win32Registry::QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) {
     data.clear();
     HKEY key = nullptr;

@@ -14,6 +14,10 @@ public:
     void ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) override {
         if (!quiet_) host_.ShowMessage(text, caption, flags);
     }
+    // Nobody is there to answer in an unattended run: No, which changes nothing.
+    bool AskYesNo(const std::string& text, const std::string& caption) override {
+        return !quiet_ && host_.AskYesNo(text, caption);
+    }
     std::string SystemMessageText(std::uint32_t code) override { return host_.SystemMessageText(code); }
     void PostQuitToMainWindow() override {
         if (!quiet_) host_.PostQuitToMainWindow();

@@ -17,9 +17,6 @@
 
 namespace {
 
-constexpr std::uint16_t kUninstallerEntry = 255;
-constexpr std::uint16_t kInfEntry = 256;
-
 // A file of the driver directory as it was before the run changed it.
 struct KeptFile {
     std::string path;

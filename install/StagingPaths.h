@@ -3,6 +3,7 @@
 #pragma once
 
 constexpr const char* kStagingDir = "C:\\TEMP";
+// The staging directory and its two plug-in subdirectories, in the order made.
 constexpr const char* const kStagingDirs[] = {"C:\\TEMP", "C:\\TEMP\\I386", "C:\\TEMP\\x86"};
 constexpr const char* kCleanupStagingDir = "c:\\temp";
 // Raw bytes of the entry being rewritten; left in place afterwards.

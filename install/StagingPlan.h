@@ -4,9 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "install/StagingPaths.h"
+
 // Language tests on the system default language id.
 inline bool IsChineseSystem(std::uint16_t langId) { return (langId & 0xFF) == 0x04; }
 inline bool IsSimplifiedChineseSystem(std::uint16_t langId) { return langId == 0x0804; }
+
+// The two store entries staged beside the plan: the uninstaller (uninstall<name>.exe) and the INF (<name>.INF).
+constexpr std::uint16_t kUninstallerEntry = 255;
+constexpr std::uint16_t kInfEntry = 256;
 
 struct StagedFile {
     std::uint16_t id = 0;

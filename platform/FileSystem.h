@@ -28,6 +28,9 @@ public:
     virtual bool MakeDirectory(const std::string& path) = 0;
     // DeleteFileA.
     virtual bool RemoveFile(const std::string& path) = 0;
+    // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT): the file goes when the system restarts (a
+    // running program's own file cannot go earlier).
+    virtual bool RemoveAtRestart(const std::string& path) = 0;
     // CopyFileA.
     virtual bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) = 0;
     // Whole-file read; false when the file cannot be opened or read.

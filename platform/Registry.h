@@ -17,4 +17,6 @@ public:
     virtual bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
                           std::uint32_t size) = 0;
     virtual void CloseKey(RegKeyHandle key) = 0;
+    // RegDeleteKeyA(HKLM, path): a key without subkeys; false when it is not there or cannot be deleted.
+    virtual bool DeleteKey(const std::string& path) = 0;
 };

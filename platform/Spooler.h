@@ -4,6 +4,19 @@
 
 using PrinterHandle = std::uintptr_t;  // 0: none
 
+// A local printer with the name of its driver (PRINTER_INFO_2A pPrinterName, pDriverName).
+struct LocalPrinter {
+    std::string name;
+    std::string driver;
+};
+
+// An installed printer driver of "Windows NT x86" (DRIVER_INFO_3A): its name and every file it names, as the
+// spooler gives them (driver, data, configuration and help file, then the dependent files; full paths).
+struct InstalledDriver {
+    std::string name;
+    std::vector<std::string> files;
+};
+
 class ISpooler {
 public:
     virtual ~ISpooler() = default;
@@ -14,6 +27,16 @@ public:
     // The second call, with a zero-filled buffer of that many bytes: the printer names in the order returned.
     // False on failure, with the error code in lastError.
     virtual bool EnumLocalPrinters(std::uint32_t bytes, std::vector<std::string>& names, std::uint32_t& lastError) = 0;
+    // The same filling call as EnumLocalPrinters, with each printer's driver name.
+    virtual bool EnumLocalPrinterRecords(std::uint32_t bytes, std::vector<LocalPrinter>& printers,
+                                         std::uint32_t& lastError) = 0;
+    // EnumPrinterDriversA(NULL, "Windows NT x86", 3, ...): the size, then the filling call (asked again once
+    // when a driver was added in between). False when it fails; then drivers is empty.
+    virtual bool EnumInstalledDrivers(std::vector<InstalledDriver>& drivers) = 0;
+    // OpenPrinterA(name, &h, PRINTER_ALL_ACCESS), DeletePrinter(h), ClosePrinter(h).
+    virtual bool DeleteLocalPrinter(const std::string& name) = 0;
+    // DeletePrinterDriverA(NULL, "Windows NT x86", name): fails while a printer still uses the driver.
+    virtual bool DeleteDriver(const std::string& name) = 0;
     // OpenPrinterA(NULL, &h, defaults) on the local print server with the given desired access.
     virtual bool OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) = 0;
     // DeleteFormA.

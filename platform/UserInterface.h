@@ -13,6 +13,8 @@ public:
     virtual void ShowAppMessage(const std::string& text) = 0;
     // Message box without owner window.
     virtual void ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) = 0;
+    // Message box without owner window with Yes and No (MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL); true for Yes.
+    virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
     // FormatMessageA(FROM_SYSTEM | IGNORE_INSERTS | ALLOCATE_BUFFER, ..., code, default language).
     virtual std::string SystemMessageText(std::uint32_t code) = 0;
     // PostMessageA(main window, WM_QUIT, 0, 0).

@@ -15,6 +15,7 @@ FORBIDDEN = {
     "install": ("app", "wizard", "pages"),
     "system": ("app", "wizard", "pages"),
     "localization": ("app", "wizard", "pages"),
+    "uninstall": ("app", "wizard", "pages", "framework"),
     "app": ("wizard", "pages"),
     "framework": ("app", "wizard", "pages", "install", "system", "localization"),
 }

@@ -2,6 +2,7 @@
 """Checks the built setup.exe before it ships.
 
 usage: pe_check.py [-v] [--x86_64] <setup.exe> <store dir>
+       pe_check.py [-v] [--x86_64] --uninstaller <uninstall.exe> <store dir>
 
 - a 32-bit x86 (machine 0x14c) program for the GUI subsystem that Windows 2000 accepts (subsystem and OS
   version at most 5.0);
@@ -14,6 +15,10 @@ usage: pe_check.py [-v] [--x86_64] <setup.exe> <store dir>
 - identifiers whose catalogue row (<store dir>/manifest.tsv) is the same share one
   IMAGE_RESOURCE_DATA_ENTRY, so each row's bytes are in the file once (rows with equal bytes may share too);
 - the file is at most the distinct payload (each row once) plus 300 KB.
+
+--uninstaller checks uninstall.exe the same way (header, imports) and that it is exactly the catalogue size
+of store entry 255, asks for administrator rights in its manifest, and is the store's entry 255 (unless a
+vendor directory supplied that entry).
 
 --x86_64 checks the test-only x86_64 build: machine 0x8664 and the store checks; the Windows 2000
 header and import checks apply to the shipped i686 program only.
@@ -316,10 +321,50 @@ def check_sharing(pe, exe, store_dir, problems):
     return size, distinct, naive
 
 
+def check_uninstaller(pe, exe, store_dir, problems):
+    rows = read_rows(store_dir) or {}
+    origin = None
+    try:
+        with open(os.path.join(store_dir, "manifest.tsv"), encoding="utf-8") as f:
+            for line in f:
+                cols = line.rstrip("\n").split("\t")
+                if cols[0] == "255" and len(cols) == 5:
+                    origin = cols[4]
+    except OSError:
+        pass
+    if 255 not in rows:
+        problems.append("%s/manifest.tsv has no entry 255" % store_dir)
+        return
+    size = os.path.getsize(exe)
+    if size != rows[255][1]:
+        problems.append("%s is %d bytes, not the catalogue size %d of entry 255" % (exe, size, rows[255][1]))
+    texts = []
+    root = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+    for rtype in root.entries if root else []:
+        if rtype.id != pefile.RESOURCE_TYPE["RT_MANIFEST"]:
+            continue
+        for rid in rtype.directory.entries:
+            for lang in rid.directory.entries:
+                texts.append(pe.get_data(lang.data.struct.OffsetToData, lang.data.struct.Size))
+    if not any(b'level="requireAdministrator"' in t for t in texts):
+        problems.append("%s has no manifest asking for administrator rights" % exe)
+    if origin != "vendor":
+        with open(exe, "rb") as f:
+            own = f.read()
+        try:
+            with open(os.path.join(store_dir, "255.bin"), "rb") as f:
+                entry = f.read()
+        except OSError:
+            entry = None
+        if entry != own:
+            problems.append("store entry 255 (origin %s) is not %s" % (origin, exe))
+
+
 def main(argv):
     verbose = "-v" in argv
     x86_64 = "--x86_64" in argv
-    args = [a for a in argv[1:] if a not in ("-v", "--x86_64")]
+    uninstaller = "--uninstaller" in argv
+    args = [a for a in argv[1:] if a not in ("-v", "--x86_64", "--uninstaller")]
     if len(args) != 2:
         print("usage: pe_check.py [-v] [--x86_64] <setup.exe> <store dir>", file=sys.stderr)
         return 2
@@ -339,13 +384,20 @@ def main(argv):
     else:
         check_header(pe, problems)
         check_imports(pe, problems, verbose)
-    check_resources(pe, store_dir, problems)
-    sizes = check_sharing(pe, exe, store_dir, problems)
+    if uninstaller:
+        check_uninstaller(pe, exe, store_dir, problems)
+    else:
+        check_resources(pe, store_dir, problems)
+        sizes = check_sharing(pe, exe, store_dir, problems)
     for p in problems:
         print("FAIL: " + p)
     if problems:
         print("%s: %d problem(s)" % (exe, len(problems)))
         return 1
+    if uninstaller:
+        print("%s: %s, exactly the catalogue size of entry 255, asks for administrator rights, is the store's "
+              "entry 255" % (exe, "x86_64 test build" if x86_64 else "i686 GUI program, imports fit Windows 2000"))
+        return 0
     what = "x86_64 test build" if x86_64 else "i686 GUI program, imports fit Windows 2000"
     print("%s: %s, %d OWNER_DATA entries match the store, one copy per row; %d bytes (distinct payload %d, "
           "all entries %d)" % ((exe, what, len(EXPECTED_IDS)) + sizes))

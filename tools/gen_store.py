@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Generates the embedded store of setup.exe from resources/payload.tsv.
 
-    gen_store.py --source <repo> --out <dir> --vendor <dir or empty>
+    gen_store.py --source <repo> --out <dir> --vendor <dir or empty> [--built <dir>]
 
 Writes <out>/<id>.bin for every manifest row, <out>/owner_data.rc (the OWNER_DATA resources, all
 under resource language 2052), <out>/manifest.tsv (id, name, row, size, origin) for the tests,
@@ -13,7 +13,9 @@ tools/share_store.py points every such identifier at its primary's data entry (s
 primary id, size, SHA-256). A program linked from owner_data.rc without that step reads empty
 entries back. Our own content is built from resources/content; vendor rows are taken from
 the vendor directory when one is given, otherwise clearly labelled stand-ins of the catalogue size
-are written. Every entry must come out at exactly the size in the manifest. Files whose content did
+are written. A built row (the uninstaller) comes from the program this build tree makes (--built <dir>
+holds it); a vendor directory that carries a file of that name replaces it, and a tree that builds no
+such program gets a stand-in. Every entry must come out at exactly the size in the manifest. Files whose content did
 not change are left alone so that builds stay incremental. Prints nothing on success.
 """
 import argparse
@@ -80,10 +82,10 @@ def read_manifest(source_dir):
             errors.append("%s: bad size %r" % (where, size))
             continue
         kind, _, ref = source.partition(":")
-        if kind not in ("ours", "vendor") or not ref:
-            errors.append("%s: source must be ours:<file> or vendor:<file>, not %r" % (where, source))
+        if kind not in ("ours", "vendor", "built") or not ref:
+            errors.append("%s: source must be ours:<file>, vendor:<file> or built:<program>, not %r" % (where, source))
             continue
-        if kind == "vendor" and (os.path.isabs(ref) or ".." in ref.replace("\\", "/").split("/")):
+        if kind in ("vendor", "built") and (os.path.isabs(ref) or ".." in ref.replace("\\", "/").split("/")):
             errors.append("%s: vendor file %r must be a plain name inside the vendor directory" % (where, ref))
             continue
         entry = Entry(int(ident), written, row, int(size), kind, ref, where)
@@ -248,7 +250,21 @@ def rc_string(path):
     return '"%s"' % path
 
 
-def generate(source_dir, out_dir, vendor_dir):
+def build_built(entry, vendor_dir, built_dir):
+    """A program of this build, or the vendor's file of that name, or a stand-in: (bytes, origin)."""
+    if vendor_dir and os.path.isfile(os.path.join(vendor_dir, entry.ref)):
+        return read_vendor(vendor_dir, entry), "vendor"
+    if built_dir:
+        path = os.path.join(built_dir, entry.ref)
+        try:
+            with open(path, "rb") as f:
+                return f.read(), "built"
+        except OSError:
+            raise StoreError("%s: the built program %s is missing" % (entry.line, path))
+    return stand_in(entry.row, entry.size), "stand-in"
+
+
+def generate(source_dir, out_dir, vendor_dir, built_dir=""):
     entries = read_manifest(source_dir)
     content_dir = os.path.join(source_dir, CONTENT_DIR)
     if vendor_dir and not os.path.isdir(vendor_dir):
@@ -261,6 +277,8 @@ def generate(source_dir, out_dir, vendor_dir):
             try:
                 if e.kind == "ours":
                     data, origin = build_ours(e, content_dir), "ours"
+                elif e.kind == "built":
+                    data, origin = build_built(e, vendor_dir, built_dir)
                 elif vendor_dir:
                     data, origin = read_vendor(vendor_dir, e), "vendor"
                 else:
@@ -321,9 +339,10 @@ def main(argv=None):
     # The build passes an empty vendor directory as a bare "--vendor" (an empty argument is dropped).
     ap.add_argument("--vendor", nargs="?", const="", default="",
                     help="directory with the vendor payload (empty or absent: stand-ins)")
+    ap.add_argument("--built", default="", help="directory with the programs of the built rows (absent: stand-ins)")
     args = ap.parse_args(argv)
     try:
-        generate(args.source, args.out, os.path.abspath(args.vendor) if args.vendor else "")
+        generate(args.source, args.out, os.path.abspath(args.vendor) if args.vendor else "", args.built)
     except StoreError as e:
         for line in str(e).split("\n"):
             print("gen_store: error: %s" % line, file=sys.stderr)

@@ -167,6 +167,14 @@ bool MemoryFileSystem::RemoveFile(const std::string& path) {
     return true;
 }
 
+bool MemoryFileSystem::RemoveAtRestart(const std::string& path) {
+    auto it = nodes_.find(Resolve(path, false));
+    if (it == nodes_.end() || it->second.isDirectory) return false;
+    removeAtRestart.push_back(path);
+    Logged("delete at restart " + path);
+    return true;
+}
+
 bool MemoryFileSystem::CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) {
     std::string src = Resolve(from), dst = Resolve(to);
     auto it = nodes_.find(src);
@@ -443,6 +451,16 @@ bool MemoryRegistry::QueryValue(const std::string& path, const std::string& name
     return true;
 }
 
+bool MemoryRegistry::DeleteKey(const std::string& path) {
+    const std::string norm = Upper(path);
+    auto it = keys_.find(norm);
+    if (path.empty() || denyWrites || it == keys_.end()) return false;
+    for (const auto& [other, key] : keys_)
+        if (other.compare(0, norm.size() + 1, norm + "\\") == 0) return false;  // has subkeys
+    keys_.erase(it);
+    return true;
+}
+
 bool MemoryRegistry::KeyExists(const std::string& path) const { return keys_.count(Upper(path)) != 0; }
 
 std::vector<std::string> MemoryRegistry::KeyPaths() const {
@@ -494,6 +512,51 @@ bool MemorySpooler::EnumLocalPrinters(std::uint32_t bytes, std::vector<std::stri
     return true;
 }
 
+bool MemorySpooler::EnumLocalPrinterRecords(std::uint32_t bytes, std::vector<LocalPrinter>& records,
+                                            std::uint32_t& lastError) {
+    records.clear();
+    std::vector<std::string> names;
+    if (!EnumLocalPrinters(bytes, names, lastError)) return false;
+    for (const std::string& name : names) {
+        auto driver = driverOf.find(name);
+        records.push_back(LocalPrinter{name, driver == driverOf.end() ? std::string() : driver->second});
+    }
+    return true;
+}
+
+bool MemorySpooler::EnumInstalledDrivers(std::vector<InstalledDriver>& list) {
+    list.clear();
+    if (driverEnumerationFails) return false;
+    list = drivers;
+    return true;
+}
+
+bool MemorySpooler::DeleteLocalPrinter(const std::string& name) {
+    for (auto it = printers.begin(); it != printers.end(); ++it) {
+        if (!EqualNoCase(*it, name)) continue;
+        if (undeletable.count(*it)) return false;
+        driverOf.erase(*it);
+        printers.erase(it);
+        return true;
+    }
+    return false;
+}
+
+bool MemorySpooler::DeleteDriver(const std::string& name) {
+    // Like the real spooler: a driver that a printer still uses stays.
+    for (const std::string& printer : printers) {
+        auto driver = driverOf.find(printer);
+        if (driver != driverOf.end() && EqualNoCase(driver->second, name)) return false;
+    }
+    for (auto it = drivers.begin(); it != drivers.end(); ++it) {
+        if (!EqualNoCase(it->name, name)) continue;
+        if (undeletable.count(it->name)) return false;
+        drivers.erase(it);
+        return true;
+    }
+    return false;
+}
+
 bool MemorySpooler::OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) {
     openedWithAccess.push_back(desiredAccess);
     handle = next_++;
@@ -529,6 +592,13 @@ void MemoryUserInterface::ShowAppMessage(const std::string& text) {
     messages.push_back(Message{text, std::string(), kMbOk, true});
     events.push_back("message:" + text);
     if (onMessage) onMessage(messages.back());
+}
+
+bool MemoryUserInterface::AskYesNo(const std::string& text, const std::string& caption) {
+    messages.push_back(Message{text, caption, 0x00000004 | 0x00000020 | kMbTaskModal, false});  // MB_YESNO, MB_ICONQUESTION
+    events.push_back("question:" + text);
+    if (onMessage) onMessage(messages.back());
+    return answerYes;
 }
 
 void MemoryUserInterface::ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) {

@@ -16,6 +16,7 @@ public:
     MemoryFileSystem();
     bool MakeDirectory(const std::string& path) override;
     bool RemoveFile(const std::string& path) override;
+    bool RemoveAtRestart(const std::string& path) override;
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
     bool ReadWholeFile(const std::string& path, Bytes& out) override;
     bool WriteWholeFile(const std::string& path, const Bytes& data) override;
@@ -44,6 +45,7 @@ public:
     // A sparse file: Inspect reports this size, and reading a file over 1 GB runs out of memory.
     void SetApparentSize(const std::string& path, std::uint64_t size);
     long long freeSpace = -1;  // bytes that still fit on the disk; -1: no limit
+    std::vector<std::string> removeAtRestart;  // files to go at the next restart, as named
     // Another process at work: called after every change with its log line, and before every read.
     std::function<void(const std::string& logLine)> onChange;
     std::function<void(const std::string& path)> onRead;
@@ -138,6 +140,7 @@ public:
     bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
                   std::uint32_t size) override;
     void CloseKey(RegKeyHandle key) override;
+    bool DeleteKey(const std::string& path) override;
     // A value as stored (type and raw bytes).
     bool QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) const;
 
@@ -166,6 +169,11 @@ public:
     bool DriverDirectory(std::string& dir) override;
     std::uint32_t LocalPrintersBytesNeeded() override;
     bool EnumLocalPrinters(std::uint32_t bytes, std::vector<std::string>& names, std::uint32_t& lastError) override;
+    bool EnumLocalPrinterRecords(std::uint32_t bytes, std::vector<LocalPrinter>& records,
+                                 std::uint32_t& lastError) override;
+    bool EnumInstalledDrivers(std::vector<InstalledDriver>& list) override;
+    bool DeleteLocalPrinter(const std::string& name) override;
+    bool DeleteDriver(const std::string& name) override;
     bool OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) override;
     bool RemoveForm(PrinterHandle handle, const std::string& form) override;
     void ClosePrinterHandle(PrinterHandle handle) override;
@@ -173,6 +181,10 @@ public:
     std::string driverDirectory = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";
     bool driverDirectoryFails = false;
     std::vector<std::string> printers;          // local printers in enumeration order
+    std::map<std::string, std::string> driverOf;  // a printer's driver by its name as listed ("" when absent)
+    std::vector<InstalledDriver> drivers;       // installed drivers of "Windows NT x86"
+    bool driverEnumerationFails = false;
+    std::set<std::string> undeletable;          // printers and drivers whose deletion is refused
     int failEnumerationNumber = 0;              // the n-th filling call (1-based) fails; 0: none
     std::uint32_t enumerationError = 5;         // ERROR_ACCESS_DENIED
     bool reportZeroSize = false;                // the size call answers 0 even with printers
@@ -214,6 +226,7 @@ class MemoryUserInterface : public IUserInterface {
 public:
     void ShowAppMessage(const std::string& text) override;
     void ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) override;
+    bool AskYesNo(const std::string& text, const std::string& caption) override;
     std::string SystemMessageText(std::uint32_t code) override;
     void PostQuitToMainWindow() override {
         ++quitPosted;
@@ -228,6 +241,7 @@ public:
     };
     std::vector<Message> messages;
     std::function<void(Message)> onMessage;   // while the box is up
+    bool answerYes = true;                    // what AskYesNo answers
     int quitPosted = 0;
     // Every event in order: "message:<text>", "quit".
     std::vector<std::string> events;

@@ -11,6 +11,10 @@ bool Win32FileSystem::MakeDirectory(const std::string& path) { return CreateDire
 
 bool Win32FileSystem::RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
+bool Win32FileSystem::RemoveAtRestart(const std::string& path) {
+    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
 bool Win32FileSystem::CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) {
     return CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != 0;
 }

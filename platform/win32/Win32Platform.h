@@ -10,6 +10,7 @@ class Win32FileSystem : public IFileSystem {
 public:
     bool MakeDirectory(const std::string& path) override;
     bool RemoveFile(const std::string& path) override;
+    bool RemoveAtRestart(const std::string& path) override;
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
     bool ReadWholeFile(const std::string& path, Bytes& out) override;
     bool WriteWholeFile(const std::string& path, const Bytes& data) override;
@@ -54,6 +55,7 @@ public:
     bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
                   std::uint32_t size) override;
     void CloseKey(RegKeyHandle key) override;
+    bool DeleteKey(const std::string& path) override;
 };
 
 // winspool.drv is loaded from the system directory on first use; every call fails when it cannot be loaded.
@@ -62,6 +64,11 @@ public:
     bool DriverDirectory(std::string& dir) override;
     std::uint32_t LocalPrintersBytesNeeded() override;
     bool EnumLocalPrinters(std::uint32_t bytes, std::vector<std::string>& names, std::uint32_t& lastError) override;
+    bool EnumLocalPrinterRecords(std::uint32_t bytes, std::vector<LocalPrinter>& printers,
+                                 std::uint32_t& lastError) override;
+    bool EnumInstalledDrivers(std::vector<InstalledDriver>& drivers) override;
+    bool DeleteLocalPrinter(const std::string& name) override;
+    bool DeleteDriver(const std::string& name) override;
     bool OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) override;
     bool RemoveForm(PrinterHandle handle, const std::string& form) override;
     void ClosePrinterHandle(PrinterHandle handle) override;
@@ -78,6 +85,7 @@ class Win32UserInterface : public IUserInterface {
 public:
     void ShowAppMessage(const std::string& text) override;
     void ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) override;
+    bool AskYesNo(const std::string& text, const std::string& caption) override;
     std::string SystemMessageText(std::uint32_t code) override;
     void PostQuitToMainWindow() override;
 };

@@ -13,6 +13,9 @@ struct SpoolerApi {
     decltype(&::OpenPrinterA) openPrinter = nullptr;
     decltype(&::DeleteFormA) deleteForm = nullptr;
     decltype(&::ClosePrinter) closePrinter = nullptr;
+    decltype(&::EnumPrinterDriversA) enumPrinterDrivers = nullptr;
+    decltype(&::DeletePrinter) deletePrinter = nullptr;
+    decltype(&::DeletePrinterDriverA) deletePrinterDriver = nullptr;
     DWORD loadError = 0;  // why the library is missing, for the callers that report an error code
 };
 
@@ -30,6 +33,9 @@ const SpoolerApi& Spooler() {
         a.openPrinter = SystemProc<decltype(&::OpenPrinterA)>(module, "OpenPrinterA");
         a.deleteForm = SystemProc<decltype(&::DeleteFormA)>(module, "DeleteFormA");
         a.closePrinter = SystemProc<decltype(&::ClosePrinter)>(module, "ClosePrinter");
+        a.enumPrinterDrivers = SystemProc<decltype(&::EnumPrinterDriversA)>(module, "EnumPrinterDriversA");
+        a.deletePrinter = SystemProc<decltype(&::DeletePrinter)>(module, "DeletePrinter");
+        a.deletePrinterDriver = SystemProc<decltype(&::DeletePrinterDriverA)>(module, "DeletePrinterDriverA");
         return a;
     }();
     return api;
@@ -42,6 +48,31 @@ std::vector<char> Writable(const std::string& s) {
     return r;
 }
 
+char kEnvironment[] = "Windows NT x86";
+
+// The filling call of EnumPrintersA(PRINTER_ENUM_LOCAL, level 2) into a block of bytes; the records that fit
+// the block, never read past it.
+bool FillPrinterRecords(std::uint32_t bytes, Bytes& block, DWORD& count, std::uint32_t& lastError) {
+    const SpoolerApi& api = Spooler();
+    count = 0;
+    if (!api.enumPrinters) {
+        lastError = api.loadError ? api.loadError : ERROR_PROC_NOT_FOUND;
+        return false;
+    }
+    block.assign(bytes, 0);
+    DWORD needed = 0;
+    if (!api.enumPrinters(PRINTER_ENUM_LOCAL, nullptr, 2, bytes ? block.data() : nullptr, bytes, &needed, &count)) {
+        lastError = GetLastError();
+        count = 0;
+        return false;
+    }
+    lastError = 0;
+    if (static_cast<std::uint64_t>(count) * sizeof(PRINTER_INFO_2A) > bytes) count = bytes / sizeof(PRINTER_INFO_2A);
+    return true;
+}
+
+std::string TextOrEmpty(const char* text) { return text ? text : ""; }
+
 }  // namespace
 
 bool Win32Spooler::DriverDirectory(std::string& dir) {
@@ -50,8 +81,7 @@ bool Win32Spooler::DriverDirectory(std::string& dir) {
     if (!api.getPrinterDriverDirectory) return false;
     BYTE buf[kPathBuffer] = {};
     DWORD needed = 0;
-    char environment[] = "Windows NT x86";
-    if (!api.getPrinterDriverDirectory(nullptr, environment, 1, buf, sizeof buf, &needed)) return false;
+    if (!api.getPrinterDriverDirectory(nullptr, kEnvironment, 1, buf, sizeof buf, &needed)) return false;
     const char* text = reinterpret_cast<const char*>(buf);
     std::size_t n = 0;
     while (n < sizeof buf && text[n] != '\0') ++n;
@@ -70,23 +100,81 @@ std::uint32_t Win32Spooler::LocalPrintersBytesNeeded() {
 
 bool Win32Spooler::EnumLocalPrinters(std::uint32_t bytes, std::vector<std::string>& names, std::uint32_t& lastError) {
     names.clear();
-    const SpoolerApi& api = Spooler();
-    if (!api.enumPrinters) {
-        lastError = api.loadError ? api.loadError : ERROR_PROC_NOT_FOUND;
-        return false;
-    }
-    Bytes block(bytes, 0);
-    DWORD needed = 0, count = 0;
-    if (!api.enumPrinters(PRINTER_ENUM_LOCAL, nullptr, 2, bytes ? block.data() : nullptr, bytes, &needed, &count)) {
-        lastError = GetLastError();
-        return false;
-    }
-    lastError = 0;
-    // The block holds count records followed by their strings; never read past what was handed over.
-    if (static_cast<std::uint64_t>(count) * sizeof(PRINTER_INFO_2A) > bytes) count = bytes / sizeof(PRINTER_INFO_2A);
+    Bytes block;
+    DWORD count = 0;
+    if (!FillPrinterRecords(bytes, block, count, lastError)) return false;
     const PRINTER_INFO_2A* info = reinterpret_cast<const PRINTER_INFO_2A*>(block.data());
-    for (DWORD i = 0; i < count; ++i) names.push_back(info[i].pPrinterName ? info[i].pPrinterName : "");
+    for (DWORD i = 0; i < count; ++i) names.push_back(TextOrEmpty(info[i].pPrinterName));
     return true;
+}
+
+bool Win32Spooler::EnumLocalPrinterRecords(std::uint32_t bytes, std::vector<LocalPrinter>& printers,
+                                           std::uint32_t& lastError) {
+    printers.clear();
+    Bytes block;
+    DWORD count = 0;
+    if (!FillPrinterRecords(bytes, block, count, lastError)) return false;
+    const PRINTER_INFO_2A* info = reinterpret_cast<const PRINTER_INFO_2A*>(block.data());
+    for (DWORD i = 0; i < count; ++i)
+        printers.push_back(LocalPrinter{TextOrEmpty(info[i].pPrinterName), TextOrEmpty(info[i].pDriverName)});
+    return true;
+}
+
+bool Win32Spooler::EnumInstalledDrivers(std::vector<InstalledDriver>& drivers) {
+    drivers.clear();
+    const SpoolerApi& api = Spooler();
+    if (!api.enumPrinterDrivers) return false;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD needed = 0, count = 0;
+        if (api.enumPrinterDrivers(nullptr, kEnvironment, 3, nullptr, 0, &needed, &count)) return true;  // none
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0) return false;
+        Bytes block(needed, 0);
+        if (!api.enumPrinterDrivers(nullptr, kEnvironment, 3, block.data(), needed, &needed, &count)) {
+            if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) continue;  // a driver was added in between
+            return false;
+        }
+        if (static_cast<std::uint64_t>(count) * sizeof(DRIVER_INFO_3A) > block.size())
+            count = static_cast<DWORD>(block.size() / sizeof(DRIVER_INFO_3A));
+        const DRIVER_INFO_3A* info = reinterpret_cast<const DRIVER_INFO_3A*>(block.data());
+        for (DWORD i = 0; i < count; ++i) {
+            InstalledDriver driver{TextOrEmpty(info[i].pName), {}};
+            for (const char* file : {info[i].pDriverPath, info[i].pDataFile, info[i].pConfigFile, info[i].pHelpFile})
+                if (file && *file) driver.files.push_back(file);
+            // A list of strings, each ended by a zero, the list by an empty one; kept within the block.
+            if (const char* p = info[i].pDependentFiles) {
+                const char* end = reinterpret_cast<const char*>(block.data() + block.size());
+                while (p >= reinterpret_cast<const char*>(block.data()) && p < end && *p) {
+                    const char* stop = p;
+                    while (stop < end && *stop) ++stop;
+                    driver.files.push_back(std::string(p, stop));
+                    p = stop + 1;
+                }
+            }
+            drivers.push_back(driver);
+        }
+        return true;
+    }
+    drivers.clear();
+    return false;
+}
+
+bool Win32Spooler::DeleteLocalPrinter(const std::string& name) {
+    const SpoolerApi& api = Spooler();
+    if (!api.openPrinter || !api.deletePrinter || !api.closePrinter || name.empty()) return false;
+    std::vector<char> printer = Writable(name);
+    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE handle = nullptr;
+    if (!api.openPrinter(printer.data(), &handle, &defaults) || !handle) return false;
+    const bool deleted = api.deletePrinter(handle) != 0;
+    api.closePrinter(handle);
+    return deleted;
+}
+
+bool Win32Spooler::DeleteDriver(const std::string& name) {
+    const SpoolerApi& api = Spooler();
+    if (!api.deletePrinterDriver || name.empty()) return false;
+    std::vector<char> driver = Writable(name);
+    return api.deletePrinterDriver(nullptr, kEnvironment, driver.data()) != 0;
 }
 
 bool Win32Spooler::OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) {

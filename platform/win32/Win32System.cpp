@@ -147,6 +147,10 @@ void Win32Registry::CloseKey(RegKeyHandle key) {
     if (key != 0) RegCloseKey(ToHkey(key));
 }
 
+bool Win32Registry::DeleteKey(const std::string& path) {
+    return !path.empty() && RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str()) == ERROR_SUCCESS;
+}
+
 // ---- processes ---------------------------------------------------------------------------------------
 
 RunOutcome Win32Processes::RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) {

@@ -49,6 +49,10 @@ void Win32UserInterface::ShowMessage(const std::string& text, const std::string&
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
 }
 
+bool Win32UserInterface::AskYesNo(const std::string& text, const std::string& caption) {
+    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
+}
+
 std::string Win32UserInterface::SystemMessageText(std::uint32_t code) {
     char* buffer = nullptr;
     DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,

@@ -71,6 +71,7 @@ public:
         OpTimer t(profile, "RemoveFile");
         return inner_.RemoveFile(path);
     }
+    bool RemoveAtRestart(const std::string& path) override { return inner_.RemoveAtRestart(path); }
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override {
         bool copied;
         {
@@ -168,6 +169,7 @@ public:
     explicit NoMessages(IUserInterface& inner) : inner_(inner) {}
     void ShowAppMessage(const std::string&) override {}
     void ShowMessage(const std::string&, const std::string&, std::uint32_t) override {}
+    bool AskYesNo(const std::string&, const std::string&) override { return false; }
     std::string SystemMessageText(std::uint32_t code) override { return inner_.SystemMessageText(code); }
     void PostQuitToMainWindow() override {}
 

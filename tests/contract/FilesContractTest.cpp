@@ -60,6 +60,13 @@ TEST_P(FilesContract, WritesReplaceCopiesHonourFailIfExistsAndNamesIgnoreCase) {
     EXPECT_FALSE(files().ReadWholeFile(InScratch("Case.TXT"), data));
 }
 
+// A file given to the next restart stays until then (the running program's own file is given so).
+TEST_P(FilesContract, RemovalAtRestartLeavesTheFileForNow) {
+    Put("later.txt", "kept until restart");
+    EXPECT_TRUE(files().RemoveAtRestart(InScratch("later.txt")));
+    EXPECT_EQ(Text(InScratch("later.txt")), "kept until restart");
+}
+
 TEST_P(FilesContract, DirectoriesAreMadeOnceInsideAnExistingOneAndAreNoFiles) {
     EXPECT_TRUE(files().MakeDirectory(InScratch("Dir")));
     EXPECT_FALSE(files().MakeDirectory(InScratch("Dir")));

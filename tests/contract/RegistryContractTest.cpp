@@ -30,6 +30,17 @@ protected:
     }
 };
 
+TEST_P(RegistryContract, OnlyAKeyWithoutSubkeysIsDeleted) {
+    const std::string key = host().RegistryTestKey();
+    EXPECT_FALSE(os().registry.DeleteKey(key));
+    Write(key + "\\Inner", "Value", kRegSz, Sz("v"));
+    EXPECT_FALSE(os().registry.DeleteKey(key));
+    EXPECT_TRUE(os().registry.DeleteKey(key + "\\Inner"));
+    EXPECT_FALSE(Opens(key + "\\Inner"));
+    EXPECT_TRUE(os().registry.DeleteKey(key));
+    EXPECT_FALSE(Opens(key));
+}
+
 TEST_P(RegistryContract, KeysAndValues) {
     const std::string key = host().RegistryTestKey();
     EXPECT_FALSE(Opens(key));

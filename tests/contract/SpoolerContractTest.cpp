@@ -51,6 +51,32 @@ TEST_P(SpoolerContract, RemovingAnAbsentFormFails) {
     os().spooler.ClosePrinterHandle(handle);
 }
 
+// The records of the same enumeration name each printer's driver; a printer the host arranged can be
+// deleted and is then not listed; what is not there cannot be deleted.
+TEST_P(SpoolerContract, PrintersAndDriversAreListedAndDeleted) {
+    const std::string standIn = host().StandInPrinter();
+    std::vector<InstalledDriver> drivers;
+    ASSERT_TRUE(os().spooler.EnumInstalledDrivers(drivers));
+    for (const InstalledDriver& driver : drivers) EXPECT_FALSE(driver.name.empty());
+    EXPECT_FALSE(os().spooler.DeleteLocalPrinter("no such printer 5813"));
+    EXPECT_FALSE(os().spooler.DeleteDriver("no such driver 5813"));
+    if (standIn.empty()) GTEST_SKIP() << "this host arranges no printer";
+    std::uint32_t error = 0;
+    std::vector<LocalPrinter> records;
+    ASSERT_TRUE(os().spooler.EnumLocalPrinterRecords(os().spooler.LocalPrintersBytesNeeded(), records, error)) << error;
+    auto listed = [&](const std::string& name) {
+        std::vector<std::string> names;
+        EXPECT_TRUE(os().spooler.EnumLocalPrinters(os().spooler.LocalPrintersBytesNeeded(), names, error) || names.empty());
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    auto record = std::find_if(records.begin(), records.end(), [&](const LocalPrinter& p) { return p.name == standIn; });
+    ASSERT_NE(record, records.end());
+    EXPECT_EQ(record->driver, "Generic / Text Only");
+    ASSERT_TRUE(listed(standIn));
+    EXPECT_TRUE(os().spooler.DeleteLocalPrinter(standIn));
+    EXPECT_FALSE(listed(standIn));
+}
+
 SETUP_CONTRACT_SUITE(SpoolerContract);
 
 }  // namespace

@@ -18,6 +18,7 @@ public:
         windows_.files.Put(kProgram, Bytes{'M', 'Z'});
         windows_.files.SetCurrentDir(kScratch);
         windows_.spooler.printers = {"Contract Printer"};
+        windows_.spooler.driverOf["Contract Printer"] = "Generic / Text Only";
         LoadStoreInto(windows_.resources);
         MemoryFileSystem& files = windows_.files;
         windows_.processes.canStart = [&files](const std::string& commandLine) {

@@ -46,6 +46,9 @@ public:
     bool RemoveFile(const std::string& path) override {
         return FAULT("IFileSystem::RemoveFile", false) == Fault::None && inner_.RemoveFile(path);
     }
+    bool RemoveAtRestart(const std::string& path) override {
+        return FAULT("IFileSystem::RemoveAtRestart", false) == Fault::None && inner_.RemoveAtRestart(path);
+    }
     // Writes can also report success while the disk got less, or other bytes, than was written.
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override {
         const Fault f = FAULT("IFileSystem::CopyFileTo", true);
@@ -207,6 +210,9 @@ public:
         FAULT("IRegistry::CloseKey", false);  // nothing to fail: the key is closed all the same
         inner_.CloseKey(key);
     }
+    bool DeleteKey(const std::string& path) override {
+        return FAULT("IRegistry::DeleteKey", false) == Fault::None && inner_.DeleteKey(path);
+    }
 
 private:
     IRegistry& inner_;
@@ -234,6 +240,32 @@ public:
         if (f == Fault::Damaged)
             for (std::string& name : names) Damage(name);
         return true;
+    }
+    bool EnumLocalPrinterRecords(std::uint32_t bytes, std::vector<LocalPrinter>& printers,
+                                 std::uint32_t& lastError) override {
+        const Fault f = FAULT("ISpooler::EnumLocalPrinterRecords", true);
+        if (f == Fault::Fail) return printers.clear(), lastError = 5, false;
+        if (!inner_.EnumLocalPrinterRecords(bytes, printers, lastError)) return false;
+        if (f == Fault::Short) printers.resize(printers.size() / 2);
+        if (f == Fault::Damaged)
+            for (LocalPrinter& printer : printers) Damage(printer.driver);
+        return true;
+    }
+    bool EnumInstalledDrivers(std::vector<InstalledDriver>& drivers) override {
+        const Fault f = FAULT("ISpooler::EnumInstalledDrivers", true);
+        if (f == Fault::Fail) return drivers.clear(), false;
+        if (!inner_.EnumInstalledDrivers(drivers)) return false;
+        if (f == Fault::Short) drivers.resize(drivers.size() / 2);
+        if (f == Fault::Damaged)
+            for (InstalledDriver& driver : drivers)
+                for (std::string& file : driver.files) Damage(file);
+        return true;
+    }
+    bool DeleteLocalPrinter(const std::string& name) override {
+        return FAULT("ISpooler::DeleteLocalPrinter", false) == Fault::None && inner_.DeleteLocalPrinter(name);
+    }
+    bool DeleteDriver(const std::string& name) override {
+        return FAULT("ISpooler::DeleteDriver", false) == Fault::None && inner_.DeleteDriver(name);
     }
     bool OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) override {
         if (FAULT("ISpooler::OpenLocalServer", false) != Fault::None) return handle = 0, false;
@@ -284,6 +316,10 @@ public:
     void ShowMessage(const std::string& text, const std::string& caption, std::uint32_t flags) override {
         FAULT("IUserInterface::ShowMessage", false);
         inner_.ShowMessage(text, caption, flags);
+    }
+    bool AskYesNo(const std::string& text, const std::string& caption) override {
+        FAULT("IUserInterface::AskYesNo", false);
+        return inner_.AskYesNo(text, caption);
     }
     std::string SystemMessageText(std::uint32_t code) override {
         return FAULT("IUserInterface::SystemMessageText", false) == Fault::None ? inner_.SystemMessageText(code)

@@ -88,9 +88,13 @@ public:
         IRegistry& registry = HostPlatform().registry;
         RegKeyHandle key = 0;
         if (!registry.CreateKey(printerKey_, key)) return std::string();
-        const std::string values[][2] = {{"Name", name}, {"Port", "LPT1:"}, {"Printer Driver", "Generic / Text Only"}};
+        // As the printui stand-in records one: with these Wine's spooler also opens it for deletion.
+        const std::string values[][2] = {{"Name", name}, {"Port", "LPT1:"}, {"Printer Driver", "Generic / Text Only"},
+                                         {"Print Processor", "WinPrint"}, {"Datatype", "RAW"}};
         for (const auto& v : values)
             registry.SetValue(key, v[0], kRegSz, reinterpret_cast<const unsigned char*>(v[1].c_str()), v[1].size() + 1);
+        const DWORD attributes = PRINTER_ATTRIBUTE_LOCAL;
+        registry.SetValue(key, "Attributes", REG_DWORD, reinterpret_cast<const unsigned char*>(&attributes), sizeof attributes);
         registry.CloseKey(key);
         return name;
     }

@@ -10,6 +10,10 @@
  *   until it ends, looks every few milliseconds for any window of its process (top-level or message-only);
  *   prints windows_seen=<count> with the class names, dismisses a dialog it finds (a run with windows may show
  *   one) after printing its text, then exit_code=<code>.
+ * robot.exe --uninstall <command line> <yes|no> <wait seconds>   runs an uninstall command as the uninstall
+ *   entry would, answers its question, reads and dismisses its report (after Yes) and prints the exit code
+ *   and the local printers (printer=<name>|<driver>). ROBOT_EXTRA_PRINTER names a printer (driver
+ *   "Generic / Text Only") registered first, as the printui stand-in registers one.
  * Every wait of its own is multiplied by SETUP_TIME_SCALE (default 1): under emulation programs start slowly.
  * ROBOT_RESET_KEYS (keys below HKEY_LOCAL_MACHINE, separated by '|') are deleted with everything below them
  * before setup.exe starts; ROBOT_ENTRY_KEY names a key whose values are written afterwards, in the form of
@@ -22,6 +26,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <commctrl.h>
+#include <winspool.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -172,7 +177,7 @@ static void click_wizard(int id) {
 static int enabled(int id) { return IsWindowEnabled(GetDlgItem(g_wizard, id)) ? 1 : 0; }
 
 static void print_text(const char *key, HWND h) {
-    char text[1024] = "";
+    char text[8192] = "";
     send_msg(h, WM_GETTEXT, sizeof text, (LPARAM)text);
     printf("%s=", key);
     for (const unsigned char *p = (const unsigned char *)text; *p; ++p) printf("%02X", *p);
@@ -213,6 +218,72 @@ static unsigned long long peak_working_set(HANDLE process) {
     counters.cb = sizeof counters;
     if (!query || !query(process, &counters, sizeof counters)) return 0;
     return (unsigned long long)counters.PeakWorkingSetSize;
+}
+
+/* Every local printer with its driver, from the spooler. */
+static void print_printers(void) {
+    DWORD needed = 0, count = 0, i;
+    BYTE *block;
+    EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2, NULL, 0, &needed, &count);
+    if (!needed || !(block = malloc(needed))) return;
+    if (EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2, block, needed, &needed, &count))
+        for (i = 0; i < count; ++i) {
+            PRINTER_INFO_2A *p = (PRINTER_INFO_2A *)block + i;
+            printf("printer=%s|%s\n", p->pPrinterName ? p->pPrinterName : "", p->pDriverName ? p->pDriverName : "");
+        }
+    free(block);
+}
+
+static int run_uninstall(const char *commandLine, int yes, DWORD wait) {
+    STARTUPINFOA si;
+    PROCESS_INFORMATION pi;
+    char command[1024];
+    const char *extra = getenv("ROBOT_EXTRA_PRINTER");
+    DWORD code = 0;
+    HWND box;
+    if (extra && *extra) {
+        char path[MAX_PATH];
+        HKEY key;
+        snprintf(path, sizeof path, "System\\CurrentControlSet\\Control\\Print\\Printers\\%s", extra);
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) == ERROR_SUCCESS) {
+            const char *values[][2] = {{"Name", extra}, {"Port", "LPT1:"}, {"Printer Driver", "Generic / Text Only"}};
+            for (int i = 0; i < 3; ++i)
+                RegSetValueExA(key, values[i][0], 0, REG_SZ, (const BYTE *)values[i][1], (DWORD)strlen(values[i][1]) + 1);
+            RegCloseKey(key);
+        }
+    }
+    memset(&si, 0, sizeof si);
+    si.cb = sizeof si;
+    snprintf(command, sizeof command, "%s", commandLine);
+    if (!CreateProcessA(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) fail("the uninstall command did not start");
+    g_pid = pi.dwProcessId;
+    box = wait_top_dialog(NULL, scaled(wait));
+    if (!box) fail("no question");
+    print_text("question", message_text_control(box));
+    PostMessageA(box, WM_COMMAND, yes ? IDYES : IDNO, 0);
+    if (yes) {
+        HWND report = NULL;
+        DWORD start = GetTickCount();
+        /* The question's window may still be listed for a moment after the answer. */
+        while (!report && GetTickCount() - start < scaled(wait)) {
+            report = wait_top_dialog(box, 500);
+            if (report && !IsWindow(report)) report = NULL;
+        }
+        if (!report) fail("no report");
+        print_text("report", message_text_control(report));
+        PostMessageA(report, WM_COMMAND, IDOK, 0);
+    }
+    if (WaitForSingleObject(pi.hProcess, scaled(20000)) != WAIT_OBJECT_0) {
+        printf("exited=0\n");
+        TerminateProcess(pi.hProcess, 1);
+        write_entry();
+        return 1;
+    }
+    GetExitCodeProcess(pi.hProcess, &code);
+    printf("exited=1 exit_code=%lu\n", (unsigned long)code);
+    print_printers();
+    write_entry();
+    return 0;
 }
 
 /* Windows of setup.exe's process seen so far, by handle, with the class of each. */
@@ -305,6 +376,12 @@ int main(int argc, char **argv) {
     if (argc == 2 && !strcmp(argv[1], "--langid")) {
         printf("system_langid=0x%04X\n", (unsigned)GetSystemDefaultLangID());
         return 0;
+    }
+    if (argc == 5 && !strcmp(argv[1], "--uninstall")) {
+        setvbuf(stdout, NULL, _IONBF, 0);
+        if (getenv("SETUP_TIME_SCALE") && atoi(getenv("SETUP_TIME_SCALE")) > 0)
+            g_scale = (DWORD)atoi(getenv("SETUP_TIME_SCALE"));
+        return run_uninstall(argv[2], !strcmp(argv[3], "yes"), (DWORD)atoi(argv[4]) * 1000);
     }
     if (getenv("SETUP_TIME_SCALE") && atoi(getenv("SETUP_TIME_SCALE")) > 0)
         g_scale = (DWORD)atoi(getenv("SETUP_TIME_SCALE"));

@@ -108,5 +108,5 @@ void RealWizardTest::ToProgressPage() {
     Press(ID_WIZNEXT, ID_WIZNEXT);
     SelectSeries();
     Press(ID_WIZNEXT);
-    ASSERT_TRUE(copy.IsWindowVisible());
+    ASSERT_TRUE(::IsWindowVisible(copy.m_hWnd));
 }

@@ -43,7 +43,7 @@ TEST_F(RealWizardTest, WalkThroughWithTheButtonTable) {
     SelectSeries();
     EXPECT_EQ(Buttons(hwnd), "BN-");
     Press(ID_WIZNEXT);
-    EXPECT_TRUE(copy.IsWindowVisible());
+    EXPECT_TRUE(::IsWindowVisible(copy.m_hWnd));
     EXPECT_EQ(Buttons(hwnd), "B-F");
     Press(ID_WIZBACK);
     EXPECT_EQ(Buttons(hwnd), "BNF");
@@ -93,7 +93,9 @@ TEST_F(RealWizardTest, SettingsPageFirstArrivalSelectionAndReturn) {
     Press(ID_WIZNEXT, ID_WIZNEXT);
     HWND list = setting.GetDlgItem(IDC_SERIES_LIST);
     ASSERT_EQ(::SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
-    EXPECT_EQ(setting.m_listSeries.GetText(0), "58mm series");
+    char entry[64] = {};
+    ::SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(entry));
+    EXPECT_STREQ(entry, "58mm series");
     EXPECT_EQ(::SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR);
     EXPECT_EQ(TextOf(setting.GetDlgItem(IDC_PRINTER_NAME)), "") << "1019 is never filled from the table";
     EXPECT_EQ(::SendMessageA(setting.GetDlgItem(IDC_DEFAULT_PRINTER), BM_GETCHECK, 0, 0), BST_CHECKED);
@@ -216,7 +218,7 @@ TEST_F(RealWizardTest, ProgressPageArmsTheInstallTimerOnlyWhileShownBeforeAnInst
     // Whether timer 1 is armed on the page; the probe disarms it.
     auto timerArmed = [&] { return ::KillTimer(copy.m_hWnd, kInstallTimerId) != FALSE; };
     ToProgressPage();
-    EXPECT_EQ(copy.m_progress.GetPos(), 0);
+    EXPECT_EQ(copy.m_progress.SendMessageA(PBM_GETPOS), 0);
     EXPECT_EQ(TextOf(copy.GetDlgItem(IDC_COPY_STATUS)), "Installing...");
     EXPECT_TRUE(timerArmed());
 
@@ -225,7 +227,7 @@ TEST_F(RealWizardTest, ProgressPageArmsTheInstallTimerOnlyWhileShownBeforeAnInst
 
     g_bInstalled = true;
     Press(ID_WIZNEXT);
-    EXPECT_TRUE(copy.IsWindowVisible());
+    EXPECT_TRUE(::IsWindowVisible(copy.m_hWnd));
     EXPECT_FALSE(timerArmed()) << "no timer once installed";
 }
 

@@ -88,8 +88,8 @@ TEST_F(WizardTest, FourDefaultPagesFollowTheButtonTable) {
         Press(m.button);
         EXPECT_EQ(Active(), m.active);
         EXPECT_EQ(Buttons(), m.buttons) << "on " << m.active;
-        for (auto& page : pages) EXPECT_EQ(page->IsWindowVisible(), page->m_nDialogID == m.active);
-        EXPECT_TRUE(ActivePage().IsWindowEnabled());
+        for (auto& page : pages) EXPECT_EQ(::IsWindowVisible(page->m_hWnd), page->m_nDialogID == m.active);
+        EXPECT_TRUE(::IsWindowEnabled(ActivePage().m_hWnd));
         RECT r = RectIn(ActivePage().m_hWnd, wizard.m_hWnd);
         EXPECT_TRUE(r.left == 0 && r.top == 0) << "at the placeholder's corner, not " << r.left << "," << r.top;
     }
@@ -102,7 +102,7 @@ TEST_F(WizardTest, OnePageStartsWithFinishOnlyAndARefusedFirstPageStaysHidden) {
     ASSERT_TRUE(wizard.Create(IDD_SETUP_DIALOG));
     EXPECT_EQ(Buttons(), "--F");
     EXPECT_EQ(Active(), 0u) << "no page is active";
-    EXPECT_TRUE(Page(0).m_bCreated && !Page(0).IsWindowVisible());
+    EXPECT_TRUE(Page(0).m_bCreated && !::IsWindowVisible(Page(0).m_hWnd));
 }
 
 TEST_F(WizardTest, PageCallsInOrder) {
@@ -135,15 +135,15 @@ TEST_F(WizardTest, NextTargetsAndVetoes) {
     Page(0).canLeave = FALSE;
     Press(ID_WIZNEXT);
     EXPECT_EQ(Active(), 138u) << "the page refused to be left";
-    EXPECT_TRUE(Page(1).m_bCreated && !Page(1).IsWindowVisible()) << "the window made for the attempt stays hidden";
+    EXPECT_TRUE(Page(1).m_bCreated && !::IsWindowVisible(Page(1).m_hWnd)) << "the window made for the attempt stays hidden";
 
     Page(0).canLeave = TRUE;
     Page(0).nextTarget = 140;
     Page(3).created = FALSE;
     Press(ID_WIZNEXT);
     EXPECT_EQ(Active(), 138u) << "OnPageCreated said no";
-    EXPECT_TRUE(Page(3).m_bCreated && !Page(3).IsWindowVisible());
-    EXPECT_TRUE(Page(0).IsWindowVisible());
+    EXPECT_TRUE(Page(3).m_bCreated && !::IsWindowVisible(Page(3).m_hWnd));
+    EXPECT_TRUE(::IsWindowVisible(Page(0).m_hWnd));
 }
 
 TEST_F(WizardTest, BackTargetsAndTheInstalledFlag) {
@@ -172,13 +172,13 @@ TEST_F(WizardTest, FinishOnAMiddlePageOnceEveryCreatedPageAgrees) {
             Press(ID_WIZFINISH);
         },
         [&] {
-            EXPECT_TRUE(wizard.IsWindowVisible()) << "the active page refused to be left";
+            EXPECT_TRUE(::IsWindowVisible(wizard.m_hWnd)) << "the active page refused to be left";
             Page(1).canLeave = TRUE;
             Page(2).canFinish = FALSE;  // a hidden page that was created says no
             Press(ID_WIZFINISH);
         },
         [&] {
-            EXPECT_TRUE(wizard.IsWindowVisible()) << "a created page refused to finish";
+            EXPECT_TRUE(::IsWindowVisible(wizard.m_hWnd)) << "a created page refused to finish";
             Page(2).canFinish = TRUE;
             log.clear();
             Press(ID_WIZFINISH);
@@ -238,7 +238,7 @@ TEST_F(WizardTest, EscapeAndEnterInsideAPageKeepThePage) {
             key(Page(1).GetDlgItem(IDC_LANGUAGE_ENGLISH), VK_RETURN);
         },
         [&] {
-            kept = Page(1).IsWindowVisible() && wizard.IsWindowVisible();
+            kept = ::IsWindowVisible(Page(1).m_hWnd) && ::IsWindowVisible(wizard.m_hWnd);
             key(wizard.GetDlgItem(ID_WIZBACK), VK_ESCAPE);
         },
     });
@@ -279,14 +279,14 @@ TEST_F(WizardTest, AboutBoxFromTheSystemMenu) {
                 if (!(opened = about != nullptr)) return;
                 EXPECT_EQ(TextOf(::GetDlgItem(about, IDC_ABOUT_VERSION)), "setup wizard version 1.0");
                 EXPECT_FALSE(TextOf(::GetDlgItem(about, IDC_ABOUT_NOTICE)).empty());
-                EXPECT_FALSE(wizard.IsWindowEnabled()) << "the About box is modal on the wizard";
+                EXPECT_FALSE(::IsWindowEnabled(wizard.m_hWnd)) << "the About box is modal on the wizard";
                 EXPECT_TRUE(::SendMessageA(::GetDlgItem(about, IDOK), WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
                 if (c.closeWith == IDOK) Click(about, IDOK);
                 else ::PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);
             },
             [&] {
                 EXPECT_EQ(FindVisibleDialog("About setup wizard"), nullptr) << "closed";
-                EXPECT_TRUE(wizard.IsWindowEnabled());
+                EXPECT_TRUE(::IsWindowEnabled(wizard.m_hWnd));
                 EXPECT_EQ(Active(), 138u) << "the wizard is unchanged";
                 Press(IDC_CANCEL_BUTTON);
             },

@@ -97,7 +97,7 @@ TEST_F(RealWizardTest, SettingsPageFirstArrivalSelectionAndReturn) {
     ::SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(entry));
     EXPECT_STREQ(entry, "58mm series");
     EXPECT_EQ(::SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR);
-    EXPECT_EQ(TextOf(setting.GetDlgItem(IDC_PRINTER_NAME)), "") << "1019 is never filled from the table";
+    EXPECT_EQ(TextOf(setting.GetDlgItem(IDC_PRINTER_NAME)), "") << "the name field is never filled from the table";
     EXPECT_EQ(::SendMessageA(setting.GetDlgItem(IDC_DEFAULT_PRINTER), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_TRUE(::GetWindowLongA(setting.GetDlgItem(IDC_PRINTER_NAME), GWL_STYLE) & ES_READONLY);
 
@@ -115,6 +115,44 @@ TEST_F(RealWizardTest, SettingsPageFirstArrivalSelectionAndReturn) {
     EXPECT_EQ(setting.m_strName, "58mm series");
     EXPECT_EQ(::SendMessageA(setting.GetDlgItem(IDC_DEFAULT_PRINTER), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(setting.m_bDefault, 0);
+}
+
+// The real pages from the keyboard alone, in the modal run: the language page's checked radio button is its
+// first tab stop; the settings page disables Next on arrival, so the default is Back until the series, which
+// Tab reaches, is chosen with an arrow key; the last page disables Next, and the focus and the default go to
+// Finish.
+TEST_F(RealWizardTest, KeyboardAloneThroughThePages) {
+    wizard.DestroyWindow();
+    for (CNewWizPage* page : {static_cast<CNewWizPage*>(&welcome), static_cast<CNewWizPage*>(&language),
+                              static_cast<CNewWizPage*>(&setting), static_cast<CNewWizPage*>(&copy)})
+        page->m_bActive = FALSE;
+    struct Seen { UINT page; int focus; int defaultId; bool usable; };
+    std::vector<Seen> seen;
+    auto look = [&](UINT page) {
+        HWND w = wizard.m_hWnd;
+        seen.push_back({::IsWindowVisible(wizard.FindPage(page)->m_hWnd) ? page : 0, ::GetDlgCtrlID(::GetFocus()),
+                        EnabledDefault(w), FocusUsable(w)});
+    };
+    INT_PTR result = RunModalScript(wizard, {
+        [&] { PostKey(VK_RETURN); },
+        [&] { look(IDD_LANGUAGE); PostAlt('n'); },
+        [&] { look(IDD_SETTING); PostKey(VK_TAB); },
+        [&] { look(IDD_SETTING); PostKey(VK_DOWN); },
+        [&] { look(IDD_SETTING); g_bInstalled = true; PostAlt('n'); },  // no installation run here
+        [&] { look(IDD_COPY); Press(IDC_CANCEL_BUTTON); },
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    const int radio = language.m_nLanguage == 0 ? IDC_LANGUAGE_CHINESE : IDC_LANGUAGE_ENGLISH;
+    const Seen want[] = {{IDD_LANGUAGE, radio, ID_WIZNEXT, true}, {IDD_SETTING, IDC_DEFAULT_PRINTER, ID_WIZBACK, true},
+                         {IDD_SETTING, IDC_SERIES_LIST, ID_WIZBACK, true}, {IDD_SETTING, IDC_SERIES_LIST, ID_WIZNEXT, true},
+                         {IDD_COPY, ID_WIZFINISH, ID_WIZFINISH, true}};
+    ASSERT_EQ(seen.size(), std::size(want));
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].page, want[i].page) << i;
+        EXPECT_EQ(seen[i].focus, want[i].focus) << "on " << want[i].page;
+        EXPECT_EQ(seen[i].defaultId, want[i].defaultId) << "on " << want[i].page;
+        EXPECT_TRUE(seen[i].usable) << "on " << want[i].page;
+    }
 }
 
 TEST_F(RealWizardTest, HeaderLayoutOnInitAndOnEveryShowAndHide) {

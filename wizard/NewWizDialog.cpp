@@ -174,7 +174,10 @@ void CNewWizDialog::GetButtons(HWND (&buttons)[4]) const {
 }
 
 namespace {
-bool Usable(HWND w) { return w != nullptr && ::IsWindowVisible(w) && ::IsWindowEnabled(w); }
+// The control's own state: the wizard is still hidden while it shows its first page.
+bool Usable(HWND w) {
+    return w != nullptr && (::GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE) != 0 && ::IsWindowEnabled(w);
+}
 bool IsTabStop(HWND w) { return Usable(w) && (::GetWindowLongA(w, GWL_STYLE) & WS_TABSTOP) != 0; }
 // One character in upper case (CharUpperA takes a character in place of a pointer whose high word is zero).
 UINT_PTR Upper(unsigned char c) { return reinterpret_cast<UINT_PTR>(::CharUpperA(reinterpret_cast<LPSTR>(UINT_PTR{c}))); }

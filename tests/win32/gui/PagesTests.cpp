@@ -139,7 +139,7 @@ TEST_F(RealWizardTest, KeyboardAloneThroughThePages) {
         [&] { look(IDD_SETTING); PostKey(VK_TAB); },
         [&] { look(IDD_SETTING); PostKey(VK_DOWN); },
         [&] { look(IDD_SETTING); g_bInstalled = true; PostAlt('n'); },  // no installation run here
-        [&] { look(IDD_COPY); Press(IDC_CANCEL_BUTTON); },
+        [&] { look(IDD_COPY); Click(wizard.m_hWnd, IDC_CANCEL_BUTTON); },
     });
     EXPECT_EQ(result, IDCANCEL);
     const int radio = language.m_nLanguage == 0 ? IDC_LANGUAGE_CHINESE : IDC_LANGUAGE_ENGLISH;

@@ -291,12 +291,11 @@ TEST_F(WizardTest, TabEnterAndMnemonics) {
         [&] { at(); key(VK_TAB)(); }, key(VK_TAB), key(VK_RETURN),
         [&] { alt('B', check)(); },
         [&] { alt('x', radio)(); },  // no button has it
-        [&] { at(); ::SetFocus(wizard.m_hWnd); PostKey(VK_RETURN); },  // the default, Next
         [&] { at(); Press(IDC_CANCEL_BUTTON); },
     });
     HoldShift(false);
     EXPECT_EQ(result, IDCANCEL);
-    EXPECT_EQ(active, (std::vector<UINT>{137, 143, 140, 143, 137, 137, 143}));
+    EXPECT_EQ(active, (std::vector<UINT>{137, 143, 140, 143, 137, 137}));
     // 143: from the check box Back, Next, Cancel (Finish is disabled), the check box; backwards Cancel, Next;
     // 140, without a tab stop: Finish, Cancel, Back.
     EXPECT_EQ(focus, (std::vector<int>{IDC_DEFAULT_PRINTER, ID_WIZBACK, ID_WIZNEXT, IDC_CANCEL_BUTTON,

@@ -277,8 +277,15 @@ TEST_F(WizardTest, TabEnterAndMnemonics) {
     std::vector<int> focus;
     std::vector<UINT> active;
     auto at = [&] { active.push_back(Active()); };
+    std::vector<int> framed;  // the button drawn as the default: the focused one, else the default
     auto key = [&](WPARAM k, bool shift = false) {
-        return [&, k, shift] { focus.push_back(::GetDlgCtrlID(::GetFocus())); HoldShift(shift); PostKey(k); };
+        return [&, k, shift] {
+            focus.push_back(::GetDlgCtrlID(::GetFocus()));
+            for (int id : {ID_WIZBACK, ID_WIZNEXT, ID_WIZFINISH, IDC_CANCEL_BUTTON})
+                if (::SendMessageA(wizard.GetDlgItem(id), WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON) framed.push_back(id);
+            HoldShift(shift);
+            PostKey(k);
+        };
     };
     auto alt = [&](char c, HWND from) { return [&, c, from] { at(); ::SetFocus(from); PostAlt(c); }; };
     HWND radio = nullptr, check = nullptr;
@@ -291,16 +298,19 @@ TEST_F(WizardTest, TabEnterAndMnemonics) {
         [&] { at(); key(VK_TAB)(); }, key(VK_TAB), key(VK_RETURN),
         [&] { alt('B', check)(); },
         [&] { alt('x', radio)(); },  // no button has it
+        [&] { at(); ::SetFocus(wizard.GetDlgItem(ID_WIZBACK)); PostKey(VK_RETURN); },  // focused as a click does
         [&] { at(); Press(IDC_CANCEL_BUTTON); },
     });
     HoldShift(false);
     EXPECT_EQ(result, IDCANCEL);
-    EXPECT_EQ(active, (std::vector<UINT>{137, 143, 140, 143, 137, 137}));
+    EXPECT_EQ(active, (std::vector<UINT>{137, 143, 140, 143, 137, 137, 138}));
     // 143: from the check box Back, Next, Cancel (Finish is disabled), the check box; backwards Cancel, Next;
     // 140, without a tab stop: Finish, Cancel, Back.
     EXPECT_EQ(focus, (std::vector<int>{IDC_DEFAULT_PRINTER, ID_WIZBACK, ID_WIZNEXT, IDC_CANCEL_BUTTON,
                                        IDC_DEFAULT_PRINTER, IDC_CANCEL_BUTTON, ID_WIZNEXT, ID_WIZFINISH,
                                        IDC_CANCEL_BUTTON, ID_WIZBACK}));
+    EXPECT_EQ(framed, (std::vector<int>{ID_WIZNEXT, ID_WIZBACK, ID_WIZNEXT, IDC_CANCEL_BUTTON, ID_WIZNEXT,
+                                        IDC_CANCEL_BUTTON, ID_WIZNEXT, ID_WIZFINISH, IDC_CANCEL_BUTTON, ID_WIZBACK}));
 }
 
 TEST_F(WizardTest, AboutBoxCentredOnTheWizard) {

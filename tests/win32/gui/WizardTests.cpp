@@ -256,6 +256,10 @@ TEST_F(WizardTest, FocusAndDefaultButtonAfterEveryMove) {
         {ID_WIZBACK, 143, IDC_DEFAULT_PRINTER, ID_WIZNEXT}, {ID_WIZBACK, 137, ID_WIZNEXT, ID_WIZNEXT},
         {ID_WIZBACK, 138, ID_WIZNEXT, ID_WIZNEXT},
     };
+    Page(0).canLeave = FALSE;
+    Press(ID_WIZNEXT);  // the next page's window is made, and takes the focus, before the refusal
+    EXPECT_TRUE(FocusUsable(wizard.m_hWnd)) << "after a refused move";
+    Page(0).canLeave = TRUE;
     for (const auto& m : moves) {
         if (m.button != 0) Press(m.button);
         ASSERT_EQ(Active(), m.active);

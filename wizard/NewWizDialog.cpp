@@ -239,26 +239,27 @@ bool CNewWizDialog::InActivePage(HWND w) const {
 }
 
 void CNewWizDialog::MoveFocus(bool backward) {
-    // The candidates in order: the active page's controls, then the buttons; the focus's place among them,
-    // tab stop or not, is where the step starts.
-    std::vector<HWND> cycle;
+    // The candidates in order: the active page's controls (a page has a few dozen at most), then the
+    // buttons; the focus's place among them, tab stop or not, is where the step starts.
+    HWND cycle[64 + 4];
+    int n = 0;
     if (CNewWizPage* page = GetActivePage())
-        for (HWND w = ::GetWindow(page->m_hWnd, GW_CHILD); w != nullptr; w = ::GetWindow(w, GW_HWNDNEXT)) cycle.push_back(w);
+        for (HWND w = ::GetWindow(page->m_hWnd, GW_CHILD); w != nullptr && n < 64; w = ::GetWindow(w, GW_HWNDNEXT))
+            cycle[n++] = w;
     HWND buttons[4];
     GetButtons(buttons);
-    cycle.insert(cycle.end(), std::begin(buttons), std::end(buttons));
+    for (HWND b : buttons) cycle[n++] = b;
 
-    const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(cycle.size());
     HWND focus = ::GetFocus();
-    std::ptrdiff_t at = backward ? 0 : n - 1;  // without a place: the first stop forwards, the last backwards
-    for (std::ptrdiff_t i = 0; i < n; ++i) {
-        if (focus != nullptr && (cycle[static_cast<size_t>(i)] == focus || ::IsChild(cycle[static_cast<size_t>(i)], focus))) {
+    int at = backward ? 0 : n - 1;  // without a place: the first stop forwards, the last backwards
+    for (int i = 0; i < n; ++i) {
+        if (focus != nullptr && (cycle[i] == focus || ::IsChild(cycle[i], focus))) {
             at = i;
             break;
         }
     }
-    for (std::ptrdiff_t k = 1; k <= n; ++k) {
-        HWND w = cycle[static_cast<size_t>(((at + (backward ? -k : k)) % n + n) % n)];
+    for (int k = 1; k <= n; ++k) {
+        HWND w = cycle[((at + (backward ? -k : k)) % n + n) % n];
         if (IsTabStop(w)) return FocusControl(w);
     }
 }

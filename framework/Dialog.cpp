@@ -56,7 +56,7 @@ INT_PTR CDialog::DoModal() {
             break;
         }
         if (got == -1) break;
-        if (!PreTranslateDialogMessage(hWnd, &msg)) {
+        if (!PreTranslateMessage(&msg) && !PreTranslateDialogMessage(hWnd, &msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
@@ -156,58 +156,53 @@ bool CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& resu
         return true;
     }
     for (const MessageMap* map = GetMessageMap(); map != nullptr; map = map->base) {
-        for (int i = 0; i < map->count; ++i) {
-            const MessageMapEntry& e = map->entries[i];
-            bool match;
-            if (e.sig == MsgSig::CtlColor)
-                match = message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
-            else if (e.sig == MsgSig::Command)
-                match = message == WM_COMMAND && HIWORD(wParam) == e.code && LOWORD(wParam) == e.id;
-            else
-                match = message == e.message;
-            if (match) return CallEntry(e, message, wParam, lParam, result);
+        for (const MessageMapEntry* e = map->entries; e != map->entries + map->count; ++e) {
+            if (message < e->first || message > e->last) continue;
+            if (message == WM_COMMAND && (HIWORD(wParam) != e->code || LOWORD(wParam) != e->id)) continue;
+            result = e->call(*this, e->handler, message, wParam, lParam);
+            return true;
         }
     }
     return false;
 }
 
-bool CDialog::CallEntry(const MessageMapEntry& e, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
-    const MessageHandler& h = e.handler;
-    switch (e.sig) {
-    case MsgSig::Command:
-        (this->*h.command)();
-        result = TRUE;
-        return true;
-    case MsgSig::Void:
-        (this->*h.notify)();
-        result = FALSE;  // the system's default processing follows
-        return true;
-    case MsgSig::Bool:
-        result = (this->*h.query)() ? TRUE : FALSE;
-        return true;
-    case MsgSig::ShowWindow:
-        (this->*h.showWindow)(static_cast<BOOL>(wParam), static_cast<UINT>(lParam));
-        result = FALSE;
-        return true;
-    case MsgSig::SysCommand:
-        result = (this->*h.sysCommand)(static_cast<UINT>(wParam), lParam) ? TRUE : FALSE;
-        return true;
-    case MsgSig::CtlColor:
-        result = reinterpret_cast<INT_PTR>((this->*h.ctlColor)(reinterpret_cast<HDC>(wParam),
-                                                               reinterpret_cast<HWND>(lParam),
-                                                               message - WM_CTLCOLORMSGBOX));
-        return true;
-    case MsgSig::EraseBkgnd:
-        ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, (this->*h.eraseBkgnd)(reinterpret_cast<HDC>(wParam)));
-        result = TRUE;
-        return true;
-    case MsgSig::QueryDragIcon:
-        result = reinterpret_cast<INT_PTR>((this->*h.queryDragIcon)());
-        return true;
-    case MsgSig::Timer:
-        (this->*h.timer)(static_cast<UINT_PTR>(wParam));
-        result = FALSE;
-        return true;
-    }
-    return false;
+namespace message_map_detail {
+namespace {
+template <class Handler>
+Handler As(MessageHandler h) { return Recast<Handler>(h); }
+}  // namespace
+
+INT_PTR CallCommand(CDialog& d, MessageHandler h, UINT, WPARAM, LPARAM) {
+    (d.*h)();
+    return TRUE;
 }
+INT_PTR CallVoid(CDialog& d, MessageHandler h, UINT, WPARAM, LPARAM) {
+    (d.*h)();
+    return FALSE;
+}
+INT_PTR CallBool(CDialog& d, MessageHandler h, UINT, WPARAM, LPARAM) {
+    return (d.*As<bool (CDialog::*)()>(h))() ? TRUE : FALSE;
+}
+INT_PTR CallShowWindow(CDialog& d, MessageHandler h, UINT, WPARAM wParam, LPARAM lParam) {
+    (d.*As<void (CDialog::*)(BOOL, UINT)>(h))(static_cast<BOOL>(wParam), static_cast<UINT>(lParam));
+    return FALSE;
+}
+INT_PTR CallSysCommand(CDialog& d, MessageHandler h, UINT, WPARAM wParam, LPARAM lParam) {
+    return (d.*As<bool (CDialog::*)(UINT, LPARAM)>(h))(static_cast<UINT>(wParam), lParam) ? TRUE : FALSE;
+}
+INT_PTR CallCtlColor(CDialog& d, MessageHandler h, UINT message, WPARAM wParam, LPARAM lParam) {
+    return reinterpret_cast<INT_PTR>((d.*As<HBRUSH (CDialog::*)(HDC, HWND, UINT)>(h))(
+        reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), message - WM_CTLCOLORMSGBOX));
+}
+INT_PTR CallEraseBkgnd(CDialog& d, MessageHandler h, UINT, WPARAM wParam, LPARAM) {
+    d.SetMsgResult((d.*As<BOOL (CDialog::*)(HDC)>(h))(reinterpret_cast<HDC>(wParam)));
+    return TRUE;
+}
+INT_PTR CallQueryDragIcon(CDialog& d, MessageHandler h, UINT, WPARAM, LPARAM) {
+    return reinterpret_cast<INT_PTR>((d.*As<HCURSOR (CDialog::*)()>(h))());
+}
+INT_PTR CallTimer(CDialog& d, MessageHandler h, UINT, WPARAM wParam, LPARAM) {
+    (d.*As<void (CDialog::*)(UINT_PTR)>(h))(static_cast<UINT_PTR>(wParam));
+    return FALSE;
+}
+}  // namespace message_map_detail

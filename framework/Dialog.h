@@ -2,8 +2,10 @@
 //
 // Each dialog class lists the messages it handles in a static table (its message map) and links that table
 // to its base class's table, so an entry in a derived class takes precedence and everything else reaches
-// the base. The handler's signature is fixed by the kind of entry; the helper functions below check it.
+// the base. The handler's signature is fixed by the kind of entry; the builder functions below check it and
+// store with the handler the one function that calls it, so that dispatching is a match and one call.
 #pragma once
+#include <cstring>
 #include <string>
 
 #include "framework/Wnd.h"
@@ -11,38 +13,18 @@
 class CDialog;
 class CDataExchange;
 
-// How a handler is called and what the dialog procedure reports for it.
-enum class MsgSig : unsigned char {
-    Command,        // void (): WM_COMMAND with a notification code and a control id; handled
-    Void,           // void (): the message, then the system's default processing
-    Bool,           // bool (): false lets the system's default processing run
-    ShowWindow,     // void (BOOL show, UINT status): then the default processing
-    SysCommand,     // bool (UINT id, LPARAM): false lets the system handle the command
-    CtlColor,       // HBRUSH (HDC, HWND control, UINT kind): any WM_CTLCOLOR* message; the brush is the result
-    EraseBkgnd,     // BOOL (HDC): the result
-    QueryDragIcon,  // HCURSOR (): the result
-    Timer,          // void (UINT_PTR id): then the default processing
-};
-
-// The handler of an entry, one member per signature; MessageMapEntry::sig says which one is set.
-union MessageHandler {
-    void (CDialog::*command)();
-    void (CDialog::*notify)();
-    bool (CDialog::*query)();
-    void (CDialog::*showWindow)(BOOL, UINT);
-    bool (CDialog::*sysCommand)(UINT, LPARAM);
-    HBRUSH (CDialog::*ctlColor)(HDC, HWND, UINT);
-    BOOL (CDialog::*eraseBkgnd)(HDC);
-    HCURSOR (CDialog::*queryDragIcon)();
-    void (CDialog::*timer)(UINT_PTR);
-};
+// An entry's handler, stored in one member-pointer type; the entry's call function casts it back to the
+// type its builder took and calls it with the message's arguments.
+using MessageHandler = void (CDialog::*)();
+// Calls the entry's handler for the message and gives what the dialog procedure returns for it.
+using MessageCall = INT_PTR (*)(CDialog& dialog, MessageHandler handler, UINT message, WPARAM wParam, LPARAM lParam);
 
 struct MessageMapEntry {
-    UINT message;
-    UINT code;  // WM_COMMAND only: the notification code
-    UINT id;    // WM_COMMAND only: the control id
-    MsgSig sig;
+    UINT first, last;  // the messages the entry takes: one (first == last) or the WM_CTLCOLOR* range
+    UINT code;         // WM_COMMAND only: the notification code
+    UINT id;           // WM_COMMAND only: the control id
     MessageHandler handler;
+    MessageCall call;
 };
 
 struct MessageMap {
@@ -51,71 +33,87 @@ struct MessageMap {
     int count;
 };
 
-// Entry builders: T is the class that declares the handler (a CDialog).
+// Entry builders: T is the class that declares the handler (a CDialog). Each builder fixes the handler's
+// signature and what the dialog procedure reports for the message; the call functions are shared by all
+// classes (framework/Dialog.cpp).
 namespace message_map_detail {
-inline MessageMapEntry Entry(UINT message, UINT code, UINT id, MsgSig sig) {
-    MessageMapEntry e{};
-    e.message = message;
-    e.code = code;
-    e.id = id;
-    e.sig = sig;
-    return e;
+// A member pointer of one signature kept in, and taken back from, the stored type (same size and layout).
+template <class To, class From>
+To Recast(From from) {
+    static_assert(sizeof(To) == sizeof(From), "member pointers of one class have one size");
+    To to;
+    std::memcpy(&to, &from, sizeof to);
+    return to;
 }
+template <class Handler>
+MessageMapEntry Entry(UINT first, UINT last, UINT code, UINT id, Handler handler, MessageCall call) {
+    return MessageMapEntry{first, last, code, id, Recast<MessageHandler>(handler), call};
+}
+INT_PTR CallCommand(CDialog&, MessageHandler, UINT, WPARAM, LPARAM);        // void (); handled
+INT_PTR CallVoid(CDialog&, MessageHandler, UINT, WPARAM, LPARAM);           // void (); default processing follows
+INT_PTR CallBool(CDialog&, MessageHandler, UINT, WPARAM, LPARAM);           // bool (); false: default processing
+INT_PTR CallShowWindow(CDialog&, MessageHandler, UINT, WPARAM, LPARAM);     // void (BOOL show, UINT status)
+INT_PTR CallSysCommand(CDialog&, MessageHandler, UINT, WPARAM, LPARAM);     // bool (UINT id, LPARAM)
+INT_PTR CallCtlColor(CDialog&, MessageHandler, UINT, WPARAM, LPARAM);       // HBRUSH (HDC, HWND, UINT kind)
+INT_PTR CallEraseBkgnd(CDialog&, MessageHandler, UINT, WPARAM, LPARAM);     // BOOL (HDC), the message's result
+INT_PTR CallQueryDragIcon(CDialog&, MessageHandler, UINT, WPARAM, LPARAM);  // HCURSOR ()
+INT_PTR CallTimer(CDialog&, MessageHandler, UINT, WPARAM, LPARAM);          // void (UINT_PTR id)
 }  // namespace message_map_detail
 
+// WM_COMMAND with notification code and control id: handled.
 template <class T>
 MessageMapEntry OnCommand(UINT code, UINT id, void (T::*h)()) {
-    MessageMapEntry e = message_map_detail::Entry(WM_COMMAND, code, id, MsgSig::Command);
-    e.handler.command = static_cast<void (CDialog::*)()>(h);
-    return e;
+    return message_map_detail::Entry(WM_COMMAND, WM_COMMAND, code, id, static_cast<void (CDialog::*)()>(h),
+                                     &message_map_detail::CallCommand);
 }
+// Any other message: the handler, then the system's default processing.
 template <class T>
 MessageMapEntry OnMessage(UINT message, void (T::*h)()) {
-    MessageMapEntry e = message_map_detail::Entry(message, 0, 0, MsgSig::Void);
-    e.handler.notify = static_cast<void (CDialog::*)()>(h);
-    return e;
+    return message_map_detail::Entry(message, message, 0, 0, static_cast<void (CDialog::*)()>(h),
+                                     &message_map_detail::CallVoid);
 }
+// The handler's false lets the system's default processing run.
 template <class T>
 MessageMapEntry OnMessageBool(UINT message, bool (T::*h)()) {
-    MessageMapEntry e = message_map_detail::Entry(message, 0, 0, MsgSig::Bool);
-    e.handler.query = static_cast<bool (CDialog::*)()>(h);
-    return e;
+    return message_map_detail::Entry(message, message, 0, 0, static_cast<bool (CDialog::*)()>(h),
+                                     &message_map_detail::CallBool);
 }
+// WM_SHOWWINDOW, then the default processing.
 template <class T>
 MessageMapEntry OnShowWindowMsg(void (T::*h)(BOOL, UINT)) {
-    MessageMapEntry e = message_map_detail::Entry(WM_SHOWWINDOW, 0, 0, MsgSig::ShowWindow);
-    e.handler.showWindow = static_cast<void (CDialog::*)(BOOL, UINT)>(h);
-    return e;
+    return message_map_detail::Entry(WM_SHOWWINDOW, WM_SHOWWINDOW, 0, 0, static_cast<void (CDialog::*)(BOOL, UINT)>(h),
+                                     &message_map_detail::CallShowWindow);
 }
+// WM_SYSCOMMAND: false lets the system handle the command.
 template <class T>
 MessageMapEntry OnSysCommandMsg(bool (T::*h)(UINT, LPARAM)) {
-    MessageMapEntry e = message_map_detail::Entry(WM_SYSCOMMAND, 0, 0, MsgSig::SysCommand);
-    e.handler.sysCommand = static_cast<bool (CDialog::*)(UINT, LPARAM)>(h);
-    return e;
+    return message_map_detail::Entry(WM_SYSCOMMAND, WM_SYSCOMMAND, 0, 0, static_cast<bool (CDialog::*)(UINT, LPARAM)>(h),
+                                     &message_map_detail::CallSysCommand);
 }
+// Every WM_CTLCOLOR* message, with its kind (CTLCOLOR_*); the brush is the result.
 template <class T>
 MessageMapEntry OnCtlColorMsg(HBRUSH (T::*h)(HDC, HWND, UINT)) {
-    MessageMapEntry e = message_map_detail::Entry(WM_CTLCOLORMSGBOX, 0, 0, MsgSig::CtlColor);
-    e.handler.ctlColor = static_cast<HBRUSH (CDialog::*)(HDC, HWND, UINT)>(h);
-    return e;
+    return message_map_detail::Entry(WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC, 0, 0,
+                                     static_cast<HBRUSH (CDialog::*)(HDC, HWND, UINT)>(h),
+                                     &message_map_detail::CallCtlColor);
 }
+// WM_ERASEBKGND: the handler's value is the message's result.
 template <class T>
 MessageMapEntry OnEraseBkgndMsg(BOOL (T::*h)(HDC)) {
-    MessageMapEntry e = message_map_detail::Entry(WM_ERASEBKGND, 0, 0, MsgSig::EraseBkgnd);
-    e.handler.eraseBkgnd = static_cast<BOOL (CDialog::*)(HDC)>(h);
-    return e;
+    return message_map_detail::Entry(WM_ERASEBKGND, WM_ERASEBKGND, 0, 0, static_cast<BOOL (CDialog::*)(HDC)>(h),
+                                     &message_map_detail::CallEraseBkgnd);
 }
+// WM_QUERYDRAGICON: the cursor is the result.
 template <class T>
 MessageMapEntry OnQueryDragIconMsg(HCURSOR (T::*h)()) {
-    MessageMapEntry e = message_map_detail::Entry(WM_QUERYDRAGICON, 0, 0, MsgSig::QueryDragIcon);
-    e.handler.queryDragIcon = static_cast<HCURSOR (CDialog::*)()>(h);
-    return e;
+    return message_map_detail::Entry(WM_QUERYDRAGICON, WM_QUERYDRAGICON, 0, 0, static_cast<HCURSOR (CDialog::*)()>(h),
+                                     &message_map_detail::CallQueryDragIcon);
 }
+// WM_TIMER, then the default processing.
 template <class T>
 MessageMapEntry OnTimerMsg(void (T::*h)(UINT_PTR)) {
-    MessageMapEntry e = message_map_detail::Entry(WM_TIMER, 0, 0, MsgSig::Timer);
-    e.handler.timer = static_cast<void (CDialog::*)(UINT_PTR)>(h);
-    return e;
+    return message_map_detail::Entry(WM_TIMER, WM_TIMER, 0, 0, static_cast<void (CDialog::*)(UINT_PTR)>(h),
+                                     &message_map_detail::CallTimer);
 }
 
 class CDialog : public CWnd {
@@ -135,6 +133,10 @@ public:
 
     UINT GetTemplateId() const { return m_nIDTemplate; }
 
+    // The answer to the message being handled for the messages that a dialog answers through DWLP_MSGRESULT
+    // (all but WM_CTLCOLOR*, WM_QUERYDRAGICON and a few others, whose answer is the handler's value).
+    void SetMsgResult(LRESULT result) const { ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result); }
+
 protected:
     // WM_INITDIALOG: the first exchange of member values into the controls; TRUE lets the system set the focus.
     virtual BOOL OnInitDialog();
@@ -146,6 +148,8 @@ protected:
     virtual void DoDataExchange(CDataExchange* pDX);
     // The message map of the most derived class.
     virtual const MessageMap* GetMessageMap() const;
+    // Every message of the modal run (DoModal) before the dialog manager sees it; true when this took it.
+    virtual bool PreTranslateMessage(MSG*) { return false; }
 
     // The system's brush and colours for a WM_CTLCOLOR* request of this kind.
     HBRUSH DefaultCtlColor(HDC dc, HWND control, UINT kind) const;
@@ -157,7 +161,6 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     // True when a map entry or a built-in handler took the message; result is what the procedure returns.
     bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
-    bool CallEntry(const MessageMapEntry& entry, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
     // Keyboard messages to the innermost of our dialogs around the focus, up to the modal one.
     static bool PreTranslateDialogMessage(HWND modal, MSG* msg);
     static bool IsDialogWindow(HWND hWnd);

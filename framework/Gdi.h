@@ -38,13 +38,3 @@ class CBrush : public CGdiObject<HBRUSH> {
 public:
     bool CreateSolidBrush(COLORREF colour) { return Own(::CreateSolidBrush(colour)); }
 };
-
-class CFont : public CGdiObject<HFONT> {
-public:
-    bool CreateFontA(int height, int width, int escapement, int orientation, int weight, BYTE italic,
-                     BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision, BYTE clipPrecision,
-                     BYTE quality, BYTE pitchAndFamily, const char* faceName) {
-        return Own(::CreateFontA(height, width, escapement, orientation, weight, italic, underline, strikeOut,
-                                 charSet, outPrecision, clipPrecision, quality, pitchAndFamily, faceName));
-    }
-};

@@ -18,11 +18,9 @@ public:
         m_hWnd = nullptr;
         return h;
     }
-    HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
 
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
-    int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
     HWND GetParent() const { return ::GetParent(m_hWnd); }
     bool IsWindow() const { return m_hWnd != nullptr && ::IsWindow(m_hWnd); }
 
@@ -32,10 +30,6 @@ public:
     LRESULT SendMessageA(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageA(m_hWnd, message, wParam, lParam);
     }
-    BOOL PostMessageA(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        return ::PostMessageA(m_hWnd, message, wParam, lParam);
-    }
-    LONG GetStyle() const { return ::GetWindowLongA(m_hWnd, GWL_STYLE); }
     LONG GetExStyle() const { return ::GetWindowLongA(m_hWnd, GWL_EXSTYLE); }
     void ModifyExStyle(LONG remove, LONG add) const {
         ::SetWindowLongA(m_hWnd, GWL_EXSTYLE, (GetExStyle() & ~remove) | add);
@@ -43,8 +37,6 @@ public:
 
     BOOL ShowWindow(int cmd) const { return ::ShowWindow(m_hWnd, cmd); }
     BOOL EnableWindow(bool enable) const { return ::EnableWindow(m_hWnd, enable ? TRUE : FALSE); }
-    bool IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd) != FALSE; }
-    bool IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != FALSE; }
     bool IsIconic() const { return ::IsIconic(m_hWnd) != FALSE; }
 
     void GetWindowRect(RECT* rect) const { ::GetWindowRect(m_hWnd, rect); }
@@ -58,6 +50,8 @@ public:
     BOOL SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags) const {
         return ::SetWindowPos(m_hWnd, insertAfter, x, y, cx, cy, flags);
     }
+    // Centres the (top-level) window on its owner, or on the screen without one, inside the screen's work area.
+    void CenterWindow() const;
     void Invalidate(bool erase = true) const { ::InvalidateRect(m_hWnd, nullptr, erase ? TRUE : FALSE); }
     void UpdateWindow() const { ::UpdateWindow(m_hWnd); }
     BOOL DestroyWindow();
@@ -66,9 +60,6 @@ public:
                                                     reinterpret_cast<LPARAM>(icon)));
     }
     HMENU GetSystemMenu(bool revert) const { return ::GetSystemMenu(m_hWnd, revert ? TRUE : FALSE); }
-    void SetFont(HFONT font, bool redraw = true) const {
-        SendMessageA(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw ? TRUE : FALSE);
-    }
 
     HWND m_hWnd = nullptr;
 };

@@ -1,4 +1,4 @@
-// The last page (template 140): half a second after it is shown it runs the installation, with the progress
+// The last page (IDD_COPY): half a second after it is shown it runs the installation, with the progress
 // bar at the middle while the run lasts and at the end afterwards.
 #pragma once
 #include "framework/Controls.h"

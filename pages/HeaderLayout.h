@@ -1,5 +1,6 @@
-// The header of pages 137 and 140: the frame (group box 1040) is stretched so that only its bottom line shows,
-// as a separator across the page, and the picture (1065) is pinned near the wizard's top-right corner.
+// The header of the language and progress pages: the frame (group box IDC_HEADER_FRAME) is stretched so that only
+// its bottom line shows, as a separator across the page, and the picture (IDC_HEADER_PICTURE) is pinned near the
+// wizard's top-right corner.
 #pragma once
 #include "framework/Wnd.h"
 

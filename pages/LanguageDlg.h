@@ -1,4 +1,4 @@
-// The second page (template 137): the detected Windows release as a preselected radio button, and the
+// The second page (IDD_LANGUAGE): the detected Windows release as a preselected radio button, and the
 // language of the installation (Chinese or English), published in g_wLanguage.
 #pragma once
 #include "framework/Controls.h"
@@ -15,8 +15,8 @@ public:
 
     CStatic m_picture;
     CButton m_frame;
-    int m_nLanguage = -1;  // 0 Chinese (1037), 1 English (1038), -1 none
-    int m_nOS = -1;        // 0..4 for 1070..1074, -1 none
+    int m_nLanguage = -1;  // 0 Chinese (IDC_LANGUAGE_CHINESE), 1 English (IDC_LANGUAGE_ENGLISH), -1 none
+    int m_nOS = -1;        // 0..4 for IDC_OS_WIN2000..IDC_OS_WIN7, -1 none
 
     static const MessageMap kMessageMap;
 

@@ -33,6 +33,9 @@ BOOL CSettingDlg::OnInitDialog() {
     CNewWizPage::OnInitDialog();
     UpdateData(true);
     m_listSeries.AddString(kSeriesName);
+    // The series must be chosen before the wizard goes on, so the keyboard must reach the list, to which the
+    // template gives no tab stop.
+    ::SetWindowLongA(m_listSeries.m_hWnd, GWL_STYLE, ::GetWindowLongA(m_listSeries.m_hWnd, GWL_STYLE) | WS_TABSTOP);
     if (CNewWizDialog* wizard = Wizard()) wizard->EnableNext(m_listSeries.GetCurSel() != LB_ERR);
     g_SetDialogStrings(this, IDD_SETTING);
     return TRUE;

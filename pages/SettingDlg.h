@@ -1,4 +1,4 @@
-// The third page (template 143): the printer series to install, which must be selected before the wizard
+// The third page (IDD_SETTING): the printer series to install, which must be selected before the wizard
 // goes on, with a default-printer check box and a read-only name field that stay inside the page.
 #pragma once
 #include <string>

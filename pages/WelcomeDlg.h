@@ -1,4 +1,4 @@
-// The first page (template 138): greeting, what will be installed and how to go on, next to the banner.
+// The first page (IDD_WELCOME): greeting, what will be installed and how to go on, next to the banner.
 #pragma once
 #include "wizard/NewWizPage.h"
 

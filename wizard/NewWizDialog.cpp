@@ -26,7 +26,14 @@ void CNewWizDialog::AddPage(CNewWizPage* page, UINT dialogId) {
     m_pageList.push_back(page);
 }
 
-void CNewWizDialog::EnableButton(int id, bool enable) { ::EnableWindow(GetDlgItem(id), enable ? TRUE : FALSE); }
+void CNewWizDialog::EnableButton(int id, bool enable) {
+    HWND button = GetDlgItem(id);
+    // The system takes the focus from a window it disables and gives it to none.
+    bool hadFocus = !enable && button != nullptr && ::GetFocus() == button;
+    ::EnableWindow(button, enable ? TRUE : FALSE);
+    UpdateDefaultButton();
+    if (hadFocus) FocusControl(GetDlgItem(static_cast<int>(m_nDefaultID)));
+}
 void CNewWizDialog::EnableBack(bool enable) { EnableButton(ID_WIZBACK, enable); }
 void CNewWizDialog::EnableNext(bool enable) { EnableButton(ID_WIZNEXT, enable); }
 void CNewWizDialog::EnableFinish(bool enable) { EnableButton(ID_WIZFINISH, enable); }
@@ -108,33 +115,35 @@ BOOL CNewWizDialog::ShowFirstPage() {
 BOOL CNewWizDialog::OnInitDialog() {
     CDialog::OnInitDialog();
     ModifyExStyle(0, WS_EX_CONTROLPARENT);
-    ShowFirstPage();
-    return TRUE;
+    FocusAfterMove(ShowFirstPage() != FALSE);
+    return FALSE;  // the focus is set
 }
 
 void CNewWizDialog::OnNextClicked() {
     CNewWizPage* active = GetActivePage();
     if (active == nullptr) return;
     CNewWizPage* target = MoveTarget(active, active->GetNextTarget(), +1);
-    if (target == nullptr || !ActivatePage(target)) return;
+    if (target == nullptr || !ActivatePage(target)) return FocusAfterMove(false);
     if (target == GetLastPage()) {
         EnableNext(false);
         EnableFinish(true);
     }
     EnableBack(true);
+    FocusAfterMove(true);
 }
 
 void CNewWizDialog::OnBackClicked() {
     CNewWizPage* active = GetActivePage();
     if (active == nullptr) return;
     CNewWizPage* target = MoveTarget(active, active->GetBackTarget(), -1);
-    if (target == nullptr || !ActivatePage(target)) return;
+    if (target == nullptr || !ActivatePage(target)) return FocusAfterMove(false);
     if (target == GetFirstPage()) {
         EnableBack(false);
         EnableFinish(false);
     }
     g_bInstalled = false;  // the progress page installs again when it is next shown
     EnableNext(true);
+    FocusAfterMove(true);
 }
 
 void CNewWizDialog::OnFinishClicked() {
@@ -153,4 +162,154 @@ void CNewWizDialog::OnCancel() {
 
 void CNewWizDialog::OnDestroy() {
     for (CNewWizPage* page : m_pageList) DestroyPage(page);
+}
+
+// The keyboard.
+
+void CNewWizDialog::GetButtons(HWND (&buttons)[4]) const {
+    buttons[0] = GetDlgItem(ID_WIZBACK);
+    buttons[1] = GetDlgItem(ID_WIZNEXT);
+    buttons[2] = GetDlgItem(ID_WIZFINISH);
+    buttons[3] = GetDlgItem(static_cast<int>(m_nCancelID));
+}
+
+namespace {
+// The control's own state: the wizard is still hidden while it shows its first page.
+bool Usable(HWND w) {
+    return w != nullptr && (::GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE) != 0 && ::IsWindowEnabled(w);
+}
+bool IsTabStop(HWND w) { return Usable(w) && (::GetWindowLongA(w, GWL_STYLE) & WS_TABSTOP) != 0; }
+// One character in upper case (CharUpperA takes a character in place of a pointer whose high word is zero).
+UINT_PTR Upper(unsigned char c) { return reinterpret_cast<UINT_PTR>(::CharUpperA(reinterpret_cast<LPSTR>(UINT_PTR{c}))); }
+}  // namespace
+
+void CNewWizDialog::UpdateDefaultButton() {
+    const int order[] = {ID_WIZNEXT, ID_WIZFINISH, ID_WIZBACK, static_cast<int>(m_nCancelID)};
+    m_nDefaultID = 0;
+    for (int id : order) {
+        if (Usable(GetDlgItem(id))) {
+            m_nDefaultID = static_cast<UINT>(id);
+            break;
+        }
+    }
+    if (m_nDefaultID != 0) SendMessageA(DM_SETDEFID, m_nDefaultID);
+    ShowDefaultFrame(::GetFocus());
+}
+
+void CNewWizDialog::ShowDefaultFrame(HWND focus) const {
+    HWND buttons[4];
+    GetButtons(buttons);
+    HWND framed = GetDlgItem(static_cast<int>(m_nDefaultID));
+    if (focus != nullptr && Usable(focus) && std::find(std::begin(buttons), std::end(buttons), focus) != std::end(buttons))
+        framed = focus;
+    for (HWND b : buttons) {
+        if (b == nullptr) continue;
+        bool isDefault = (::GetWindowLongA(b, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        if (isDefault != (b == framed)) ::SendMessageA(b, BM_SETSTYLE, b == framed ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    }
+}
+
+void CNewWizDialog::FocusControl(HWND control) {
+    if (control == nullptr) return;
+    if (::SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageA(control, EM_SETSEL, 0, -1);
+    ::SetFocus(control);
+    ShowDefaultFrame(control);
+}
+
+void CNewWizDialog::FocusFirstStop() {
+    if (CNewWizPage* page = GetActivePage()) {
+        for (HWND w = ::GetWindow(page->m_hWnd, GW_CHILD); w != nullptr; w = ::GetWindow(w, GW_HWNDNEXT)) {
+            if (IsTabStop(w)) return FocusControl(w);
+        }
+    }
+    FocusControl(GetDlgItem(static_cast<int>(m_nDefaultID)));
+}
+
+void CNewWizDialog::FocusAfterMove(bool moved) {
+    HWND focus = ::GetFocus();
+    bool usable = focus != nullptr && ::IsChild(m_hWnd, focus) && ::IsWindowVisible(focus);
+    for (HWND w = focus; usable && w != m_hWnd; w = ::GetParent(w)) usable = ::IsWindowEnabled(w) != FALSE;
+    // A page created for a move takes the focus with it even when the move is then refused.
+    if (moved || !usable) FocusFirstStop();
+}
+
+bool CNewWizDialog::InActivePage(HWND w) const {
+    CNewWizPage* page = GetActivePage();
+    return page != nullptr && (w == page->m_hWnd || ::IsChild(page->m_hWnd, w));
+}
+
+void CNewWizDialog::MoveFocus(bool backward) {
+    // The candidates in order: the active page's controls (a page has a few dozen at most), then the
+    // buttons; the focus's place among them, tab stop or not, is where the step starts.
+    HWND cycle[64 + 4];
+    int n = 0;
+    if (CNewWizPage* page = GetActivePage())
+        for (HWND w = ::GetWindow(page->m_hWnd, GW_CHILD); w != nullptr && n < 64; w = ::GetWindow(w, GW_HWNDNEXT))
+            cycle[n++] = w;
+    HWND buttons[4];
+    GetButtons(buttons);
+    for (HWND b : buttons) cycle[n++] = b;
+
+    HWND focus = ::GetFocus();
+    int at = backward ? 0 : n - 1;  // without a place: the first stop forwards, the last backwards
+    for (int i = 0; i < n; ++i) {
+        if (focus != nullptr && (cycle[i] == focus || ::IsChild(cycle[i], focus))) {
+            at = i;
+            break;
+        }
+    }
+    for (int k = 1; k <= n; ++k) {
+        HWND w = cycle[((at + (backward ? -k : k)) % n + n) % n];
+        if (IsTabStop(w)) return FocusControl(w);
+    }
+}
+
+void CNewWizDialog::PressButton(HWND button) {
+    SendMessageA(WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+bool CNewWizDialog::PressMnemonic(UINT ch) {
+    const UINT_PTR wanted = Upper(static_cast<unsigned char>(ch));
+    HWND buttons[4];
+    GetButtons(buttons);
+    for (HWND b : buttons) {
+        if (!Usable(b)) continue;
+        char text[64] = {};
+        ::GetWindowTextA(b, text, sizeof text);
+        for (const char* p = text; *p != '\0'; p = ::CharNextA(p)) {
+            if (*p != '&') continue;
+            ++p;  // "&&" is an ampersand, "&x" the mnemonic x
+            if (*p == '\0') break;
+            if (*p == '&') continue;
+            if (Upper(static_cast<unsigned char>(*p)) == wanted) {
+                PressButton(b);
+                return true;
+            }
+            break;
+        }
+    }
+    return false;
+}
+
+bool CNewWizDialog::PreTranslateMessage(MSG* msg) {
+    if (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd)) return false;
+    if (msg->message == WM_SYSCHAR) return PressMnemonic(static_cast<UINT>(msg->wParam));
+    if (msg->message != WM_KEYDOWN) return false;
+    if (msg->wParam == VK_TAB) {
+        if (::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0) return false;
+        LRESULT code = ::SendMessageA(msg->hwnd, WM_GETDLGCODE, VK_TAB, reinterpret_cast<LPARAM>(msg));
+        if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;  // a control that takes Tab
+        MoveFocus(::GetKeyState(VK_SHIFT) < 0);
+        return true;
+    }
+    if (msg->wParam == VK_RETURN && !InActivePage(msg->hwnd)) {
+        HWND buttons[4];
+        GetButtons(buttons);
+        HWND target = GetDlgItem(static_cast<int>(m_nDefaultID));
+        if (Usable(msg->hwnd) && std::find(std::begin(buttons), std::end(buttons), msg->hwnd) != std::end(buttons))
+            target = msg->hwnd;
+        if (Usable(target)) PressButton(target);
+        return true;
+    }
+    return false;
 }

@@ -32,7 +32,7 @@ public:
     BOOL m_bCreated = FALSE;
     BOOL m_bActive = FALSE;
 
-    // The white brush every page returns for control 1019; created on first use, never released.
+    // The white brush every page returns for the printer name field (IDC_PRINTER_NAME); created on first use, never released.
     static HBRUSH SharedWhiteBrush();
 
     static const MessageMap kMessageMap;

@@ -21,6 +21,7 @@ CSetupDlg::CSetupDlg(CWnd* parent)
 
 BOOL CSetupDlg::OnInitDialog() {
     SetPlaceholderID(IDC_PLACEHOLDER);
+    SetCancelID(IDC_CANCEL_BUTTON);
     CNewWizDialog::OnInitDialog();
 
     if (HMENU menu = GetSystemMenu(false)) {
@@ -34,7 +35,7 @@ BOOL CSetupDlg::OnInitDialog() {
     SetIcon(m_hIcon, false);
 
     g_SetDialogStrings(this, IDD_SETUP_DIALOG);
-    return TRUE;
+    return FALSE;  // the container has set the focus
 }
 
 void CSetupDlg::OnCancel() { CNewWizDialog::OnCancel(); }
@@ -69,6 +70,7 @@ CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX, nullptr) {}
 BOOL CAboutDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     g_SetDialogStrings(this, IDD_ABOUTBOX);
+    CenterWindow();  // on the wizard that owns it
     return TRUE;
 }
 

@@ -1,4 +1,4 @@
-// The program's main window (the concrete wizard, template 102) and its About box (template 100).
+// The program's main window (the concrete wizard, IDD_SETUP_DIALOG) and its About box (IDD_ABOUTBOX).
 #pragma once
 #include "wizard/NewWizDialog.h"
 

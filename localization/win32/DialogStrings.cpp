@@ -6,11 +6,12 @@
 #include "platform/BoundedFormat.h"
 #include "platform/Platform.h"
 #include "platform/ProfileText.h"
+#include "resources/resource.h"
 
 namespace {
 std::string g_tablePath;  // the language table in use, as start-up settled it
 constexpr DWORD kTextBuffer = 1000;
-constexpr int kOwnTextControl = 1019;  // the settings page's name field, which that page fills itself
+constexpr int kOwnTextControl = IDC_PRINTER_NAME;  // the settings page's name field, which that page fills itself
 constexpr char kSection[] = "String";
 
 // The language table of one dialog's texts, read once: GetPrivateProfileStringA opens and parses the whole

@@ -34,6 +34,16 @@ void Click(HWND dialog, int id);
 // The wizard's Back, Next and Finish as "BNF", with '-' for each disabled one.
 std::string Buttons(HWND wizard);
 
+// The keyboard as the wizard's loop receives it: a key (WM_KEYDOWN, WM_KEYUP) or Alt plus a character
+// (WM_SYSCHAR) posted to the focus, Shift held or released for the keys the loop takes next.
+void PostKey(WPARAM key);
+void PostAlt(char c);
+void HoldShift(bool down);
+// The focus is on a visible control of the wizard that is enabled, as are the windows between them.
+bool FocusUsable(HWND wizard);
+// DM_GETDEFID names an enabled button of the wizard: its id, else 0.
+int EnabledDefault(HWND wizard);
+
 // The window's rectangle in the parent's client coordinates.
 RECT RectIn(HWND window, HWND parent);
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "localization/win32/DialogStrings.h"
+#include "resources/resource.h"
 #include "tests/win32/gui/GuiSupport.h"
 
 namespace {
@@ -14,16 +15,16 @@ const std::string kTable = "[String]\r\nIDD555_Title=New caption\r\nIDD555_500=s
                            "IDD555_501=" + std::string(1200, 'x') + "\r\nIDD555_502=\r\n";
 
 // A dialog with the caption "template caption" and, unless bare, the children of kTemplateTexts (two with one
-// id, an anonymous one, the edit 1019) in the "MS Sans Serif" font, as the dialog manager builds them: an
+// id, an anonymous one, the name field IDC_PRINTER_NAME) in the "MS Sans Serif" font, as the dialog manager builds them: an
 // anonymous child's id is 65535 from a classic template and -1 from an extended one.
 HWND MakeDialog(bool extended, bool bare = false) {
     static const HFONT font = ::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
                                             "MS Sans Serif");
     HWND dialog = ::CreateWindowExA(0, "#32770", "template caption", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr,
                                     nullptr, nullptr);
-    const UINT ids[] = {500, 500, extended ? ~0u : 65535u, 1019, 501, 502, 503};
+    const UINT ids[] = {500, 500, extended ? ~0u : 65535u, IDC_PRINTER_NAME, 501, 502, 503};
     for (size_t i = 0; !bare && i < kTemplateTexts.size(); ++i) {
-        HWND child = ::CreateWindowExA(0, ids[i] == 1019 ? "Edit" : "Static", kTemplateTexts[i].c_str(), WS_CHILD,
+        HWND child = ::CreateWindowExA(0, ids[i] == IDC_PRINTER_NAME ? "Edit" : "Static", kTemplateTexts[i].c_str(), WS_CHILD,
                                        0, 0, 100, 10, dialog, reinterpret_cast<HMENU>(UINT_PTR{ids[i]}), nullptr, nullptr);
         ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
@@ -52,7 +53,7 @@ TEST(DialogStrings, CaptionAndChildTexts) {
                                         std::string(999, 'x'), "empty value", "no key"};
     std::vector<std::string> extended = classic;
     extended[2] = "extended anonymous";
-    // Two children with one id share the text; 1019 keeps its own; a value is cut to the 1000-byte buffer; an
+    // Two children with one id share the text; IDC_PRINTER_NAME keeps its own; a value is cut to the 1000-byte buffer; an
     // empty value or a missing key keeps the template text; so does a missing table, an empty caption value
     // or a key in another section.
     struct Case { const char *what; bool extended, bare; const char *table, *caption; const std::vector<std::string>& texts; };
@@ -82,7 +83,7 @@ std::string FaceAndHeight(HWND w) {
 }
 
 // tools/test runs this on a US English (0x0409), a simplified Chinese (0x0804) and a British English (0x0809)
-// system: every direct child, 1019 included, gets Arial 13 when the low byte is 9 and keeps its font otherwise.
+// system: every direct child, IDC_PRINTER_NAME included, gets Arial 13 when the low byte is 9 and keeps its font otherwise.
 TEST(DialogStrings, ArialFontFollowsTheSystemLanguage) {
     ScopedLanguageTable table(kTable.c_str());
     HWND dialog = MakeDialog(false);

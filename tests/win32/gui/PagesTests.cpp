@@ -43,7 +43,7 @@ TEST_F(RealWizardTest, WalkThroughWithTheButtonTable) {
     SelectSeries();
     EXPECT_EQ(Buttons(hwnd), "BN-");
     Press(ID_WIZNEXT);
-    EXPECT_TRUE(copy.IsWindowVisible());
+    EXPECT_TRUE(::IsWindowVisible(copy.m_hWnd));
     EXPECT_EQ(Buttons(hwnd), "B-F");
     Press(ID_WIZBACK);
     EXPECT_EQ(Buttons(hwnd), "BNF");
@@ -93,9 +93,11 @@ TEST_F(RealWizardTest, SettingsPageFirstArrivalSelectionAndReturn) {
     Press(ID_WIZNEXT, ID_WIZNEXT);
     HWND list = setting.GetDlgItem(IDC_SERIES_LIST);
     ASSERT_EQ(::SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
-    EXPECT_EQ(setting.m_listSeries.GetText(0), "58mm series");
+    char entry[64] = {};
+    ::SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(entry));
+    EXPECT_STREQ(entry, "58mm series");
     EXPECT_EQ(::SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR);
-    EXPECT_EQ(TextOf(setting.GetDlgItem(IDC_PRINTER_NAME)), "") << "1019 is never filled from the table";
+    EXPECT_EQ(TextOf(setting.GetDlgItem(IDC_PRINTER_NAME)), "") << "the name field is never filled from the table";
     EXPECT_EQ(::SendMessageA(setting.GetDlgItem(IDC_DEFAULT_PRINTER), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_TRUE(::GetWindowLongA(setting.GetDlgItem(IDC_PRINTER_NAME), GWL_STYLE) & ES_READONLY);
 
@@ -113,6 +115,44 @@ TEST_F(RealWizardTest, SettingsPageFirstArrivalSelectionAndReturn) {
     EXPECT_EQ(setting.m_strName, "58mm series");
     EXPECT_EQ(::SendMessageA(setting.GetDlgItem(IDC_DEFAULT_PRINTER), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(setting.m_bDefault, 0);
+}
+
+// The real pages from the keyboard alone, in the modal run: the language page's checked radio button is its
+// first tab stop; the settings page disables Next on arrival, so the default is Back until the series, which
+// Tab reaches, is chosen with an arrow key; the last page disables Next, and the focus and the default go to
+// Finish.
+TEST_F(RealWizardTest, KeyboardAloneThroughThePages) {
+    wizard.DestroyWindow();
+    for (CNewWizPage* page : {static_cast<CNewWizPage*>(&welcome), static_cast<CNewWizPage*>(&language),
+                              static_cast<CNewWizPage*>(&setting), static_cast<CNewWizPage*>(&copy)})
+        page->m_bActive = FALSE;
+    struct Seen { UINT page; int focus; int defaultId; bool usable; };
+    std::vector<Seen> seen;
+    auto look = [&](UINT page) {
+        HWND w = wizard.m_hWnd;
+        seen.push_back({::IsWindowVisible(wizard.FindPage(page)->m_hWnd) ? page : 0, ::GetDlgCtrlID(::GetFocus()),
+                        EnabledDefault(w), FocusUsable(w)});
+    };
+    INT_PTR result = RunModalScript(wizard, {
+        [&] { PostKey(VK_RETURN); },
+        [&] { look(IDD_LANGUAGE); PostAlt('n'); },
+        [&] { look(IDD_SETTING); PostKey(VK_TAB); },
+        [&] { look(IDD_SETTING); PostKey(VK_DOWN); },
+        [&] { look(IDD_SETTING); g_bInstalled = true; PostAlt('n'); },  // no installation run here
+        [&] { look(IDD_COPY); Click(wizard.m_hWnd, IDC_CANCEL_BUTTON); },
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    const int radio = language.m_nLanguage == 0 ? IDC_LANGUAGE_CHINESE : IDC_LANGUAGE_ENGLISH;
+    const Seen want[] = {{IDD_LANGUAGE, radio, ID_WIZNEXT, true}, {IDD_SETTING, IDC_DEFAULT_PRINTER, ID_WIZBACK, true},
+                         {IDD_SETTING, IDC_SERIES_LIST, ID_WIZBACK, true}, {IDD_SETTING, IDC_SERIES_LIST, ID_WIZNEXT, true},
+                         {IDD_COPY, ID_WIZFINISH, ID_WIZFINISH, true}};
+    ASSERT_EQ(seen.size(), std::size(want));
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].page, want[i].page) << i;
+        EXPECT_EQ(seen[i].focus, want[i].focus) << "on " << want[i].page;
+        EXPECT_EQ(seen[i].defaultId, want[i].defaultId) << "on " << want[i].page;
+        EXPECT_TRUE(seen[i].usable) << "on " << want[i].page;
+    }
 }
 
 TEST_F(RealWizardTest, HeaderLayoutOnInitAndOnEveryShowAndHide) {
@@ -216,7 +256,7 @@ TEST_F(RealWizardTest, ProgressPageArmsTheInstallTimerOnlyWhileShownBeforeAnInst
     // Whether timer 1 is armed on the page; the probe disarms it.
     auto timerArmed = [&] { return ::KillTimer(copy.m_hWnd, kInstallTimerId) != FALSE; };
     ToProgressPage();
-    EXPECT_EQ(copy.m_progress.GetPos(), 0);
+    EXPECT_EQ(copy.m_progress.SendMessageA(PBM_GETPOS), 0);
     EXPECT_EQ(TextOf(copy.GetDlgItem(IDC_COPY_STATUS)), "Installing...");
     EXPECT_TRUE(timerArmed());
 
@@ -225,7 +265,7 @@ TEST_F(RealWizardTest, ProgressPageArmsTheInstallTimerOnlyWhileShownBeforeAnInst
 
     g_bInstalled = true;
     Press(ID_WIZNEXT);
-    EXPECT_TRUE(copy.IsWindowVisible());
+    EXPECT_TRUE(::IsWindowVisible(copy.m_hWnd));
     EXPECT_FALSE(timerArmed()) << "no timer once installed";
 }
 

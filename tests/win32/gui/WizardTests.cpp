@@ -1,5 +1,5 @@
 // The wizard container and window: page order, button states, vetoes and targets, the ends of the run, the
-// system menu and the About box.
+// keyboard, the system menu and the About box.
 #include "app/globals.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
@@ -88,8 +88,8 @@ TEST_F(WizardTest, FourDefaultPagesFollowTheButtonTable) {
         Press(m.button);
         EXPECT_EQ(Active(), m.active);
         EXPECT_EQ(Buttons(), m.buttons) << "on " << m.active;
-        for (auto& page : pages) EXPECT_EQ(page->IsWindowVisible(), page->m_nDialogID == m.active);
-        EXPECT_TRUE(ActivePage().IsWindowEnabled());
+        for (auto& page : pages) EXPECT_EQ(::IsWindowVisible(page->m_hWnd), page->m_nDialogID == m.active);
+        EXPECT_TRUE(::IsWindowEnabled(ActivePage().m_hWnd));
         RECT r = RectIn(ActivePage().m_hWnd, wizard.m_hWnd);
         EXPECT_TRUE(r.left == 0 && r.top == 0) << "at the placeholder's corner, not " << r.left << "," << r.top;
     }
@@ -102,7 +102,7 @@ TEST_F(WizardTest, OnePageStartsWithFinishOnlyAndARefusedFirstPageStaysHidden) {
     ASSERT_TRUE(wizard.Create(IDD_SETUP_DIALOG));
     EXPECT_EQ(Buttons(), "--F");
     EXPECT_EQ(Active(), 0u) << "no page is active";
-    EXPECT_TRUE(Page(0).m_bCreated && !Page(0).IsWindowVisible());
+    EXPECT_TRUE(Page(0).m_bCreated && !::IsWindowVisible(Page(0).m_hWnd));
 }
 
 TEST_F(WizardTest, PageCallsInOrder) {
@@ -135,15 +135,15 @@ TEST_F(WizardTest, NextTargetsAndVetoes) {
     Page(0).canLeave = FALSE;
     Press(ID_WIZNEXT);
     EXPECT_EQ(Active(), 138u) << "the page refused to be left";
-    EXPECT_TRUE(Page(1).m_bCreated && !Page(1).IsWindowVisible()) << "the window made for the attempt stays hidden";
+    EXPECT_TRUE(Page(1).m_bCreated && !::IsWindowVisible(Page(1).m_hWnd)) << "the window made for the attempt stays hidden";
 
     Page(0).canLeave = TRUE;
     Page(0).nextTarget = 140;
     Page(3).created = FALSE;
     Press(ID_WIZNEXT);
     EXPECT_EQ(Active(), 138u) << "OnPageCreated said no";
-    EXPECT_TRUE(Page(3).m_bCreated && !Page(3).IsWindowVisible());
-    EXPECT_TRUE(Page(0).IsWindowVisible());
+    EXPECT_TRUE(Page(3).m_bCreated && !::IsWindowVisible(Page(3).m_hWnd));
+    EXPECT_TRUE(::IsWindowVisible(Page(0).m_hWnd));
 }
 
 TEST_F(WizardTest, BackTargetsAndTheInstalledFlag) {
@@ -172,13 +172,13 @@ TEST_F(WizardTest, FinishOnAMiddlePageOnceEveryCreatedPageAgrees) {
             Press(ID_WIZFINISH);
         },
         [&] {
-            EXPECT_TRUE(wizard.IsWindowVisible()) << "the active page refused to be left";
+            EXPECT_TRUE(::IsWindowVisible(wizard.m_hWnd)) << "the active page refused to be left";
             Page(1).canLeave = TRUE;
             Page(2).canFinish = FALSE;  // a hidden page that was created says no
             Press(ID_WIZFINISH);
         },
         [&] {
-            EXPECT_TRUE(wizard.IsWindowVisible()) << "a created page refused to finish";
+            EXPECT_TRUE(::IsWindowVisible(wizard.m_hWnd)) << "a created page refused to finish";
             Page(2).canFinish = TRUE;
             log.clear();
             Press(ID_WIZFINISH);
@@ -238,12 +238,95 @@ TEST_F(WizardTest, EscapeAndEnterInsideAPageKeepThePage) {
             key(Page(1).GetDlgItem(IDC_LANGUAGE_ENGLISH), VK_RETURN);
         },
         [&] {
-            kept = Page(1).IsWindowVisible() && wizard.IsWindowVisible();
+            kept = ::IsWindowVisible(Page(1).m_hWnd) && ::IsWindowVisible(wizard.m_hWnd);
             key(wizard.GetDlgItem(ID_WIZBACK), VK_ESCAPE);
         },
     });
     EXPECT_TRUE(kept) << "the page's own cancel and OK do nothing";
     EXPECT_EQ(result, IDCANCEL) << "Escape on the wizard's own controls cancels";
+}
+
+// After every move the focus is on the page's first tab stop (the settings template's check box) or on the
+// default button, which is always an enabled one; a focused button that is disabled hands the focus on.
+TEST_F(WizardTest, FocusAndDefaultButtonAfterEveryMove) {
+    Build(4);
+    const struct { int button; UINT active; int focus; int defaultId; } moves[] = {
+        {0, 138, ID_WIZNEXT, ID_WIZNEXT},           {ID_WIZNEXT, 137, ID_WIZNEXT, ID_WIZNEXT},
+        {ID_WIZNEXT, 143, IDC_DEFAULT_PRINTER, ID_WIZNEXT}, {ID_WIZNEXT, 140, ID_WIZFINISH, ID_WIZFINISH},
+        {ID_WIZBACK, 143, IDC_DEFAULT_PRINTER, ID_WIZNEXT}, {ID_WIZBACK, 137, ID_WIZNEXT, ID_WIZNEXT},
+        {ID_WIZBACK, 138, ID_WIZNEXT, ID_WIZNEXT},
+    };
+    for (const auto& m : moves) {
+        if (m.button != 0) Press(m.button);
+        ASSERT_EQ(Active(), m.active);
+        EXPECT_TRUE(FocusUsable(wizard.m_hWnd)) << "on " << m.active;
+        EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), m.focus) << "on " << m.active;
+        EXPECT_EQ(EnabledDefault(wizard.m_hWnd), m.defaultId) << "on " << m.active;
+    }
+    ::SetFocus(wizard.GetDlgItem(ID_WIZNEXT));
+    wizard.EnableNext(false);
+    EXPECT_TRUE(FocusUsable(wizard.m_hWnd)) << "the focus went on from the disabled Next";
+    EXPECT_EQ(EnabledDefault(wizard.m_hWnd), IDC_CANCEL_BUTTON) << "Back and Finish are disabled too";
+}
+
+// Keys as the modal loop receives them: Tab and Shift+Tab through the page's tab stop and the enabled buttons
+// in their visual order; Enter presses the focused button or the default; Alt+N and Alt+B from inside a page.
+TEST_F(WizardTest, TabEnterAndMnemonics) {
+    ScopedLanguageTable table("[String]\r\nIDD102_12323=&Back\r\nIDD102_12324=&Next\r\n");
+    Build(4, false);
+    std::vector<int> focus;
+    std::vector<UINT> active;
+    auto at = [&] { active.push_back(Active()); };
+    std::vector<int> framed;  // the button drawn as the default: the focused one, else the default
+    auto key = [&](WPARAM k, bool shift = false) {
+        return [&, k, shift] {
+            focus.push_back(::GetDlgCtrlID(::GetFocus()));
+            for (int id : {ID_WIZBACK, ID_WIZNEXT, ID_WIZFINISH, IDC_CANCEL_BUTTON})
+                if (::SendMessageA(wizard.GetDlgItem(id), WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON) framed.push_back(id);
+            HoldShift(shift);
+            PostKey(k);
+        };
+    };
+    auto alt = [&](char c, HWND from) { return [&, c, from] { at(); ::SetFocus(from); PostAlt(c); }; };
+    HWND radio = nullptr, check = nullptr;
+    HoldShift(false);
+    INT_PTR result = RunModalScript(wizard, {
+        [&] { PostKey(VK_RETURN); },  // the focused Next
+        [&] { at(); ::SetFocus(radio = Page(1).GetDlgItem(IDC_LANGUAGE_ENGLISH)); PostAlt('n'); },
+        [&] { at(); check = Page(2).GetDlgItem(IDC_DEFAULT_PRINTER); key(VK_TAB)(); },
+        key(VK_TAB), key(VK_TAB), key(VK_TAB), key(VK_TAB, true), key(VK_TAB, true), key(VK_RETURN),
+        [&] { at(); key(VK_TAB)(); }, key(VK_TAB), key(VK_RETURN),
+        [&] { alt('B', check)(); },
+        [&] { alt('x', radio)(); },  // no button has it
+        [&] { at(); ::SetFocus(wizard.GetDlgItem(ID_WIZBACK)); PostKey(VK_RETURN); },  // focused as a click does
+        [&] { at(); Press(IDC_CANCEL_BUTTON); },
+    });
+    HoldShift(false);
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(active, (std::vector<UINT>{137, 143, 140, 143, 137, 137, 138}));
+    // 143: from the check box Back, Next, Cancel (Finish is disabled), the check box; backwards Cancel, Next;
+    // 140, without a tab stop: Finish, Cancel, Back.
+    EXPECT_EQ(focus, (std::vector<int>{IDC_DEFAULT_PRINTER, ID_WIZBACK, ID_WIZNEXT, IDC_CANCEL_BUTTON,
+                                       IDC_DEFAULT_PRINTER, IDC_CANCEL_BUTTON, ID_WIZNEXT, ID_WIZFINISH,
+                                       IDC_CANCEL_BUTTON, ID_WIZBACK}));
+    EXPECT_EQ(framed, (std::vector<int>{ID_WIZNEXT, ID_WIZBACK, ID_WIZNEXT, IDC_CANCEL_BUTTON, ID_WIZNEXT,
+                                        IDC_CANCEL_BUTTON, ID_WIZNEXT, ID_WIZFINISH, IDC_CANCEL_BUTTON, ID_WIZBACK}));
+}
+
+TEST_F(WizardTest, AboutBoxCentredOnTheWizard) {
+    Build(2, false);
+    ::SetWindowPos(wizard.m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RECT about = {}, main = {};
+    RunModalScript(wizard, {
+        [&] { ::SetWindowPos(wizard.m_hWnd, nullptr, 60, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+              ::PostMessageA(wizard.m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0); },
+        [&] { HWND box = FindVisibleDialog("About setup wizard");
+              if (box != nullptr) ::GetWindowRect(box, &about), Click(box, IDOK);
+              ::GetWindowRect(wizard.m_hWnd, &main); },
+        [&] { Press(IDC_CANCEL_BUTTON); },
+    });
+    EXPECT_NEAR(about.left + about.right, main.left + main.right, 2);
+    EXPECT_NEAR(about.top + about.bottom, main.top + main.bottom, 2);
 }
 
 TEST_F(WizardTest, WindowStyleMenuAndIcon) {
@@ -279,14 +362,14 @@ TEST_F(WizardTest, AboutBoxFromTheSystemMenu) {
                 if (!(opened = about != nullptr)) return;
                 EXPECT_EQ(TextOf(::GetDlgItem(about, IDC_ABOUT_VERSION)), "setup wizard version 1.0");
                 EXPECT_FALSE(TextOf(::GetDlgItem(about, IDC_ABOUT_NOTICE)).empty());
-                EXPECT_FALSE(wizard.IsWindowEnabled()) << "the About box is modal on the wizard";
+                EXPECT_FALSE(::IsWindowEnabled(wizard.m_hWnd)) << "the About box is modal on the wizard";
                 EXPECT_TRUE(::SendMessageA(::GetDlgItem(about, IDOK), WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
                 if (c.closeWith == IDOK) Click(about, IDOK);
                 else ::PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);
             },
             [&] {
                 EXPECT_EQ(FindVisibleDialog("About setup wizard"), nullptr) << "closed";
-                EXPECT_TRUE(wizard.IsWindowEnabled());
+                EXPECT_TRUE(::IsWindowEnabled(wizard.m_hWnd));
                 EXPECT_EQ(Active(), 138u) << "the wizard is unchanged";
                 Press(IDC_CANCEL_BUTTON);
             },

@@ -51,6 +51,6 @@ std::string ResultMessage(bool installed, std::uint16_t wLanguage, std::uint16_t
     if (wLanguage != 0)
         return installed ? "The Printer Driver has been installed successfully!"
                          : "The Printer Driver installation has been failed!";
-    if (IsSimplifiedChineseSystem(langId)) return installed ? Text(kGbkSuccess) : Text(kGbkFailure);
+    if (IsSimplifiedChineseLangId(langId)) return installed ? Text(kGbkSuccess) : Text(kGbkFailure);
     return installed ? Text(kBig5Success) : Text(kBig5Failure);
 }

@@ -90,10 +90,10 @@ std::vector<StagedFile> StagingPlan(int osType, std::uint16_t langId, std::uint1
     const Column column = ColumnOf(osType);
     std::vector<StagedFile> plan;
     Append(plan, kCommonRows, column, printerName);
-    if (IsChineseSystem(langId)) Append(plan, kCoreChinese, column, printerName);
+    if (IsChineseLangId(langId)) Append(plan, kCoreChinese, column, printerName);
     else Append(plan, kCoreOther, column, printerName);
     if (wLanguage != 0) Append(plan, kPluginEnglish, column, printerName);
-    else if (IsSimplifiedChineseSystem(langId)) Append(plan, kPluginSimplified, column, printerName);
+    else if (IsSimplifiedChineseLangId(langId)) Append(plan, kPluginSimplified, column, printerName);
     else Append(plan, kPluginTraditional, column, printerName);
     return plan;
 }

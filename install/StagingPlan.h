@@ -5,10 +5,8 @@
 #include <vector>
 
 #include "install/StagingPaths.h"
+#include "localization/LanguageIds.h"
 
-// Language tests on the system default language id.
-inline bool IsChineseSystem(std::uint16_t langId) { return (langId & 0xFF) == 0x04; }
-inline bool IsSimplifiedChineseSystem(std::uint16_t langId) { return langId == 0x0804; }
 
 // The two store entries staged beside the plan: the uninstaller (uninstall<name>.exe) and the INF (<name>.INF).
 constexpr std::uint16_t kUninstallerEntry = 255;

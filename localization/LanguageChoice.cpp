@@ -1,9 +1,5 @@
 #include "localization/LanguageChoice.h"
 
-bool IsChineseLangId(std::uint16_t langId) { return (langId & 0xFFu) == 4; }
-
-bool IsSimplifiedChineseLangId(std::uint16_t langId) { return langId == 0x0804; }
-
 const char* LanguageTableFileFor(std::uint16_t langId) {
     if (!IsChineseLangId(langId)) return kEnglishTableFile;
     return IsSimplifiedChineseLangId(langId) ? kSimplifiedTableFile : kTraditionalTableFile;

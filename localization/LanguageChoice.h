@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "localization/LanguageIds.h"
+
 // Table file names inside <program dir>Language.
 constexpr const char* kEnglishTableFile = "Multi_eng.dll";
 constexpr const char* kSimplifiedTableFile = "Multi_ch.dll";
@@ -13,9 +15,6 @@ constexpr std::uint16_t kSimplifiedTableEntry = 146;
 constexpr std::uint16_t kEnglishTableEntry = 147;
 constexpr std::uint16_t kTraditionalTableEntry = 248;
 
-// Low byte 4: Chinese of any region. The whole id 0x0804: simplified Chinese (PRC).
-bool IsChineseLangId(std::uint16_t langId);
-bool IsSimplifiedChineseLangId(std::uint16_t langId);
 
 // The table start-up selects: Multi_ch.dll for 0x0804, Multi_ch_BIG5.dll for other Chinese ids,
 // Multi_eng.dll otherwise.

@@ -128,8 +128,8 @@ bool PlainFileAt(IFileSystem& files, const std::string& path, bool& exists) {
 }
 
 UninstallLanguage LanguageOf(std::uint16_t langId) {
-    if (IsSimplifiedChineseSystem(langId)) return UninstallLanguage::Gbk;
-    return IsChineseSystem(langId) ? UninstallLanguage::Big5 : UninstallLanguage::English;
+    if (IsSimplifiedChineseLangId(langId)) return UninstallLanguage::Gbk;
+    return IsChineseLangId(langId) ? UninstallLanguage::Big5 : UninstallLanguage::English;
 }
 
 class Run {

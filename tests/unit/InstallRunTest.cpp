@@ -1,6 +1,7 @@
 // The installation run against the in-memory Windows (staging, copies, clean-up order, the refusals), the
 // staging plan behind it and the printer-name check.
 #include "install/InstallCommandText.h"
+#include "install/InstallRun.h"
 #include "install/PrinterNameCheck.h"
 #include "install/StagingPlan.h"
 #include "tests/unit/UnitSupport.h"
@@ -58,6 +59,20 @@ TEST_F(InstallRun, XpSimplifiedChineseStagesCopiesAndInstalls) {
 
     EXPECT_TRUE(win.registry.KeyExists("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KX47 printer"));
     EXPECT_EQ(win.ui.events, Outcome(true));
+}
+
+TEST_F(InstallRun, TheEngineWorksOnItsInputsAloneNotOnTheProcessWideState) {
+    // The process-wide state names another printer, host and language; the run follows its inputs.
+    SetPrinterName("ABC");
+    g_nOSType = 6;
+    g_wLanguage = 1;
+    CommandInstallsFromInf();
+    RunLog log;
+    EXPECT_EQ(RunInstallation(win.platform, InstallInputs{"KX47", 7, 0}, log), InstallOutcome::Installed);
+    EXPECT_EQ(At("C:\\TEMP\\STDNAMES.GPD"), Entry(153));  // Windows XP
+    EXPECT_EQ(At("C:\\TEMP\\KX47F.dll"), Entry(157));     // the simplified Chinese plug-in
+    EXPECT_FALSE(win.files.Exists("C:\\TEMP\\ABC.INF"));
+    EXPECT_EQ(win.ui.events, (std::vector<std::string>{"message:" + ResultMessage(true, 0, 0x0804), "quit"}));
 }
 
 TEST_F(InstallRun, StagedEntriesFollowSystemReleaseSystemLanguageAndChoice) {

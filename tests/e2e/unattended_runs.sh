@@ -12,20 +12,9 @@ source "$(dirname "$0")/walks.sh"
 # run <case> "<options>" <LC_ALL> <lang id> <choice> <expect> <exit code> [--windows]
 run() {
     local name="$1" options="$2" locale="$3" langid="$4" choice="$5" expect="$6" code="$7" windows="${8:-}"
-    local robot="$OUT/$name.robot" entry="$OUT/$name.entry" rc=0
-    rm -f "$DRIVE/e2e-entry.txt"
-    LC_ALL="$locale" LANG="$locale" ROBOT_ENTRY_FILE='C:\e2e-entry.txt' \
-        ROBOT_ENTRY_KEY='SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KX47 printer' \
-        wine_in 150 "$OUT/robot.exe" --unattended 'C:\e2e-setup\setup.exe' "$options" "$(scaled 120)" \
-        >"$robot" 2>"$OUT/$name.stderr" || rc=$?
-    if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
-        echo "ERROR: the run did not end within its bound and was killed" >>"$robot"
-        stop_prefix "$WINEPREFIX"
-    fi
-    cp "$DRIVE/e2e-entry.txt" "$entry" 2>/dev/null || : >"$entry"
-    cp "$DRIVE/printui-log.txt" "$OUT/$name.printui" 2>/dev/null || : >"$OUT/$name.printui"
-    /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$robot" \
-        --log "$OUT/$name.printui" --uninstall-entry "$entry" --os-code 7 --lang-id "$langid" \
+    run_robot "$name" "$locale" KX47 150 --unattended 'C:\e2e-setup\setup.exe' "$options" "$(scaled 120)"
+    /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$OUT/$name.robot" \
+        --log "$OUT/$name.printui" --uninstall-entry "$OUT/$name.entry" --os-code 7 --lang-id "$langid" \
         --choice "$choice" --expect "$expect" --unattended "$code" $windows || failed=1
 }
 

@@ -53,25 +53,31 @@ working_installation() {
     /usr/bin/python3 "$HERE/check_install.py" --driver-listing "$dir" >"$OUT/$1.before"
 }
 
+# run_robot <case> <LC_ALL> <printer name> <bound seconds> <robot arguments...>: the robot's output in
+# $OUT/<case>.robot, the uninstall entry it read afterwards in .entry, the stand-in's log in .printui.
+run_robot() {
+    local name="$1" locale="$2" printer="$3" bound="$4" rc=0
+    shift 4
+    rm -f "$DRIVE/e2e-entry.txt"
+    LC_ALL="$locale" LANG="$locale" ROBOT_ENTRY_FILE='C:\e2e-entry.txt' \
+        ROBOT_ENTRY_KEY="SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$printer printer" \
+        wine_in "$bound" "$OUT/robot.exe" "$@" >"$OUT/$name.robot" 2>"$OUT/$name.stderr" || rc=$?
+    if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
+        echo "ERROR: the run did not end within its bound and was killed" >>"$OUT/$name.robot"
+        stop_prefix "$WINEPREFIX"
+    fi
+    cp "$DRIVE/e2e-entry.txt" "$OUT/$name.entry" 2>/dev/null || : >"$OUT/$name.entry"
+    cp "$DRIVE/printui-log.txt" "$OUT/$name.printui" 2>/dev/null || : >"$OUT/$name.printui"
+}
+
 # walk <case> <wine version> <os code> <LC_ALL> <lang id> <choice> [expect] [printer name] [message wait]
 # (E2E_DRIVER_BEFORE: the driver directory's listing before the walk, for expect=untouched)
 walk() {
     local name="$1" version="$2" code="$3" locale="$4" langid="$5" choice="$6"
     local expect="${7:-success}" printer="${8:-KX47}" wait="${9:-30}"
-    local robot="$OUT/$name.robot" entry="$OUT/$name.entry" rc=0
-    rm -f "$DRIVE/e2e-entry.txt"
-    LC_ALL="$locale" LANG="$locale" ROBOT_ENTRY_FILE='C:\e2e-entry.txt' \
-        ROBOT_ENTRY_KEY="SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$printer printer" \
-        wine_in $((wait + 90)) "$OUT/robot.exe" 'C:\e2e-setup\setup.exe' "$choice" "$(scaled "$wait")" \
-        >"$robot" 2>"$OUT/$name.stderr" || rc=$?
-    if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
-        echo "ERROR: the walk did not end within its bound and was killed" >>"$robot"
-        stop_prefix "$WINEPREFIX"
-    fi
-    cp "$DRIVE/e2e-entry.txt" "$entry" 2>/dev/null || : >"$entry"
-    cp "$DRIVE/printui-log.txt" "$OUT/$name.printui" 2>/dev/null || : >"$OUT/$name.printui"
-    /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$robot" \
-        --log "$OUT/$name.printui" --uninstall-entry "$entry" --os-code "$code" --lang-id "$langid" \
+    run_robot "$name" "$locale" "$printer" $((wait + 90)) 'C:\e2e-setup\setup.exe' "$choice" "$(scaled "$wait")"
+    /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$OUT/$name.robot" \
+        --log "$OUT/$name.printui" --uninstall-entry "$OUT/$name.entry" --os-code "$code" --lang-id "$langid" \
         --choice "$choice" --printer-name "$printer" --expect "$expect" \
         ${E2E_DRIVER_BEFORE:+--driver-before "$E2E_DRIVER_BEFORE"} || failed=1
 }

@@ -277,16 +277,22 @@ configure_tree() {
 # The trees: native (engine and unit tests), win32 (the shipped i686 setup.exe), wintests (the i686 Windows
 # test programs), win64 and wintests64 (the same sources for x86_64: a test-only setup.exe, never shipped,
 # and the test programs, for the suites that run in a 64-bit prefix at native speed), fuzz (the libFuzzer
-# targets, clang).
+# targets, clang). Where 32-bit programs run natively the i686 programs run every suite themselves, so the
+# x86_64 test programs are not built (SETUP_ALL_TREES=1 builds them all the same); the x86_64 setup.exe
+# still is, for its PE check.
 build_all() {
+    local trees=(native win32 wintests win64 wintests64 fuzz)
+    if [ "${SETUP_WINE_MODE:-}" = native ] && [ -z "${SETUP_ALL_TREES:-}" ]; then
+        trees=(native win32 wintests win64 fuzz)
+    fi
     configure_tree "$BUILD/native" native
     configure_tree "$BUILD/win32" product mingw-i686-win32.cmake
     configure_tree "$BUILD/wintests" wintests mingw-i686-posix.cmake
     configure_tree "$BUILD/win64" product mingw-x86_64-win32.cmake
-    configure_tree "$BUILD/wintests64" wintests mingw-x86_64-posix.cmake
+    [[ " ${trees[*]} " == *" wintests64 "* ]] && configure_tree "$BUILD/wintests64" wintests mingw-x86_64-posix.cmake
     configure_tree "$BUILD/fuzz" fuzz clang-fuzz.cmake
     local tree
-    for tree in native win32 wintests win64 wintests64 fuzz; do
+    for tree in "${trees[@]}"; do
         cmake --build "$BUILD/$tree" -j2 >&2
     done
 }

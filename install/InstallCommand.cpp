@@ -26,8 +26,7 @@ bool ModelPrinterExists(ISpooler& spooler) {
 // The staging directories are plain directories and the staged INF and every file it names still hold what
 // this run staged.
 bool CommandFilesIntact(IFileSystem& files, const StagingRecord& staged) {
-    for (const char* dir : kStagingDirs)
-        if (!IsPlainDirectory(files, dir)) return false;
+    if (!StagingDirectoriesPlain(files)) return false;
     for (const char* name : kCommandFiles) {
         std::string path;
         if (!JoinPath(path, kStagingDir, name) || !staged.Matches(files, path, path)) return false;

@@ -44,12 +44,6 @@ void PutBack(IFileSystem& files, const std::vector<KeptFile>& kept) {
         if (removed[i] && kept[i].existed) files.WriteNewFile(kept[i].path, kept[i].data);
 }
 
-bool StagingDirsPlain(IFileSystem& files) {
-    for (const char* dir : kStagingDirs)
-        if (!IsPlainDirectory(files, dir)) return false;
-    return true;
-}
-
 // One run: what it staged and where it copies, kept from step to step.
 class InstallationRun {
 public:
@@ -166,7 +160,7 @@ bool InstallationRun::StageDriverFiles() {
             if (!JoinPath(path, kStagingDirs[i], file.fileName) || !StageEmbeddedFile(file.id, path, file.patchNames))
                 return false;
     }
-    if (StagingDirsPlain(files) && staged_.StillOnDisk(files)) return true;
+    if (StagingDirectoriesPlain(files) && staged_.StillOnDisk(files)) return true;
     log_.Add("staging: a staged file changed after it was written; nothing else touched");
     return false;
 }

@@ -1,5 +1,7 @@
 #include "install/SafeFiles.h"
 
+#include "install/StagingPaths.h"
+
 bool RemoveExisting(IFileSystem& files, const std::string& path) {
     PathState state;
     if (!files.Inspect(path, state)) return false;
@@ -24,4 +26,10 @@ bool HoldsExactly(IFileSystem& files, const std::string& path, const Bytes& data
         return false;
     Bytes onDisk;
     return files.ReadWholeFile(path, onDisk) && onDisk == data;
+}
+
+bool StagingDirectoriesPlain(IFileSystem& files) {
+    for (const char* dir : kStagingDirs)
+        if (!IsPlainDirectory(files, dir)) return false;
+    return true;
 }

@@ -14,6 +14,8 @@ bool ReplaceWithNewFile(IFileSystem& files, const std::string& path, const Bytes
 
 // A directory that is not a junction, a symbolic link or another reparse point.
 bool IsPlainDirectory(IFileSystem& files, const std::string& path);
+// C:\TEMP and its I386 and x86 subdirectories are all plain directories.
+bool StagingDirectoriesPlain(IFileSystem& files);
 
 // A plain file with a single name that holds exactly data.
 bool HoldsExactly(IFileSystem& files, const std::string& path, const Bytes& data);

@@ -332,6 +332,13 @@ def generate(source_dir, out_dir, vendor_dir, built_dir=""):
     os.utime(stamp)  # newer than the inputs, so the build does not run the generator again
 
 
+def report_error(program, error):
+    """Prints every line of error as "<program>: error: ..." on stderr; the exit code of a failed run."""
+    for line in str(error).split("\n"):
+        print("%s: error: %s" % (program, line), file=sys.stderr)
+    return 1
+
+
 def main(argv=None):
     ap = argparse.ArgumentParser(description="Generates the embedded store of setup.exe.")
     ap.add_argument("--source", required=True, help="the source tree")
@@ -344,9 +351,7 @@ def main(argv=None):
     try:
         generate(args.source, args.out, os.path.abspath(args.vendor) if args.vendor else "", args.built)
     except StoreError as e:
-        for line in str(e).split("\n"):
-            print("gen_store: error: %s" % line, file=sys.stderr)
-        return 1
+        return report_error("gen_store", e)
     return 0
 
 

@@ -115,9 +115,7 @@ def main(argv=None):
     try:
         generate(args.source, args.out, os.path.abspath(args.vendor) if args.vendor else "")
     except (gen_store.StoreError, OSError) as e:
-        for line in str(e).split("\n"):
-            print("gen_uninstall_data: error: %s" % line, file=sys.stderr)
-        return 1
+        return gen_store.report_error("gen_uninstall_data", e)
     return 0
 
 

@@ -9,10 +9,10 @@
 #include "localization/LanguageChoice.h"
 #include "platform/BoundedFormat.h"
 #include "platform/DbcsText.h"
+#include "resources/StoreEntries.h"
 
 namespace {
 
-constexpr std::uint16_t kSettingsEntry = 148;
 constexpr const char* kDefaultPrinterName = "KX47";
 
 }  // namespace

@@ -24,70 +24,56 @@ const NameForm kUnidrvHelp{"UNIDRV.HLP", false};
 const NameForm kUnidrvUi{"UNIDRVUI.DLL", false};
 const NameForm kUnires{"UNIRES.DLL", false};
 
-// Columns of the plan: Windows XP, Windows 2000, every other host code.
-enum Column { kXp, kWin2000, kOther, kColumns };
-
-Column ColumnOf(int osType) {
+// The plan's column for the host code: Windows XP, Windows 2000, every other host code.
+PlanColumn ColumnOf(int osType) {
     if (osType == 7) return kXp;
     if (osType == 6) return kWin2000;
     return kOther;
 }
 
+// A file of the plan and the manifest's slot that says which entry it takes in each column and how.
 struct PlanRow {
     const NameForm* file;
-    std::uint16_t ids[kColumns];
-    bool patchNames;
-    bool alsoI386x86;
+    const PlanSlot* slot;
 };
 
 // Rows 1 to 5: the same for every language.
 const PlanRow kCommonRows[] = {
-    {&kStdNames, {153, 168, 186}, false, false},
-    {&kGpd, {155, 169, 187}, true, false},
-    {&kIni, {159, 170, 188}, true, false},
-    {&kRenderPlugin, {156, 171, 189}, false, true},
-    {&kFontMetrics, {154, 154, 154}, false, false},
+    {&kStdNames, &kCommonStdnamesSlot}, {&kGpd, &kCommonGpdSlot}, {&kIni, &kCommonIniSlot},
+    {&kRenderPlugin, &kCommonRenderPluginSlot}, {&kFontMetrics, &kCommonFontMetricsSlot},
 };
 
 // Row 6: the Unidrv core files, by whether the system is Chinese.
 const PlanRow kCoreChinese[] = {
-    {&kUnidrv, {149, 172, 190}, false, false},
-    {&kUnidrvHelp, {152, 173, 191}, false, false},
-    {&kUnidrvUi, {150, 174, 192}, false, false},
-    {&kUnires, {151, 175, 193}, false, false},
+    {&kUnidrv, &kCoreChineseUnidrvSlot}, {&kUnidrvHelp, &kCoreChineseUnidrvHelpSlot},
+    {&kUnidrvUi, &kCoreChineseUnidrvUiSlot}, {&kUnires, &kCoreChineseUniresSlot},
 };
 const PlanRow kCoreOther[] = {
-    {&kUnidrv, {163, 176, 196}, false, false},
-    {&kUnidrvHelp, {164, 177, 197}, false, false},
-    {&kUnidrvUi, {165, 178, 198}, false, false},
-    {&kUnires, {166, 179, 199}, false, false},
+    {&kUnidrv, &kCoreOtherUnidrvSlot}, {&kUnidrvHelp, &kCoreOtherUnidrvHelpSlot},
+    {&kUnidrvUi, &kCoreOtherUnidrvUiSlot}, {&kUnires, &kCoreOtherUniresSlot},
 };
 
 // Row 7: the printer's user-interface plug-in and strings, by the chosen language and the system.
 const PlanRow kPluginSimplified[] = {
-    {&kUiPlugin, {157, 184, 194}, false, true},
-    {&kResourceDll, {158, 185, 195}, false, true},
-};
+    {&kUiPlugin, &kPluginSimplifiedUiPluginSlot}, {&kResourceDll, &kPluginSimplifiedResourcesSlot}};
 const PlanRow kPluginTraditional[] = {
-    {&kUiPlugin, {249, 250, 251}, false, true},
-    {&kResourceDll, {254, 252, 253}, false, true},
-};
+    {&kUiPlugin, &kPluginTraditionalUiPluginSlot}, {&kResourceDll, &kPluginTraditionalResourcesSlot}};
 const PlanRow kPluginEnglish[] = {
-    {&kUiPlugin, {161, 182, 200}, false, true},
-    {&kResourceDll, {162, 183, 201}, false, true},
-};
+    {&kUiPlugin, &kPluginEnglishUiPluginSlot}, {&kResourceDll, &kPluginEnglishResourcesSlot}};
 
 template <std::size_t N>
-void Append(std::vector<StagedFile>& plan, const PlanRow (&rows)[N], Column column, const std::string& printerName) {
+void Append(std::vector<StagedFile>& plan, const PlanRow (&rows)[N], PlanColumn column,
+            const std::string& printerName) {
     for (const PlanRow& row : rows)
-        plan.push_back(StagedFile{row.ids[column], FormName(*row.file, printerName), row.patchNames, row.alsoI386x86});
+        plan.push_back(StagedFile{row.slot->ids[column], FormName(*row.file, printerName), row.slot->rewriteNames,
+                                  row.slot->alsoI386x86});
 }
 
 }  // namespace
 
 std::vector<StagedFile> StagingPlan(int osType, std::uint16_t langId, std::uint16_t wLanguage,
                                     const std::string& printerName) {
-    const Column column = ColumnOf(osType);
+    const PlanColumn column = ColumnOf(osType);
     std::vector<StagedFile> plan;
     Append(plan, kCommonRows, column, printerName);
     if (IsChineseLangId(langId)) Append(plan, kCoreChinese, column, printerName);

@@ -6,11 +6,7 @@
 
 #include "install/StagingPaths.h"
 #include "localization/LanguageIds.h"
-
-
-// The two store entries staged beside the plan: the uninstaller (uninstall<name>.exe) and the INF (<name>.INF).
-constexpr std::uint16_t kUninstallerEntry = 255;
-constexpr std::uint16_t kInfEntry = 256;
+#include "resources/StoreEntries.h"  // generated: kUninstallerEntry and kInfEntry are staged beside the plan
 
 struct StagedFile {
     std::uint16_t id = 0;

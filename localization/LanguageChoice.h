@@ -4,16 +4,12 @@
 #include <cstdint>
 
 #include "localization/LanguageIds.h"
+#include "resources/StoreEntries.h"  // generated: the three tables' entries, k<...>TableEntry
 
 // Table file names inside <program dir>Language.
 constexpr const char* kEnglishTableFile = "Multi_eng.dll";
 constexpr const char* kSimplifiedTableFile = "Multi_ch.dll";
 constexpr const char* kTraditionalTableFile = "Multi_ch_BIG5.dll";
-
-// Store entries of the three tables.
-constexpr std::uint16_t kSimplifiedTableEntry = 146;
-constexpr std::uint16_t kEnglishTableEntry = 147;
-constexpr std::uint16_t kTraditionalTableEntry = 248;
 
 
 // The table start-up selects: Multi_ch.dll for 0x0804, Multi_ch_BIG5.dll for other Chinese ids,

@@ -4,7 +4,7 @@
     gen_store.py --source <repo> --out <dir> --vendor <dir or empty> [--built <dir>]
 
 Writes <out>/<id>.bin for every manifest row, <out>/owner_data.rc (the OWNER_DATA resources, all
-under resource language 2052), <out>/manifest.tsv (id, name, row, size, origin) for the tests,
+under resource language 2052), <out>/manifest.tsv (id, name, row, size, origin, use) for the tests,
 <out>/shared.tsv and <out>/store.stamp last.
 
 Entries with the same bytes travel once: the resource script embeds the bytes under the lowest of
@@ -45,8 +45,16 @@ class StoreError(Exception):
     pass
 
 
+# The columns of the staging plan, in the program's order: Windows XP, Windows 2000, every other host.
+PLAN_COLUMNS = ("xp", "win2000", "other")
+PLAN_FLAGS = ("names", "subdirs")
+NAME = r"[a-z][a-z0-9]*(?:-[a-z0-9]+)*"
+USE_PATTERN = re.compile(r"(?:(?P<role>%s)|(?P<slot>%s\.%s)@(?P<columns>[a-z0-9,]+)(?P<flags>(?:\+[a-z]+)*))$"
+                         % (NAME, NAME, NAME))
+
+
 class Entry:
-    def __init__(self, ident, written, row, size, kind, ref, line):
+    def __init__(self, ident, written, row, size, kind, ref, line, use=""):
         self.ident = ident
         self.written = written
         self.row = row
@@ -54,6 +62,62 @@ class Entry:
         self.kind = kind    # "ours" or "vendor"
         self.ref = ref      # content file (ours) or vendor file name (vendor)
         self.line = line
+        self.use = use      # as the manifest gives it
+        self.role = None    # the entry's role, or
+        self.slot = None    # its staging-plan slot, the columns it fills there and its flags
+        self.columns = ()
+        self.flags = ()
+
+
+class PlanSlot:
+    def __init__(self, name, written, flags):
+        self.name = name        # <group>.<slot>
+        self.written = written
+        self.flags = flags
+        self.ids = {}           # column -> identifier
+
+
+def parse_use(entry):
+    """Fills the entry's role or slot from its use column; returns an error text or None."""
+    m = USE_PATTERN.match(entry.use)
+    if not m:
+        return "use must be a role or <group>.<slot>@<columns>[+names][+subdirs], not %r" % entry.use
+    if m.group("role"):
+        entry.role = m.group("role")
+        return None
+    columns = m.group("columns").split(",")
+    flags = m.group("flags").split("+")[1:]
+    bad = [c for c in columns if c not in PLAN_COLUMNS] + ["+" + f for f in flags if f not in PLAN_FLAGS]
+    if bad:
+        return "unknown column or flag %s in %r" % (", ".join(bad), entry.use)
+    if len(set(columns)) != len(columns) or len(set(flags)) != len(flags):
+        return "a column or flag repeats in %r" % entry.use
+    entry.slot, entry.columns, entry.flags = m.group("slot"), tuple(columns), tuple(sorted(flags))
+    return None
+
+
+def plan_slots(entries):
+    """The staging plan's slots in manifest order: {name: PlanSlot}. Raises StoreError when a slot misses a column,
+    fills one twice, or its entries differ in the name they are written under or in their flags."""
+    slots, errors = {}, []
+    for e in entries:
+        if e.slot is None:
+            continue
+        slot = slots.setdefault(e.slot, PlanSlot(e.slot, e.written, e.flags))
+        if (slot.written, slot.flags) != (e.written, e.flags):
+            errors.append("%s: slot %s is written as %s with flags %s elsewhere" %
+                          (e.line, e.slot, slot.written, "+".join(slot.flags) or "none"))
+        for column in e.columns:
+            if column in slot.ids:
+                errors.append("%s: slot %s has entry %d in column %s already" % (e.line, e.slot, slot.ids[column], column))
+            slot.ids[column] = e.ident
+    for slot in slots.values():
+        missing = [c for c in PLAN_COLUMNS if c not in slot.ids]
+        if missing:
+            errors.append("%s: slot %s has no entry in column %s" % (MANIFEST, slot.name, ", ".join(missing)))
+    if errors:
+        raise StoreError("\n".join(errors))
+    return slots
 
 
 def read_manifest(source_dir):
@@ -64,17 +128,17 @@ def read_manifest(source_dir):
             text = f.read()
     except OSError as e:
         raise StoreError("cannot read %s: %s" % (path, e))
-    errors, entries, seen, rows = [], [], {}, {}
+    errors, entries, seen, rows, roles = [], [], {}, {}, {}
     for number, raw in enumerate(text.split("\n"), 1):
         line = raw.rstrip("\r")
         if not line.strip() or line.startswith("#"):
             continue
         where = "%s:%d" % (MANIFEST, number)
         cols = line.split("\t")
-        if len(cols) != 5:
-            errors.append("%s: expected 5 tab-separated columns, found %d" % (where, len(cols)))
+        if len(cols) != 6:
+            errors.append("%s: expected 6 tab-separated columns, found %d" % (where, len(cols)))
             continue
-        ident, written, row, size, source = cols
+        ident, written, row, size, source, use = cols
         if not re.fullmatch(r"[0-9]+", ident) or not 1 <= int(ident) <= 65535:
             errors.append("%s: bad identifier %r" % (where, ident))
             continue
@@ -88,7 +152,14 @@ def read_manifest(source_dir):
         if kind in ("vendor", "built") and (os.path.isabs(ref) or ".." in ref.replace("\\", "/").split("/")):
             errors.append("%s: vendor file %r must be a plain name inside the vendor directory" % (where, ref))
             continue
-        entry = Entry(int(ident), written, row, int(size), kind, ref, where)
+        entry = Entry(int(ident), written, row, int(size), kind, ref, where, use)
+        problem = parse_use(entry)
+        if problem:
+            errors.append("%s: %s" % (where, problem))
+            continue
+        if entry.role is not None and entry.role in roles:
+            errors.append("%s: role %s repeats %s" % (where, entry.role, roles[entry.role].line))
+            continue
         if entry.ident in seen:
             errors.append("%s: identifier %d repeats %s" % (where, entry.ident, seen[entry.ident].line))
             continue
@@ -97,12 +168,16 @@ def read_manifest(source_dir):
             errors.append("%s: row %s differs in size or source from %s" % (where, row, first.line))
             continue
         seen[entry.ident] = entry
+        if entry.role is not None:
+            roles[entry.role] = entry
         entries.append(entry)
     if errors:
         raise StoreError("\n".join(errors))
     if not entries:
         raise StoreError("%s lists no entries" % MANIFEST)
-    return sorted(entries, key=lambda e: e.ident)
+    entries.sort(key=lambda e: e.ident)
+    plan_slots(entries)
+    return entries
 
 
 def vendor_files(entries):
@@ -301,7 +376,7 @@ def generate(source_dir, out_dir, vendor_dir, built_dir=""):
           "// The embedded store: every entry under resource language 2052",
           "// (LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED).",
           "LANGUAGE %d, %d" % RESOURCE_LANGUAGE]
-    listing = ["#id\twritten\trow\tsize\torigin"]
+    listing = ["#id\twritten\trow\tsize\torigin\tuse"]
     shared = ["#id\tprimary\tsize\tsha256"]
     primaries = {}  # SHA-256 of the bytes -> the identifier that carries them
     placeholder = os.path.join(out_abs, PLACEHOLDER)
@@ -315,7 +390,7 @@ def generate(source_dir, out_dir, vendor_dir, built_dir=""):
         primary = primaries.setdefault(digest, e.ident)
         embedded = os.path.join(out_abs, name) if primary == e.ident else placeholder
         rc.append("%d OWNER_DATA %s" % (e.ident, rc_string(embedded)))
-        listing.append("%d\t%s\t%s\t%d\t%s" % (e.ident, e.written, e.row, e.size, origin))
+        listing.append("%d\t%s\t%s\t%d\t%s\t%s" % (e.ident, e.written, e.row, e.size, origin, e.use))
         shared.append("%d\t%d\t%d\t%s" % (e.ident, primary, len(data), digest))
     for stale in os.listdir(out_dir):
         if re.fullmatch(r"[0-9]+\.bin", stale) and stale not in wanted:

@@ -5,8 +5,8 @@
 
 - the size and SHA-256 of every store entry but the uninstaller's own (255), built from
   resources/payload.tsv exactly as tools/gen_store.py builds the store (vendor files or stand-ins);
-- the bytes of the two templates that the installation rewrites with the printer name (the entries
-  written as <name>.GPD and <name>.INI), which the uninstaller rewrites the same way to compare;
+- the bytes of the two templates that the installation rewrites with the printer name (the entries whose
+  use carries +names: <name>.GPD and <name>.INI), which the uninstaller rewrites the same way to compare;
 - the uninstaller's texts from uninstall/texts.tsv (UTF-8), encoded as its message boxes show them:
   ASCII for English, GBK for simplified and Big5 for traditional Chinese. Big5 trail bytes can be
   0x5C, so every text is written as a byte array, never as a string literal.
@@ -22,7 +22,6 @@ import gen_store  # noqa: E402
 
 TEXTS = os.path.join("uninstall", "texts.tsv")
 LANGUAGES = [("en", "ascii"), ("zh-Hans", "gbk"), ("zh-Hant", "big5")]
-TEMPLATE_NAMES = ("<name>.GPD", "<name>.INI")
 
 
 def byte_array(data):
@@ -74,7 +73,7 @@ def generate(source_dir, out_dir, vendor_dir):
             raise gen_store.StoreError("%s: %d bytes, the catalogue size is %d" % (e.line, len(data), e.size))
         digest = hashlib.sha256(data).digest()
         digests.append("    {%d, %d, {%s}}," % (e.ident, len(data), ", ".join("0x%02X" % b for b in digest)))
-        if e.written in TEMPLATE_NAMES:
+        if "names" in e.flags:  # a template: the installation rewrites its name-bearing lines
             name = arrays.get(digest)
             if name is None:
                 name = arrays[digest] = "kTemplate%d" % e.ident

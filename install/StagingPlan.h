@@ -1,9 +1,10 @@
-// Which store entries the installation writes into the staging directory, and the driver file set.
+// Which store entries the installation writes into the staging directory.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "install/DriverFiles.h"
 #include "install/StagingPaths.h"
 #include "localization/LanguageIds.h"
 #include "resources/StoreEntries.h"  // generated: kUninstallerEntry and kInfEntry are staged beside the plan
@@ -19,16 +20,3 @@ struct StagedFile {
 // default language id, the chosen language (0 Chinese, otherwise English) and the printer name.
 std::vector<StagedFile> StagingPlan(int osType, std::uint16_t langId, std::uint16_t wLanguage,
                                     const std::string& printerName);
-
-struct DriverFile {
-    std::string fileName;
-    bool nameDerived = false;  // named after the printer (also removed from the version subdirectory)
-};
-
-// The uninstaller's file name: "uninstall" + printer name + ".exe".
-inline std::string UninstallerName(const std::string& printerName) { return "uninstall" + printerName + ".exe"; }
-
-// The eleven driver files in clean-up order.
-std::vector<DriverFile> DriverFileSet(const std::string& printerName);
-// The same files in the order they are copied into the driver directory.
-std::vector<std::string> DriverCopyOrder(const std::string& printerName);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "install/DriverFiles.h"
 #include "install/StagingPaths.h"
 #include "platform/BoundedFormat.h"
 #include "system/OemInfScan.h"
@@ -13,7 +14,8 @@
 namespace {
 
 // The printer's own driver files, in the order they are removed.
-constexpr const char* kDriverFileFormats[] = {"%s.GPD", "%s.INI", "%sRES.dll", "%sD.dll", "%sF.dll"};
+const DriverFileForm* const kPrinterNamedFiles[] = {&kGpdFile, &kIniFile, &kResourceDllFile, &kRenderPluginFile,
+                                                    &kUiPluginFile};
 // The driver's default paper size as the print server knows it.
 constexpr const char* kPaperForm = "papersize(58x420mm)";
 constexpr std::uint64_t kOemInfMaxBytes = 16u << 20;
@@ -21,9 +23,10 @@ constexpr std::uint64_t kOemInfMaxBytes = 16u << 20;
 // The printer's own driver files by name; a name that would not fit its buffer is left out.
 std::vector<std::string> PrinterDriverFileNames(const std::string& printerName) {
     std::vector<std::string> names;
-    std::string name;
-    for (const char* format : kDriverFileFormats)
-        if (FormatBounded(name, kPathBuffer, format, printerName.c_str())) names.push_back(name);
+    for (const DriverFileForm* form : kPrinterNamedFiles) {
+        const std::string name = form->NameFor(printerName);
+        if (name.size() < kPathBuffer) names.push_back(name);
+    }
     return names;
 }
 

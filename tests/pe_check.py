@@ -10,15 +10,15 @@ usage: pe_check.py [-v] [--x86_64] <setup.exe> <store dir>
   with administrator rights from download folders where a planted DLL of another name would be loaded;
   winspool.drv and comctl32.dll are loaded at run time by full path instead;
 - it imports no function that Windows 2000 lacks (the program would not start there);
-- its OWNER_DATA resources are exactly the store entries, each under language 2052, byte-equal to
-  <store dir>/<id>.bin;
+- its OWNER_DATA resources are exactly the entries of <store dir>/manifest.tsv, each under language 2052,
+  byte-equal to <store dir>/<id>.bin;
 - identifiers whose catalogue row (<store dir>/manifest.tsv) is the same share one
   IMAGE_RESOURCE_DATA_ENTRY, so each row's bytes are in the file once (rows with equal bytes may share too);
 - the file is at most the distinct payload (each row once) plus 300 KB.
 
 --uninstaller checks uninstall.exe the same way (header, imports) and that it is exactly the catalogue size
-of store entry 255, asks for administrator rights in its manifest, and is the store's entry 255 (unless a
-vendor directory supplied that entry).
+of the manifest's uninstaller entry (255), asks for administrator rights in its manifest, and is that store
+entry (unless a vendor directory supplied it).
 
 --x86_64 checks the test-only x86_64 build: machine 0x8664 and the store checks; the Windows 2000
 header and import checks apply to the shipped i686 program only.
@@ -147,11 +147,6 @@ NEWER_THAN_WINDOWS_2000 = {
     },
 }
 
-# Identifiers of the embedded store.
-EXPECTED_IDS = (list(range(146, 160)) + list(range(161, 167)) + list(range(168, 180)) + list(range(182, 202))
-                + list(range(248, 257)))
-
-
 def check_header(pe, problems):
     machine = pe.FILE_HEADER.Machine
     if machine != IMAGE_FILE_MACHINE_I386:
@@ -227,6 +222,10 @@ def owner_data_entries(pe, data_entries=None):
 
 
 def check_resources(pe, store_dir, problems):
+    """The OWNER_DATA resources against the store: the manifest's identifiers, each once, as the store has it."""
+    expected = sorted(read_rows(store_dir) or {})
+    if not expected:
+        problems.append("%s/manifest.tsv lists no entries: nothing to check the resources against" % store_dir)
     store = {}
     if os.path.isdir(store_dir):
         for name in os.listdir(store_dir):
@@ -236,10 +235,10 @@ def check_resources(pe, store_dir, problems):
     if not store:
         problems.append("the store %s holds no <id>.bin entries: the store generator has not written it "
                         "(nothing to compare the OWNER_DATA resources with)" % store_dir)
-    missing_in_store = [i for i in EXPECTED_IDS if i not in store]
+    missing_in_store = [i for i in expected if i not in store]
     if store and missing_in_store:
         problems.append("the store lacks entries %s" % ", ".join(map(str, missing_in_store)))
-    extra_in_store = sorted(set(store) - set(EXPECTED_IDS))
+    extra_in_store = sorted(set(store) - set(expected))
     if extra_in_store:
         problems.append("the store has unexpected entries %s" % ", ".join(map(str, extra_in_store)))
 
@@ -250,12 +249,12 @@ def check_resources(pe, store_dir, problems):
     if not entries:
         problems.append("the program has no OWNER_DATA resources")
     ids = set(entries)
-    for i in EXPECTED_IDS:
+    for i in expected:
         if i not in ids:
             problems.append("OWNER_DATA %d is missing" % i)
-    for i in sorted(ids - set(EXPECTED_IDS), key=str):
+    for i in sorted(ids - set(expected), key=str):
         problems.append("OWNER_DATA %s is not a store entry" % i)
-    for i in EXPECTED_IDS:
+    for i in expected:
         if i not in entries:
             continue
         langs = entries[i]
@@ -265,20 +264,20 @@ def check_resources(pe, store_dir, problems):
         if i not in store:
             continue
         with open(store[i], "rb") as f:
-            expected = f.read()
+            want = f.read()
         for lang, blob in langs:
-            if blob != expected:
-                where = next((n for n in range(min(len(blob), len(expected))) if blob[n] != expected[n]),
-                             min(len(blob), len(expected)))
+            if blob != want:
+                where = next((n for n in range(min(len(blob), len(want))) if blob[n] != want[n]),
+                             min(len(blob), len(want)))
                 problems.append("OWNER_DATA %d (language %d): %d bytes, %s has %d; first difference at offset %d"
-                                % (i, lang, len(blob), store[i], len(expected), where))
-    count = len(ids & set(EXPECTED_IDS))
-    if count != len(EXPECTED_IDS):
-        problems.append("%d of the %d store entries are embedded" % (count, len(EXPECTED_IDS)))
+                                % (i, lang, len(blob), store[i], len(want), where))
+    count = len(ids & set(expected))
+    if count != len(expected):
+        problems.append("%d of the %d store entries are embedded" % (count, len(expected)))
 
 
 def read_rows(store_dir):
-    """{id: (row, size)} from <store dir>/manifest.tsv, or None when it cannot be read."""
+    """{id: (row, size, origin, use)} from <store dir>/manifest.tsv, or None when it cannot be read."""
     try:
         with open(os.path.join(store_dir, "manifest.tsv"), encoding="utf-8") as f:
             lines = f.read().split("\n")
@@ -287,8 +286,8 @@ def read_rows(store_dir):
     rows = {}
     for line in lines:
         cols = line.split("\t")
-        if len(cols) == 5 and cols[0].isdigit() and cols[3].isdigit():
-            rows[int(cols[0])] = (cols[2], int(cols[3]))
+        if len(cols) == 6 and cols[0].isdigit() and cols[3].isdigit():
+            rows[int(cols[0])] = (cols[2], int(cols[3]), cols[4], cols[5])
     return rows
 
 
@@ -302,17 +301,17 @@ def check_sharing(pe, exe, store_dir, problems):
     if not owner_data_entries(pe, offsets):
         return None  # reported by check_resources
     by_row = {}
-    for ident, (row, _) in sorted(rows.items()):
+    for ident, (row, _, _, _) in sorted(rows.items()):
         if len(offsets.get(ident, [])) != 1:
             continue  # missing or under several languages: reported by check_resources
         by_row.setdefault(row, set()).add(offsets[ident][0])
     for row, entries in sorted(by_row.items()):
         if len(entries) != 1:
-            ids = sorted(i for i, (r, _) in rows.items() if r == row)
+            ids = sorted(i for i, (r, _, _, _) in rows.items() if r == row)
             problems.append("row %s is embedded %d times (identifiers %s): its identifiers must share one data "
                             "entry" % (row, len(entries), ", ".join(map(str, ids))))
-    distinct = sum(size for size in {row: size for row, size in rows.values()}.values())
-    naive = sum(size for _, size in rows.values())
+    distinct = sum(size for size in {row: size for row, size, _, _ in rows.values()}.values())
+    naive = sum(size for _, size, _, _ in rows.values())
     size = os.path.getsize(exe)
     limit = distinct + PROGRAM_ALLOWANCE
     if size > limit:
@@ -323,21 +322,15 @@ def check_sharing(pe, exe, store_dir, problems):
 
 def check_uninstaller(pe, exe, store_dir, problems):
     rows = read_rows(store_dir) or {}
-    origin = None
-    try:
-        with open(os.path.join(store_dir, "manifest.tsv"), encoding="utf-8") as f:
-            for line in f:
-                cols = line.rstrip("\n").split("\t")
-                if cols[0] == "255" and len(cols) == 5:
-                    origin = cols[4]
-    except OSError:
-        pass
-    if 255 not in rows:
-        problems.append("%s/manifest.tsv has no entry 255" % store_dir)
+    entries = [i for i, (_, _, _, use) in rows.items() if use == "uninstaller"]
+    if len(entries) != 1:
+        problems.append("%s/manifest.tsv has no single uninstaller entry" % store_dir)
         return
+    ident = entries[0]
+    _, catalogue_size, origin, _ = rows[ident]
     size = os.path.getsize(exe)
-    if size != rows[255][1]:
-        problems.append("%s is %d bytes, not the catalogue size %d of entry 255" % (exe, size, rows[255][1]))
+    if size != catalogue_size:
+        problems.append("%s is %d bytes, not the catalogue size %d of entry %d" % (exe, size, catalogue_size, ident))
     texts = []
     root = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
     for rtype in root.entries if root else []:
@@ -352,12 +345,12 @@ def check_uninstaller(pe, exe, store_dir, problems):
         with open(exe, "rb") as f:
             own = f.read()
         try:
-            with open(os.path.join(store_dir, "255.bin"), "rb") as f:
+            with open(os.path.join(store_dir, "%d.bin" % ident), "rb") as f:
                 entry = f.read()
         except OSError:
             entry = None
         if entry != own:
-            problems.append("store entry 255 (origin %s) is not %s" % (origin, exe))
+            problems.append("store entry %d (origin %s) is not %s" % (ident, origin, exe))
 
 
 def main(argv):
@@ -400,7 +393,7 @@ def main(argv):
         return 0
     what = "x86_64 test build" if x86_64 else "i686 GUI program, imports fit Windows 2000"
     print("%s: %s, %d OWNER_DATA entries match the store, one copy per row; %d bytes (distinct payload %d, "
-          "all entries %d)" % ((exe, what, len(EXPECTED_IDS)) + sizes))
+          "all entries %d)" % ((exe, what, len(read_rows(store_dir))) + sizes))
     return 0
 
 

@@ -40,27 +40,35 @@ RULES = [  # prefix, replacement line
 ]
 
 
-def plan(os_code, lang_id, choice, n):
-    """(file name, store id, patched, also in I386 and x86) in writing order."""
-    col = 0 if os_code == 7 else 1 if os_code == 6 else 2
-    chinese_system = (lang_id & 0xFF) == 4
-    rows = [("STDNAMES.GPD", (153, 168, 186), False), (n + ".GPD", (155, 169, 187), True),
-            (n + ".INI", (159, 170, 188), True), (n + "D.dll", (156, 171, 189), False),
-            ("ZIKU.UFM", (154, 154, 154), False)]
-    core = ((149, 172, 190), (152, 173, 191), (150, 174, 192), (151, 175, 193)) if chinese_system else \
-           ((163, 176, 196), (164, 177, 197), (165, 178, 198), (166, 179, 199))
-    for name, ids in zip(("UNIDRV.DLL", "UNIDRV.HLP", "UNIDRVUI.DLL", "UNIRES.DLL"), core):
-        rows.append((name, ids, False))
-    if choice == "english":
-        plugin = ((161, 182, 200), (162, 183, 201))
-    elif lang_id == 0x0804:
-        plugin = ((157, 184, 194), (158, 185, 195))
-    else:
-        plugin = ((249, 250, 251), (254, 252, 253))
-    rows.append((n + "F.dll", plugin[0], False))
-    rows.append((n + "RES.DLL", plugin[1], False))
-    also = (n + "D.dll", n + "F.dll", n + "RES.DLL")
-    return [(name, ids[col], patched, name in also) for name, ids, patched in rows]
+def read_manifest(store):
+    """The store's generated manifest: [(id, written, use)], the use split into (slot, columns, flags) for a
+    staging-plan entry and (role, (), ()) otherwise."""
+    rows = []
+    with open(os.path.join(store, "manifest.tsv"), encoding="utf-8") as f:
+        for line in f.read().split("\n"):
+            if not line or line.startswith("#"):
+                continue
+            ident, written, _, _, _, use = line.split("\t")
+            slot, _, rest = use.partition("@")
+            columns, *flags = rest.split("+")
+            rows.append((int(ident), written, (slot, columns.split(",") if columns else [], flags)))
+    return rows
+
+
+def role_entry(manifest, role):
+    return next(ident for ident, _, (slot, _, _) in manifest if slot == role)
+
+
+def plan(manifest, os_code, lang_id, choice, n):
+    """(file name, store id, patched, also in I386 and x86) of every file the plan stages: the common slots,
+    the Unidrv core by the system's language, the plug-in by the choice and the system, in the host's column."""
+    column = "xp" if os_code == 7 else "win2000" if os_code == 6 else "other"
+    core = "core-chinese" if (lang_id & 0xFF) == 4 else "core-other"
+    plugin = ("plugin-english" if choice == "english" else
+              "plugin-simplified" if lang_id == 0x0804 else "plugin-traditional")
+    return [(written.replace("<name>", n), ident, "names" in flags, "subdirs" in flags)
+            for ident, written, (slot, columns, flags) in manifest
+            if slot.split(".")[0] in ("common", core, plugin) and column in columns]
 
 
 def rewrite(data, n):
@@ -197,7 +205,11 @@ def main():
 
     # Staged files, byte for byte against the store entries the plan names.
     bad = []
-    for name, sid, patched, sub in plan(a.os_code, a.lang_id, a.choice, n):
+    manifest = read_manifest(a.store)
+    staged = plan(manifest, a.os_code, a.lang_id, a.choice, n)
+    check("plan-has-eleven-files", len(staged) == 11 and len({name.upper() for name, _, _, _ in staged}) == 11,
+          repr(staged))
+    for name, sid, patched, sub in staged:
         entry = read(os.path.join(a.store, "%d.bin" % sid))
         want = rewrite(entry, n) if patched and entry is not None else entry
         got = read(os.path.join(temp, name))
@@ -210,11 +222,12 @@ def main():
         if read(os.path.join(driver, name)) != got:
             bad.append("driver dir %s" % name)
     check("staged-and-copied-files", not bad, ", ".join(bad))
-    uninstaller = "uninstall%s.exe" % n
+    uninstaller, uninstaller_id = "uninstall%s.exe" % n, role_entry(manifest, "uninstaller")
     check("uninstaller-staged-and-copied",
-          read(os.path.join(temp, uninstaller)) == read(os.path.join(a.store, "255.bin")) is not None and
-          read(os.path.join(driver, uninstaller)) == read(os.path.join(a.store, "255.bin")))
-    check("inf-staged", read(os.path.join(temp, n + ".INF")) == read(os.path.join(a.store, "256.bin")))
+          read(os.path.join(temp, uninstaller)) == read(os.path.join(a.store, "%d.bin" % uninstaller_id)) is not None
+          and read(os.path.join(driver, uninstaller)) == read(os.path.join(a.store, "%d.bin" % uninstaller_id)))
+    inf_id = role_entry(manifest, "inf")
+    check("inf-staged", read(os.path.join(temp, n + ".INF")) == read(os.path.join(a.store, "%d.bin" % inf_id)))
     values = reg_values((read(a.uninstall_entry) or b"").decode("latin-1"))
     command = "C:\\" + DRIVER_DIR.replace("/", "\\") + "\\" + uninstaller
     want = {"DisplayName": ("REG_SZ", "%s printer driver uninstall" % n), "UninstallString": ("REG_SZ", command),

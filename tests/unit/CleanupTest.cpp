@@ -1,5 +1,6 @@
 // System integration: clean-up of an earlier installation (the printer-named files, the uninstall entry, stale
 // OEM INFs, the form), the printer-name match, the stale INF rule and the registry helper.
+#include "install/DriverFiles.h"
 #include "system/OemInfScan.h"
 #include "system/PrinterMatch.h"
 #include "system/Reg.h"
@@ -18,7 +19,7 @@ std::string OemPath(int n, const char* ext) { return "C:\\WINDOWS\\inf\\oem" + s
 std::vector<std::string> DriverFilePaths(const std::string& name, const std::string& driverDir = kDriverDir) {
     std::vector<std::string> paths;
     for (const std::string& dir : {driverDir + "\\", driverDir + "\\3\\", std::string("c:\\temp\\")})
-        for (const char* suffix : {".GPD", ".INI", "RES.dll", "D.dll", "F.dll"}) paths.push_back(dir + name + suffix);
+        for (const char* suffix : {".GPD", ".INI", "RES.DLL", "D.dll", "F.dll"}) paths.push_back(dir + name + suffix);
     return paths;
 }
 
@@ -67,7 +68,7 @@ TEST_F(Cleanup, OnlyOneMatchingPrinterRemovesTheFifteenFilesTheRestHappensOnEver
         {"kx47", {"KX47"}, 0, false, false, 0, false, true},
         {"KX47", {}, 0, false, false, 0, false, true},
         {"KX47", {"Other", "Another"}, 0, false, false, 0, false, true},
-        {"", {"Anything"}, 0, false, false, 0, true, true},  // the files are then named ".GPD", "RES.dll"...
+        {"", {"Anything"}, 0, false, false, 0, true, true},  // the files are then named ".GPD", "RES.DLL"...
         {"", {"One", "Two"}, 0, false, false, 0, false, true},
         {"KX47", {"KX47"}, 1, false, false, 0, false, true},
         {"KX47", {"KX47"}, 0, true, false, 0, false, true},
@@ -102,6 +103,18 @@ TEST_F(Cleanup, OnlyOneMatchingPrinterRemovesTheFifteenFilesTheRestHappensOnEver
             EXPECT_EQ(w.spooler.fillCalls, 0);  // no filling call after a size of 0
         }
     }
+}
+
+TEST_F(Cleanup, RemovesTheDriverFileSetsPrinterNamedFilesAndKeepsItsFixedOnes) {
+    // An earlier installation's files under the names the installation stages and copies them with.
+    win.spooler.printers = {"KX47"};
+    const std::vector<DriverFile> set = DriverFileSet("KX47");
+    for (const std::string& dir : {kDriverDir + "\\", kDriverDir + "\\3\\", std::string("C:\\TEMP\\")})
+        for (const DriverFile& file : set) win.files.Put(dir + file.fileName, ToBytes("old"));
+    app.Delete();
+    for (const std::string& dir : {kDriverDir + "\\", kDriverDir + "\\3\\", std::string("C:\\TEMP\\")})
+        for (const DriverFile& file : set)
+            EXPECT_EQ(win.files.Exists(dir + file.fileName), !file.nameDerived) << dir << file.fileName;
 }
 
 TEST_F(Cleanup, SecondEnumerationFailureShowsOneErrorBoxAndKeepsTheForm) {

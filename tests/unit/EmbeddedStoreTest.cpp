@@ -5,6 +5,9 @@
 
 namespace {
 
+// The two templates as Windows XP stages them.
+constexpr std::uint16_t kGpdEntry = kCommonGpdSlot.ids[kXp], kIniEntry = kCommonIniSlot.ids[kXp];
+
 std::string Rewrite(const std::string& text, const std::string& name) {
     NameLineRule rules[kNameLineRuleCapacity];
     const int n = FillNameLineRules(name, rules);
@@ -66,7 +69,7 @@ protected:
     void SetUp() override {
         AppTest::SetUp();
         SetPrinterName("KX47");
-        LoadStoreEntries(win.resources, {148, 155, 159});
+        LoadStoreEntries(win.resources, {kSettingsEntry, kGpdEntry, kIniEntry});
         win.files.PutDirectories("C:\\TEMP");
         win.files.PutDirectories("C:\\Out");
     }
@@ -78,24 +81,24 @@ TEST_F(Extraction, BytesAreWrittenWholeOrNothingIsAndTheResultSaysWhich) {
     win.files.PutDirectories("C:\\Locked");
     win.files.SetReadOnlyDirectory("C:\\Locked");
     win.files.Put("C:\\Out\\setting.dll", Bytes(5000, 'z'));
-    win.resources.entries[147] = ToBytes("x");
-    win.resources.unloadable.insert(147);
+    win.resources.entries[kEnglishTableEntry] = ToBytes("x");
+    win.resources.unloadable.insert(kEnglishTableEntry);
     const struct {
         std::uint16_t id;
         std::string path;
         bool patch, written;
     } cases[] = {
-        {160, "C:\\Out\\x.bin", false, false},  {147, "C:\\Out\\x.bin", false, false},  // absent, unloadable
-        {148, "C:\\Nowhere\\setting.dll", false, false}, {148, fits + "g", false, false},
-        {148, "C:\\Locked\\setting.dll", false, false},  {148, "C:\\Out\\setting.dll", false, true},  // replaced whole
-        {148, fits, false, true},                    {160, "C:\\Out\\x.bin", true, false},
-        {159, "C:\\Nowhere\\KX47.INI", true, false},   {159, fits + "g", true, false},
-        {159, "C:\\Locked\\KX47.INI", true, false},
+        {160, "C:\\Out\\x.bin", false, false},  {kEnglishTableEntry, "C:\\Out\\x.bin", false, false},  // absent, unloadable
+        {kSettingsEntry, "C:\\Nowhere\\setting.dll", false, false}, {kSettingsEntry, fits + "g", false, false},
+        {kSettingsEntry, "C:\\Locked\\setting.dll", false, false},  {kSettingsEntry, "C:\\Out\\setting.dll", false, true},  // replaced whole
+        {kSettingsEntry, fits, false, true},                    {160, "C:\\Out\\x.bin", true, false},
+        {kIniEntry, "C:\\Nowhere\\KX47.INI", true, false},   {kIniEntry, fits + "g", true, false},
+        {kIniEntry, "C:\\Locked\\KX47.INI", true, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(app.ExtractEmbeddedFile(c.id, c.path, c.patch), c.written) << c.id << " " << c.path;
         EXPECT_EQ(At(c.path), c.written ? Entry(c.id) : "<missing>") << c.path;
-        EXPECT_TRUE(c.id == 159 || !win.files.Exists(kScratch)) << "a scratch file without rewriting";
+        EXPECT_TRUE(c.id == kIniEntry || !win.files.Exists(kScratch)) << "a scratch file without rewriting";
     }
     EXPECT_FALSE(win.files.Exists("C:\\Nowhere"));
 }
@@ -118,26 +121,26 @@ TEST_F(Extraction, RewritingNeverUsesAStaleScratchAndReadsTheNameAtExtraction) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         MemoryWindows w;
-        LoadStoreEntries(w.resources, {159});
+        LoadStoreEntries(w.resources, {kIniEntry});
         if (c.stagingDir) w.files.PutDirectories("C:\\TEMP");
         w.files.PutDirectories("C:\\Out");
         if (c.staleLocked) w.files.Put(kScratch, ToBytes(stale));
         w.files.SetReadOnlyDirectory("C:\\TEMP", c.staleLocked);
         w.files.SetUnreadable(kScratch, c.scratchUnreadable);
         SetPrinterName(c.name);
-        EXPECT_TRUE(CSetupApp(w.platform).ExtractEmbeddedFile(159, "C:\\Out\\KX47.INI", true));
+        EXPECT_TRUE(CSetupApp(w.platform).ExtractEmbeddedFile(kCommonIniSlot.ids[kXp], "C:\\Out\\KX47.INI", true));
         EXPECT_EQ(TextAt(w.files, "C:\\Out\\KX47.INI"), c.expected);
         // The raw bytes stay in the scratch file where they could be written.
-        const std::string scratch = c.staleLocked ? stale : ToString(w.resources.entries[159]);
+        const std::string scratch = c.staleLocked ? stale : ToString(w.resources.entries[kCommonIniSlot.ids[kXp]]);
         EXPECT_EQ(TextAt(w.files, kScratch), c.stagingDir ? scratch : "<missing>");
     }
 }
 
 TEST_F(Extraction, PrinterDescriptionKeepsAllOtherLines) {
     SetPrinterName("ABC");
-    ASSERT_TRUE(app.ExtractEmbeddedFile(155, "C:\\Out\\ABC.GPD", true));
+    ASSERT_TRUE(app.ExtractEmbeddedFile(kGpdEntry, "C:\\Out\\ABC.GPD", true));
     const std::string out = At("C:\\Out\\ABC.GPD");
-    const std::vector<std::string> in = ReadTextPieces(win.resources.entries[155]);
+    const std::vector<std::string> in = ReadTextPieces(win.resources.entries[kGpdEntry]);
     const std::vector<std::string> lines = ReadTextPieces(ToBytes(out));
     ASSERT_EQ(lines.size(), in.size());
     std::vector<std::string> replaced;

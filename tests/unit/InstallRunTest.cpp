@@ -40,8 +40,8 @@ TEST_F(InstallRun, XpSimplifiedChineseStagesCopiesAndInstalls) {
     app.InstallPrinterDriver();
 
     // Staged beside the plan's files (checked below): the uninstaller, the INF and the rewritten templates.
-    EXPECT_EQ(At("C:\\TEMP\\uninstallKX47.exe"), Entry(255));
-    EXPECT_EQ(At("C:\\TEMP\\KX47.INF"), Entry(256));
+    EXPECT_EQ(At("C:\\TEMP\\uninstallKX47.exe"), Entry(kUninstallerEntry));
+    EXPECT_EQ(At("C:\\TEMP\\KX47.INF"), Entry(kInfEntry));
     EXPECT_EQ(At("C:\\TEMP\\KX47.INI"),
               "[OEMFiles]\nOEMDriverFile1=KX47D.DLL\nOEMConfigFile1=KX47F.DLL\n\n; entry 159\n");
     EXPECT_EQ(At("C:\\TEMP\\KX47.GPD"), "*GPDSpecVersion: \"1.0\"\n*GPDFileName: \"KX47.GPD\"\n*ModelName: \"KX47\"\n"
@@ -69,37 +69,40 @@ TEST_F(InstallRun, TheEngineWorksOnItsInputsAloneNotOnTheProcessWideState) {
     CommandInstallsFromInf();
     RunLog log;
     EXPECT_EQ(RunInstallation(win.platform, InstallInputs{"KX47", 7, 0}, log), InstallOutcome::Installed);
-    EXPECT_EQ(At("C:\\TEMP\\STDNAMES.GPD"), Entry(153));  // Windows XP
-    EXPECT_EQ(At("C:\\TEMP\\KX47F.dll"), Entry(157));     // the simplified Chinese plug-in
+    EXPECT_EQ(At("C:\\TEMP\\STDNAMES.GPD"), Entry(kCommonStdnamesSlot.ids[kXp]));  // Windows XP
+    EXPECT_EQ(At("C:\\TEMP\\KX47F.dll"), Entry(kPluginSimplifiedUiPluginSlot.ids[kXp]));     // the simplified Chinese plug-in
     EXPECT_FALSE(win.files.Exists("C:\\TEMP\\ABC.INF"));
     EXPECT_EQ(win.ui.events, (std::vector<std::string>{"message:" + ResultMessage(true, 0, 0x0804), "quit"}));
 }
 
 TEST_F(InstallRun, StagedEntriesFollowSystemReleaseSystemLanguageAndChoice) {
-    const std::vector<std::uint16_t> lastSimplified = {186, 187, 188, 189, 154, 190, 191, 192, 193, 194, 195};
+    // Each case names the manifest's plan column and the groups whose slots fill the plan.
     const struct {
         const char* what;
         int osType;
         std::uint16_t langId, wLanguage;
-        std::vector<std::uint16_t> ids;  // in plan order
+        const char *column, *core, *plugin;
     } cases[] = {
-        {"XP, PRC, Chinese", 7, 0x0804, 0, {153, 155, 159, 156, 154, 149, 152, 150, 151, 157, 158}},
-        {"XP, Taiwan, Chinese", 7, 0x0404, 0, {153, 155, 159, 156, 154, 149, 152, 150, 151, 249, 254}},
-        {"XP, Singapore, Chinese", 7, 0x1004, 0, {153, 155, 159, 156, 154, 149, 152, 150, 151, 249, 254}},
-        {"XP, PRC, English", 7, 0x0804, 1, {153, 155, 159, 156, 154, 149, 152, 150, 151, 161, 162}},
-        {"XP, US, English", 7, 0x0409, 1, {153, 155, 159, 156, 154, 163, 164, 165, 166, 161, 162}},
-        {"XP, US, Chinese", 7, 0x0409, 0, {153, 155, 159, 156, 154, 163, 164, 165, 166, 249, 254}},
-        {"2000, Taiwan, Chinese", 6, 0x0404, 0, {168, 169, 170, 171, 154, 172, 173, 174, 175, 250, 252}},
-        {"2000, PRC, Chinese", 6, 0x0804, 0, {168, 169, 170, 171, 154, 172, 173, 174, 175, 184, 185}},
-        {"2000, Japan, English", 6, 0x0411, 1, {168, 169, 170, 171, 154, 176, 177, 178, 179, 182, 183}},
-        {"7, Hong Kong, Chinese", 10, 0x0C04, 0, {186, 187, 188, 189, 154, 190, 191, 192, 193, 251, 253}},
-        {"Vista, US, English", 9, 0x0409, 1, {186, 187, 188, 189, 154, 196, 197, 198, 199, 200, 201}},
-        {"2003, PRC, Chinese", 8, 0x0804, 0, lastSimplified}, {"Vista, PRC, Chinese", 9, 0x0804, 0, lastSimplified},
-        {"7, PRC, Chinese", 10, 0x0804, 0, lastSimplified},   {"NT 4, PRC, Chinese", 4, 0x0804, 0, lastSimplified},
-        {"unknown, PRC, Chinese", 0, 0x0804, 0, lastSimplified},
+        {"XP, PRC, Chinese", 7, 0x0804, 0, "xp", "core-chinese", "plugin-simplified"},
+        {"XP, Taiwan, Chinese", 7, 0x0404, 0, "xp", "core-chinese", "plugin-traditional"},
+        {"XP, Singapore, Chinese", 7, 0x1004, 0, "xp", "core-chinese", "plugin-traditional"},
+        {"XP, PRC, English", 7, 0x0804, 1, "xp", "core-chinese", "plugin-english"},
+        {"XP, US, English", 7, 0x0409, 1, "xp", "core-other", "plugin-english"},
+        {"XP, US, Chinese", 7, 0x0409, 0, "xp", "core-other", "plugin-traditional"},
+        {"2000, Taiwan, Chinese", 6, 0x0404, 0, "win2000", "core-chinese", "plugin-traditional"},
+        {"2000, PRC, Chinese", 6, 0x0804, 0, "win2000", "core-chinese", "plugin-simplified"},
+        {"2000, Japan, English", 6, 0x0411, 1, "win2000", "core-other", "plugin-english"},
+        {"7, Hong Kong, Chinese", 10, 0x0C04, 0, "other", "core-chinese", "plugin-traditional"},
+        {"Vista, US, English", 9, 0x0409, 1, "other", "core-other", "plugin-english"},
+        {"2003, PRC, Chinese", 8, 0x0804, 0, "other", "core-chinese", "plugin-simplified"},
+        {"Vista, PRC, Chinese", 9, 0x0804, 0, "other", "core-chinese", "plugin-simplified"},
+        {"7, PRC, Chinese", 10, 0x0804, 0, "other", "core-chinese", "plugin-simplified"},
+        {"NT 4, PRC, Chinese", 4, 0x0804, 0, "other", "core-chinese", "plugin-simplified"},
+        {"unknown, PRC, Chinese", 0, 0x0804, 0, "other", "core-chinese", "plugin-simplified"},
     };
     const std::string names[] = {"STDNAMES.GPD", "KX47.GPD",   "KX47.INI",     "KX47D.dll",  "ZIKU.UFM",   "UNIDRV.DLL",
                                  "UNIDRV.HLP",   "UNIDRVUI.DLL", "UNIRES.DLL", "KX47F.dll", "KX47RES.DLL"};
+    ASSERT_FALSE(StoreManifest().empty());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const std::vector<StagedFile> plan = StagingPlan(c.osType, c.langId, c.wLanguage, "KX47");
@@ -109,22 +112,29 @@ TEST_F(InstallRun, StagedEntriesFollowSystemReleaseSystemLanguageAndChoice) {
         CSetupApp(w.platform).InstallPrinterDriver();
         for (std::size_t i = 0; i < plan.size(); ++i) {
             const std::string& name = names[i];
-            const bool patched = i == 1 || i == 2, copied = i == 3 || i >= 9;  // templates; plug-ins, resources
-            EXPECT_EQ(plan[i].id, c.ids[i]) << name;
+            // The one entry of the case's groups and column that the manifest writes under this name.
+            std::vector<const ManifestEntry*> slot;
+            for (const ManifestEntry& e : StoreManifest())
+                if ((e.Group() == "common" || e.Group() == c.core || e.Group() == c.plugin) && e.Fills(c.column) &&
+                    e.WrittenFor("KX47") == name)
+                    slot.push_back(&e);
+            ASSERT_EQ(slot.size(), 1u) << name;
+            const ManifestEntry& want = *slot[0];
+            EXPECT_EQ(plan[i].id, want.id) << name;
             EXPECT_EQ(plan[i].fileName, name);
-            EXPECT_EQ(plan[i].patchNames, patched) << name;
-            EXPECT_EQ(plan[i].alsoI386x86, copied) << name;
+            EXPECT_EQ(plan[i].patchNames, want.rewriteNames) << name;
+            EXPECT_EQ(plan[i].alsoI386x86, want.alsoI386x86) << name;
             // What the run extracted: each entry's own bytes, the templates rewritten around their mark.
-            const std::string entry = ToString(w.resources.entries.at(c.ids[i]));
+            const std::string entry = ToString(w.resources.entries.at(want.id));
             const std::string staged = TextAt(w.files, "C:\\TEMP\\" + name);
-            if (patched) {
-                EXPECT_NE(staged.find("entry " + std::to_string(c.ids[i])), std::string::npos) << name;
+            if (want.rewriteNames) {
+                EXPECT_NE(staged.find("entry " + std::to_string(want.id)), std::string::npos) << name;
                 EXPECT_EQ(staged.find("LBQ33"), std::string::npos) << name;
             } else {
                 EXPECT_EQ(staged, entry) << name;
             }
             for (const char* sub : {"C:\\TEMP\\I386\\", "C:\\TEMP\\x86\\"})
-                EXPECT_EQ(TextAt(w.files, sub + name), copied ? entry : "<missing>") << sub << name;
+                EXPECT_EQ(TextAt(w.files, sub + name), want.alsoI386x86 ? entry : "<missing>") << sub << name;
         }
         // Nothing installs a printer here: the failure text in the run's language, then the quit.
         EXPECT_EQ(w.ui.events, Outcome(false, c.langId));

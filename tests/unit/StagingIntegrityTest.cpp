@@ -84,9 +84,9 @@ protected:
     void ExpectInstalled() {
         EXPECT_EQ(W().ui.events, (std::vector<std::string>{"message:" + ResultMessage(true, 0, 0x0804), "quit"}));
         EXPECT_TRUE(CommandRan());
-        EXPECT_EQ(commandSaw_, Entry(256) + "|" + Entry(156) + "|" + Staged("KX47.GPD"));
-        EXPECT_EQ(At(kDriverDir + "\\uninstallKX47.exe"), Entry(255));
-        EXPECT_EQ(At(kDriverDir + "\\UNIDRV.DLL"), Entry(149));
+        EXPECT_EQ(commandSaw_, Entry(kInfEntry) + "|" + Entry(kCommonRenderPluginSlot.ids[kXp]) + "|" + Staged("KX47.GPD"));
+        EXPECT_EQ(At(kDriverDir + "\\uninstallKX47.exe"), Entry(kUninstallerEntry));
+        EXPECT_EQ(At(kDriverDir + "\\UNIDRV.DLL"), Entry(kCoreChineseUnidrvSlot.ids[kXp]));
         EXPECT_FALSE(W().files.Exists(kDriverDir + "\\3\\KX47.GPD"));
         EXPECT_TRUE(W().registry.KeyExists(kUninstallKey));
         EXPECT_EQ(At(kSystemFile), "the system's own");
@@ -181,7 +181,7 @@ TEST_F(StagingIntegrity, RewritingUsesTheEntryNotWhatTheScratchFileHoldsWhenRead
     };
     App().InstallPrinterDriver();
     EXPECT_EQ(At(kTemp + "KX47.GPD"), Staged("KX47.GPD"));
-    EXPECT_NE(At(kTemp + "KX47.GPD").find("entry 155"), std::string::npos);
+    EXPECT_NE(At(kTemp + "KX47.GPD").find("entry " + std::to_string(kCommonGpdSlot.ids[kXp])), std::string::npos);
     // The next rewriting extraction replaced the scratch file again; nothing of the swap remains.
     ExpectInstalled();
 }
@@ -210,7 +210,7 @@ TEST_F(StagingIntegrity, FilesSwappedAfterStagingNeverReachTheCommandOrTheDriver
     App().InstallPrinterDriver();
     EXPECT_FALSE(CommandRan());
     EXPECT_EQ(W().ui.events.front(), "message:" + ResultMessage(false, 0, 0x0804));
-    EXPECT_EQ(At(kDriverDir + "\\KX47D.dll"), Entry(156));  // what the driver directory got is the store's
+    EXPECT_EQ(At(kDriverDir + "\\KX47D.dll"), Entry(kCommonRenderPluginSlot.ids[kXp]));  // what the driver directory got is the store's
 }
 
 TEST_F(StagingIntegrity, AFailedCopyPutsTheWorkingInstallationBack) {
@@ -351,7 +351,7 @@ TEST_F(StagingIntegrity, AProgramNamedInBig5KeepsItsDirectory) {
     W().system.codePage = 950;
     W().system.modulePath = "C:\\Shop\\\xA6\xA8\xA5\x5C.exe";
     W().files.PutDirectories("C:\\Shop");
-    LoadStoreEntries(W().resources, {146, 147, 148, 248});
+    LoadStoreEntries(W().resources, {kSimplifiedTableEntry, kEnglishTableEntry, kSettingsEntry, kTraditionalTableEntry});
     App().PrepareStartup();
     EXPECT_EQ(g_strAppDir, "C:\\Shop\\");
     EXPECT_EQ(g_strSettingFile, "C:\\Shop\\setting.dll");

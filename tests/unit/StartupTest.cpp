@@ -12,7 +12,7 @@ class Startup : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
-        LoadStoreEntries(win.resources, {146, 147, 148, 248});
+        LoadStoreEntries(win.resources, {kSimplifiedTableEntry, kEnglishTableEntry, kSettingsEntry, kTraditionalTableEntry});
         win.files.PutDirectories("C:\\Setup");
     }
 };
@@ -24,16 +24,16 @@ TEST_F(Startup, FirstRunWritesTheTablesAndSettingsInEnglishLaterRunsUseTheSystem
         const char* second;  // the table written beside the English one
         std::uint16_t secondEntry;
     } cases[] = {
-        {0x0804, "Multi_ch.dll", "Multi_ch.dll", 146},    {0x0404, "Multi_ch_BIG5.dll", "Multi_ch_BIG5.dll", 248},
-        {0x0C04, "Multi_ch_BIG5.dll", "Multi_ch_BIG5.dll", 248},
-        {0x1004, "Multi_ch_BIG5.dll", "Multi_ch_BIG5.dll", 248},
-        {0x1404, "Multi_ch_BIG5.dll", "Multi_ch_BIG5.dll", 248},
-        {0x0409, "Multi_eng.dll", "Multi_ch.dll", 146}, {0x0411, "Multi_eng.dll", "Multi_ch.dll", 146}};
+        {0x0804, "Multi_ch.dll", "Multi_ch.dll", kSimplifiedTableEntry},    {0x0404, "Multi_ch_BIG5.dll", "Multi_ch_BIG5.dll", kTraditionalTableEntry},
+        {0x0C04, "Multi_ch_BIG5.dll", "Multi_ch_BIG5.dll", kTraditionalTableEntry},
+        {0x1004, "Multi_ch_BIG5.dll", "Multi_ch_BIG5.dll", kTraditionalTableEntry},
+        {0x1404, "Multi_ch_BIG5.dll", "Multi_ch_BIG5.dll", kTraditionalTableEntry},
+        {0x0409, "Multi_eng.dll", "Multi_ch.dll", kSimplifiedTableEntry}, {0x0411, "Multi_eng.dll", "Multi_ch.dll", kSimplifiedTableEntry}};
     const std::string dir = "C:\\Setup\\Language\\";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.langId);
         MemoryWindows w;
-        LoadStoreEntries(w.resources, {146, 147, 148, 248});
+        LoadStoreEntries(w.resources, {kSimplifiedTableEntry, kEnglishTableEntry, kSettingsEntry, kTraditionalTableEntry});
         w.files.PutDirectories("C:\\Setup");
         w.system.langId = c.langId;
         CSetupApp first(w.platform);
@@ -43,7 +43,7 @@ TEST_F(Startup, FirstRunWritesTheTablesAndSettingsInEnglishLaterRunsUseTheSystem
         EXPECT_EQ(w.files.Log(), (std::vector<std::string>{"mkdir C:\\Setup\\Language",
                                                            "write " + dir + "Multi_eng.dll",
                                                            "write " + dir + c.second, "write C:\\Setup\\setting.dll"}));
-        EXPECT_EQ(TextAt(w.files, dir + "Multi_eng.dll"), ToString(w.resources.entries[147]));
+        EXPECT_EQ(TextAt(w.files, dir + "Multi_eng.dll"), ToString(w.resources.entries[kEnglishTableEntry]));
         EXPECT_EQ(TextAt(w.files, dir + c.second), ToString(w.resources.entries[c.secondEntry]));
         EXPECT_EQ(TextAt(w.files, "C:\\Setup\\setting.dll"), kDefaultSettings);
         EXPECT_EQ(g_strLanguageFile, dir + "Multi_eng.dll");
@@ -175,24 +175,24 @@ TEST(LanguageChoice, TableWordAndProvisioningPlanById) {
         std::uint16_t id;
         const char* table;
         const char* word;
-        std::uint16_t second;  // the plan writes the English table (147) and this one
+        std::uint16_t second;  // the plan writes the English table (kEnglishTableEntry) and this one
     } cases[] = {
-        {0x0804, "Multi_ch.dll", "Chinese", 146},      {0x0404, "Multi_ch_BIG5.dll", "Chinese", 248},
-        {0x0C04, "Multi_ch_BIG5.dll", "Chinese", 248}, {0x1004, "Multi_ch_BIG5.dll", "Chinese", 248},
-        {0x1404, "Multi_ch_BIG5.dll", "Chinese", 248}, {0x0004, "Multi_ch_BIG5.dll", "Chinese", 248},
-        {0x0409, "Multi_eng.dll", "English", 146},     {0x0809, "Multi_eng.dll", "English", 146},
-        {0x0411, "Multi_eng.dll", "English", 146},     {0x0000, "Multi_eng.dll", "English", 146},
-        {0x0405, "Multi_eng.dll", "English", 146},     {0x0408, "Multi_eng.dll", "English", 146},
+        {0x0804, "Multi_ch.dll", "Chinese", kSimplifiedTableEntry},      {0x0404, "Multi_ch_BIG5.dll", "Chinese", kTraditionalTableEntry},
+        {0x0C04, "Multi_ch_BIG5.dll", "Chinese", kTraditionalTableEntry}, {0x1004, "Multi_ch_BIG5.dll", "Chinese", kTraditionalTableEntry},
+        {0x1404, "Multi_ch_BIG5.dll", "Chinese", kTraditionalTableEntry}, {0x0004, "Multi_ch_BIG5.dll", "Chinese", kTraditionalTableEntry},
+        {0x0409, "Multi_eng.dll", "English", kSimplifiedTableEntry},     {0x0809, "Multi_eng.dll", "English", kSimplifiedTableEntry},
+        {0x0411, "Multi_eng.dll", "English", kSimplifiedTableEntry},     {0x0000, "Multi_eng.dll", "English", kSimplifiedTableEntry},
+        {0x0405, "Multi_eng.dll", "English", kSimplifiedTableEntry},     {0x0408, "Multi_eng.dll", "English", kSimplifiedTableEntry},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.id);
         EXPECT_STREQ(LanguageTableFileFor(c.id), c.table);
         EXPECT_STREQ(LanguageWordFor(c.id), c.word);
         const auto plan = ProvisioningPlanFor(c.id);
-        EXPECT_EQ(plan[0].entry, 147);
+        EXPECT_EQ(plan[0].entry, kEnglishTableEntry);
         EXPECT_STREQ(plan[0].fileName, "Multi_eng.dll");
         EXPECT_EQ(plan[1].entry, c.second);
-        EXPECT_STREQ(plan[1].fileName, c.second == 146 ? "Multi_ch.dll" : "Multi_ch_BIG5.dll");
+        EXPECT_STREQ(plan[1].fileName, c.second == kSimplifiedTableEntry ? "Multi_ch.dll" : "Multi_ch_BIG5.dll");
     }
 }
 
@@ -210,7 +210,7 @@ protected:
     }
     // The program in C:\App with its Language directory, the Chinese table chosen.
     static void Prepare(MemoryWindows& w, bool languageDir = true) {
-        LoadStoreEntries(w.resources, {146, 147, 248});
+        LoadStoreEntries(w.resources, {kSimplifiedTableEntry, kEnglishTableEntry, kTraditionalTableEntry});
         w.files.PutDirectories(languageDir ? "C:\\App\\Language" : "C:\\App");
         g_strAppDir = "C:\\App\\";
         g_strLanguageFile = kChosen;
@@ -248,7 +248,7 @@ TEST_F(Provisioning, ATableOfTheWantedLanguageKeepsTheChoiceAnythingElseWritesTh
         const std::vector<std::string> plan = {"write " + kEnglish, "write " + kChosen};
         EXPECT_EQ(w.files.Log(), c.found ? std::vector<std::string>() : plan);
         if (!c.found) {  // the store's table, replacing what was there
-            EXPECT_EQ(TextAt(w.files, kChosen), ToString(w.resources.entries[146]));
+            EXPECT_EQ(TextAt(w.files, kChosen), ToString(w.resources.entries[kSimplifiedTableEntry]));
         }
     }
 }
@@ -260,7 +260,7 @@ TEST_F(Provisioning, MissingDirectoryIsCreatedAndThePlanOfTheSystemLanguageWritt
     CSetupApp(w.platform).LoadLanguage("Chinese");
     EXPECT_EQ(w.files.Log(), (std::vector<std::string>{"mkdir C:\\App\\Language", "write " + kEnglish,
                                                        "write C:\\App\\Language\\Multi_ch_BIG5.dll"}));
-    EXPECT_EQ(TextAt(w.files, "C:\\App\\Language\\Multi_ch_BIG5.dll"), ToString(w.resources.entries[248]));
+    EXPECT_EQ(TextAt(w.files, "C:\\App\\Language\\Multi_ch_BIG5.dll"), ToString(w.resources.entries[kTraditionalTableEntry]));
     EXPECT_EQ(g_strLanguageFile, kEnglish);
 }
 

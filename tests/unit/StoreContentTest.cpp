@@ -1,4 +1,4 @@
-// The generated embedded store: entry sizes and grouping against the catalogue, and the content we write
+// The generated embedded store: entry sizes and grouping against the manifest, and the content we write
 // ourselves (language tables, settings file, plug-in list and printer description templates, INF).
 #include <gtest/gtest.h>
 
@@ -9,26 +9,10 @@
 #include <sstream>
 
 #include "platform/ProfileText.h"
+#include "resources/StoreEntries.h"
 #include "tests/support/StoreFiles.h"
 
 namespace {
-
-// The catalogue: every distinct content once, with the identifiers that carry it and its size.
-struct CatalogueRow {
-    std::vector<std::uint16_t> ids;
-    std::size_t size;
-};
-const std::vector<CatalogueRow> kCatalogue = {
-    {{146}, 9304},            {{248}, 9305},           {{147}, 9326},           {{148}, 45},
-    {{149, 172}, 264704},     {{190}, 263680},         {{163, 176, 196}, 251904},
-    {{150, 174}, 193024},     {{192}, 198144},         {{165, 178, 198}, 196096},
-    {{151, 175}, 618496},     {{193}, 618496},         {{166, 179, 199}, 619520},
-    {{152, 173, 191}, 12164}, {{164, 177, 197}, 21225}, {{153, 168, 186}, 14362},
-    {{154}, 496},             {{155, 169, 187}, 8179}, {{159, 170, 188}, 68},
-    {{156, 189}, 23040},      {{171}, 22528},          {{157, 184, 194}, 13312},
-    {{249, 250, 251}, 97792}, {{161, 182, 200}, 13312}, {{158, 185, 195}, 5120},
-    {{252, 253, 254}, 5120},  {{162, 183, 201}, 5120}, {{255}, 225280},       {{256}, 1594},
-};
 
 Bytes Entry(std::uint16_t id) {
     Bytes data;
@@ -56,48 +40,25 @@ std::string Read(const Bytes& file, const std::string& section, const std::strin
     return out;
 }
 
-TEST(StoreCatalogue, OnlyTheCatalogueIdsEachOfItsSizeSameBytesWithinARowDifferentBetweenRows) {
+TEST(StoreCatalogue, OnlyTheManifestsIdsEachOfItsSizeSameBytesWithinARowDifferentBetweenRows) {
+    const std::vector<ManifestEntry>& manifest = StoreManifest();
+    ASSERT_FALSE(manifest.empty()) << "the generated manifest is missing or malformed";
+    std::map<std::string, std::pair<std::uint16_t, Bytes>> rows;  // row -> its first entry and that entry's bytes
     std::set<std::uint16_t> ids;
-    std::vector<Bytes> firsts;
-    for (const CatalogueRow& row : kCatalogue) {
-        const Bytes first = Entry(row.ids[0]);
-        for (std::uint16_t id : row.ids) {
-            EXPECT_TRUE(ids.insert(id).second) << id;
-            const Bytes data = Entry(id);
-            EXPECT_EQ(data.size(), row.size) << "entry " << id;
-            EXPECT_TRUE(data == first) << "entry " << id << " differs from " << row.ids[0];
-        }
-        for (std::size_t j = 0; j < firsts.size(); ++j)
-            EXPECT_FALSE(firsts[j] == first) << "entry " << row.ids[0] << " equals row " << kCatalogue[j].ids[0];
-        firsts.push_back(first);
+    for (const ManifestEntry& e : manifest) {
+        ids.insert(e.id);
+        const Bytes data = Entry(e.id);
+        EXPECT_EQ(data.size(), e.size) << "entry " << e.id;
+        const auto [first, added] = rows.emplace(e.row, std::make_pair(e.id, data));
+        EXPECT_TRUE(first->second.second == data) << "entry " << e.id << " differs from " << first->second.first;
+        if (!added) continue;
+        for (const auto& [row, other] : rows)
+            EXPECT_TRUE(row == e.row || other.second != data) << "entry " << e.id << " equals row " << row;
     }
-    EXPECT_EQ(ids.size(), 61u);
     for (unsigned id = 1; id < 1000; ++id) {
         Bytes data;
         EXPECT_EQ(ReadStoreEntry(static_cast<std::uint16_t>(id), data), ids.count(static_cast<std::uint16_t>(id)) == 1)
             << "entry " << id;
-    }
-}
-
-TEST(StoreCatalogue, ManifestGroupsTheIdentifiersAsTheCatalogueDoes) {
-    std::ifstream in(std::string(SETUP_STORE_DIR) + "/manifest.tsv");
-    ASSERT_TRUE(in);
-    std::map<std::uint16_t, std::pair<std::string, std::size_t>> rowOf;  // id -> row, size
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream cols(line);  // no column holds a blank
-        std::uint16_t id = 0;
-        std::string written, row;
-        std::size_t size = 0;
-        ASSERT_TRUE(cols >> id >> written >> row >> size) << line;
-        rowOf[id] = {row, size};
-    }
-    ASSERT_EQ(rowOf.size(), 61u);
-    std::set<std::string> keys;
-    for (const CatalogueRow& row : kCatalogue) {
-        const std::string key = rowOf[row.ids[0]].first;
-        EXPECT_TRUE(keys.insert(key).second) << "row " << key << " spans two catalogue rows";
-        for (std::uint16_t id : row.ids) EXPECT_EQ(rowOf[id], std::make_pair(key, row.size)) << id;
     }
 }
 
@@ -130,7 +91,7 @@ const std::vector<std::pair<std::string, std::string>> kEnglish = {
     {"IDD140_1060", "Installing the driver..."}, {"IDD140_1035", "Progress1"},
 };
 
-const std::pair<std::uint16_t, const char*> kTables[] = {{147, "English"}, {146, "Chinese"}, {248, "Chinese"}};
+const std::pair<std::uint16_t, const char*> kTables[] = {{kEnglishTableEntry, "English"}, {kSimplifiedTableEntry, "Chinese"}, {kTraditionalTableEntry, "Chinese"}};
 
 TEST(LanguageTables, FixedHeaderThenEveryKeyInOrderReadableWithTheEmptyOnesEmpty) {
     for (const auto& [id, language] : kTables) {
@@ -164,7 +125,7 @@ TEST(LanguageTables, FixedHeaderThenEveryKeyInOrderReadableWithTheEmptyOnesEmpty
             const std::string value = Read(file, "String", key, "<missing>");
             EXPECT_NE(value, "<missing>") << key;
             EXPECT_EQ(value.empty(), english.empty()) << key;
-            if (id == 147 && english != "*") {
+            if (id == kEnglishTableEntry && english != "*") {
                 EXPECT_EQ(value, english) << key;
             }
         }
@@ -173,7 +134,7 @@ TEST(LanguageTables, FixedHeaderThenEveryKeyInOrderReadableWithTheEmptyOnesEmpty
 }
 
 TEST(LanguageTables, EnglishIsAsciiAndTheChineseTablesHoldTheirEncodedTexts) {
-    const Bytes english = Entry(147), simplified = Entry(146), traditional = Entry(248);
+    const Bytes english = Entry(kEnglishTableEntry), simplified = Entry(kSimplifiedTableEntry), traditional = Entry(kTraditionalTableEntry);
     EXPECT_TRUE(std::all_of(english.begin(), english.end(), [](unsigned char c) { return c < 128; }));
     // GBK and Big5 bytes of a few texts; the Big5 "同意" has trail bytes in the ASCII range.
     const struct {
@@ -200,12 +161,12 @@ TEST(LanguageTables, EnglishIsAsciiAndTheChineseTablesHoldTheirEncodedTexts) {
 }
 
 TEST(StoreTexts, SettingsFileAndPluginListAreExact) {
-    EXPECT_EQ(ToString(Entry(148)), "[Setting]\r\nLanguage=English\r\nPrinterName=KX47");
-    EXPECT_EQ(ToString(Entry(159)), "[OEMFiles]\r\nOEMDriverFile1=LBQ33D.DLL\r\nOEMConfigFile1=LBQ33F.DLL\r\n\r\n");
+    EXPECT_EQ(ToString(Entry(kSettingsEntry)), "[Setting]\r\nLanguage=English\r\nPrinterName=KX47");
+    EXPECT_EQ(ToString(Entry(kCommonIniSlot.ids[kXp])), "[OEMFiles]\r\nOEMDriverFile1=LBQ33D.DLL\r\nOEMConfigFile1=LBQ33F.DLL\r\n\r\n");
 }
 
 TEST(StoreTexts, PrinterDescriptionHasShortLinesAndExactlyTheThreeNameLines) {
-    const Bytes gpd = Entry(155);
+    const Bytes gpd = Entry(kCommonGpdSlot.ids[kXp]);
     std::map<std::string, std::vector<std::string>> byPrefix;  // the lines that name-line rewriting replaces
     int depth = 0;
     for (const std::string& line : CrLfLines(gpd)) {
@@ -264,7 +225,7 @@ TEST(StoreTexts, InfHasItsSectionsAndEntriesInOrder) {
                                  port + "\",0x00000000,%COMMCONFIG%");
 
     std::vector<std::pair<std::string, std::vector<std::string>>> got;
-    for (const std::string& line : CrLfLines(Entry(256))) {
+    for (const std::string& line : CrLfLines(Entry(kInfEntry))) {
         if (line.empty() || line[0] == ';') continue;
         if (line[0] == '[') {
             ASSERT_EQ(line.back(), ']') << line;

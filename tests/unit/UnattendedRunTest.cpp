@@ -49,7 +49,7 @@ protected:
     }
     static void Prepare(MemoryWindows& w) {
         LoadMarkedEntries(w.resources);
-        LoadStoreEntries(w.resources, {146, 147, 148, 248});
+        LoadStoreEntries(w.resources, {kSimplifiedTableEntry, kEnglishTableEntry, kSettingsEntry, kTraditionalTableEntry});
         w.files.PutDirectories("C:\\Setup");
         w.files.PutDirectories(kDriverDir + "\\3");
         w.system.langId = 0x0804;
@@ -141,8 +141,8 @@ TEST_F(UnattendedRun, TheLanguageOptionChoosesThePluginsAsThePageWould) {
     EXPECT_EQ(Run(app, "/quiet /lang=en"), kExitSuccess);
     EXPECT_EQ(g_wLanguage, 1);
     // Windows XP on a simplified Chinese system: the English plug-in and its strings.
-    EXPECT_EQ(At("C:\\TEMP\\KX47F.dll"), Entry(161));
-    EXPECT_EQ(At("C:\\TEMP\\KX47RES.DLL"), Entry(162));
+    EXPECT_EQ(At("C:\\TEMP\\KX47F.dll"), Entry(kPluginEnglishUiPluginSlot.ids[kXp]));
+    EXPECT_EQ(At("C:\\TEMP\\KX47RES.DLL"), Entry(kPluginEnglishResourcesSlot.ids[kXp]));
     // The wizard's page starts with the same choice.
     EXPECT_EQ(g_languagePreset, LanguagePreset::English);
 }

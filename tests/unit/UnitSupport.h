@@ -11,6 +11,7 @@
 #include "app/globals.h"
 #include "app/setup.h"
 #include "platform/memory/MemoryWindows.h"
+#include "resources/StoreEntries.h"
 #include "tests/support/StoreFiles.h"
 
 // g_szPrinterName zero-filled, then name (at most 259 characters).
@@ -44,16 +45,14 @@ inline const std::string kIniTemplate = "[OEMFiles]\r\nOEMDriverFile1=LBQ33D.DLL
 inline const std::string kGpdTemplate = "*GPDSpecVersion: \"1.0\"\r\n*GPDFileName: \"LBQ33.GPD\"\r\n*ModelName: \"LBQ33\"\r\n"
                                  "*ResourceDLL: \"KX47RES.DLL\"\r\n";
 
-// Every store identifier with bytes of its own (in the real store the ids of one catalogue row are identical),
-// so that a staged file tells which entry it came from; the templates keep their name lines.
+// Every entry of the generated manifest with bytes of its own (in the real store the entries of one catalogue
+// row are identical), so that a staged file tells which entry it came from; the templates keep their name lines.
 inline void LoadMarkedEntries(MemoryResources& resources) {
-    for (auto [first, last] : {std::pair{146, 159}, {161, 166}, {168, 179}, {182, 201}, {248, 256}}) {
-        for (int id = first; id <= last; ++id) {
-            const std::string mark = "entry " + std::to_string(id) + "\r\n";
-            const bool gpd = id == 155 || id == 169 || id == 187, ini = id == 159 || id == 170 || id == 188;
-            resources.entries[static_cast<std::uint16_t>(id)] =
-                ToBytes(gpd ? kGpdTemplate + "*% " + mark : ini ? kIniTemplate + "; " + mark : mark);
-        }
+    ASSERT_FALSE(StoreManifest().empty()) << "the generated manifest is missing or malformed";
+    for (const ManifestEntry& e : StoreManifest()) {
+        const std::string mark = "entry " + std::to_string(e.id) + "\r\n";
+        const bool gpd = e.rewriteNames && e.written == "<name>.GPD", ini = e.rewriteNames && e.written == "<name>.INI";
+        resources.entries[e.id] = ToBytes(gpd ? kGpdTemplate + "*% " + mark : ini ? kIniTemplate + "; " + mark : mark);
     }
 }
 

@@ -34,7 +34,7 @@ bool ReadManifest(const std::string& path, std::vector<Listed>& out) {
         std::stringstream fields(line);
         std::string col;
         while (std::getline(fields, col, '\t')) cols.push_back(col);
-        if (cols.size() != 5) return false;
+        if (cols.size() != 6) return false;
         out.push_back(Listed{static_cast<unsigned>(std::stoul(cols[0])), cols[2],
                              static_cast<std::size_t>(std::stoul(cols[3]))});
     }

@@ -1,0 +1,41 @@
+// The driver's files by name: the printer-named and fixed forms, the driver file set and the copy order.
+#pragma once
+#include <string>
+#include <vector>
+
+// A driver file's name: fixed, or the printer name followed by the suffix.
+struct DriverFileForm {
+    const char* text;
+    bool nameDerived;
+
+    std::string NameFor(const std::string& printerName) const {
+        return nameDerived ? printerName + text : std::string(text);
+    }
+};
+
+// The five files named after the printer. The file system compares names without regard to case.
+extern const DriverFileForm kGpdFile;           // <name>.GPD, the printer description
+extern const DriverFileForm kIniFile;           // <name>.INI, the plug-in list
+extern const DriverFileForm kRenderPluginFile;  // <name>D.dll
+extern const DriverFileForm kUiPluginFile;      // <name>F.dll
+extern const DriverFileForm kResourceDllFile;   // <name>RES.DLL
+// The six with fixed names: the standard names, the font metrics and the Unidrv core.
+extern const DriverFileForm kStdNamesFile;
+extern const DriverFileForm kFontMetricsFile;
+extern const DriverFileForm kUnidrvFile;
+extern const DriverFileForm kUnidrvHelpFile;
+extern const DriverFileForm kUnidrvUiFile;
+extern const DriverFileForm kUniresFile;
+
+struct DriverFile {
+    std::string fileName;
+    bool nameDerived = false;  // named after the printer (also removed from the version subdirectory)
+};
+
+// The uninstaller's file name: "uninstall" + printer name + ".exe".
+inline std::string UninstallerName(const std::string& printerName) { return "uninstall" + printerName + ".exe"; }
+
+// The eleven driver files in clean-up order.
+std::vector<DriverFile> DriverFileSet(const std::string& printerName);
+// The same files in the order they are copied into the driver directory.
+std::vector<std::string> DriverCopyOrder(const std::string& printerName);

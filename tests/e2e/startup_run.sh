@@ -2,7 +2,7 @@
 # Start-up of setup.exe under Wine on a simplified Chinese system: the first run in an empty directory writes
 # Language\Multi_eng.dll, Language\Multi_ch.dll and setting.dll from the embedded store; a second run from
 # the same directory changes nothing.
-# Usage: startup_run.sh <setup.exe>   (store entries are read from <setup.exe's tree>/store/<id>.bin)
+# Usage: startup_run.sh <setup.exe>   (store entries are read from <setup.exe's tree>/store, by its manifest.tsv)
 # Runs in $WINEPREFIX. Every wait is bounded and scaled by SETUP_TIME_SCALE; a program still running at the
 # end of its wait is killed with what it started (not through wineserver -k, which does not reach a process
 # still starting and would restart the prefix's services).
@@ -27,8 +27,11 @@ if [ ! -f "$EXE" ]; then
     fail "setup-exe-present" "$EXE"
     exit 1
 fi
-for id in 146 147 148; do
-    [ -f "$STORE/$id.bin" ] || fail "store-entry-$id" "$STORE/$id.bin missing"
+# The store entry of a role in the generated manifest (english-table, simplified-table, settings).
+entry() { awk -F'\t' -v role="$1" -v store="$STORE" '$6 == role { print store "/" $1 ".bin" }' "$STORE/manifest.tsv"; }
+ENGLISH="$(entry english-table)" SIMPLIFIED="$(entry simplified-table)" SETTING_ENTRY="$(entry settings)"
+for f in "$ENGLISH" "$SIMPLIFIED" "$SETTING_ENTRY"; do
+    [ -f "$f" ] || fail "store-entries" "an entry of $STORE/manifest.tsv missing: '$f'"
 done
 [ "$failed" -eq 0 ] || exit 1
 
@@ -70,8 +73,8 @@ stop_setup() {
     wait "$PID" 2>/dev/null
 }
 first_run_done() {
-    cmp -s "$DIR/Language/Multi_eng.dll" "$STORE/147.bin" &&
-        cmp -s "$DIR/Language/Multi_ch.dll" "$STORE/146.bin" &&
+    cmp -s "$DIR/Language/Multi_eng.dll" "$ENGLISH" &&
+        cmp -s "$DIR/Language/Multi_ch.dll" "$SIMPLIFIED" &&
         cmp -s "$DIR/setting.dll" "$SETTINGS"
 }
 snapshot() {
@@ -97,11 +100,11 @@ check "system-language-reported" test "$langid" = 0x0804
 [ "$langid" = 0x0804 ] || echo "  Wine reports system language '${langid:-none}' for LC_ALL=zh_CN.UTF-8, the case needs 0x0804"
 
 check "first-run-language-directory" test -d "$DIR/Language"
-check "first-run-english-table" cmp -s "$DIR/Language/Multi_eng.dll" "$STORE/147.bin"
-check "first-run-simplified-table" cmp -s "$DIR/Language/Multi_ch.dll" "$STORE/146.bin"
+check "first-run-english-table" cmp -s "$DIR/Language/Multi_eng.dll" "$ENGLISH"
+check "first-run-simplified-table" cmp -s "$DIR/Language/Multi_ch.dll" "$SIMPLIFIED"
 check "first-run-no-traditional-table" test ! -e "$DIR/Language/Multi_ch_BIG5.dll"
 check "first-run-settings-file" cmp -s "$DIR/setting.dll" "$SETTINGS"
-check "settings-entry-is-the-default-file" cmp -s "$STORE/148.bin" "$SETTINGS"
+check "settings-entry-is-the-default-file" cmp -s "$SETTING_ENTRY" "$SETTINGS"
 check "first-run-nothing-else" test "$(cd "$DIR" && find . -mindepth 1 | sort | tr '\n' ' ')" = \
     "./Language ./Language/Multi_ch.dll ./Language/Multi_eng.dll ./setting.dll ./setup.exe "
 

@@ -11,7 +11,7 @@ rm -rf "$OUT"
 mkdir -p "$OUT"
 failed=0
 
-if [ ! -f "$EXE" ] || [ ! -f "$STORE/256.bin" ]; then
+if [ ! -f "$EXE" ] || [ ! -f "$STORE/manifest.tsv" ]; then
     echo "FAIL: e2e-prerequisites (setup.exe or its store missing)"
     exit 1
 fi

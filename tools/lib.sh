@@ -191,6 +191,11 @@ ensure_wine32() {
 
 # A wait of $1 seconds at native speed, scaled for the mode.
 scaled() { echo $(( $1 * ${SETUP_TIME_SCALE:-1} )); }
+# store_entries <store dir> <pattern>: the <id>.bin path of every entry of the store's generated manifest whose
+# use column matches the awk pattern ("^settings$", "@xp.*\\+names"), in id order.
+store_entries() {
+    awk -F'\t' -v use="$2" -v store="$1" '!/^#/ && $6 ~ use { print store "/" $1 ".bin" }' "$1/manifest.tsv"
+}
 
 # ---- Wine prefixes and bounded runs ----------------------------------------------------------------------
 # /usr/bin/wine always starts the 32-bit loader first, which then hands 64-bit programs to wine64; under

@@ -27,9 +27,8 @@ if [ ! -f "$EXE" ]; then
     fail "setup-exe-present" "$EXE"
     exit 1
 fi
-# The store entry of a role in the generated manifest (english-table, simplified-table, settings).
-entry() { awk -F'\t' -v role="$1" -v store="$STORE" '$6 == role { print store "/" $1 ".bin" }' "$STORE/manifest.tsv"; }
-ENGLISH="$(entry english-table)" SIMPLIFIED="$(entry simplified-table)" SETTING_ENTRY="$(entry settings)"
+ENGLISH="$(store_entries "$STORE" '^english-table$')" SIMPLIFIED="$(store_entries "$STORE" '^simplified-table$')"
+SETTING_ENTRY="$(store_entries "$STORE" '^settings$')"
 for f in "$ENGLISH" "$SIMPLIFIED" "$SETTING_ENTRY"; do
     [ -f "$f" ] || fail "store-entries" "an entry of $STORE/manifest.tsv missing: '$f'"
 done

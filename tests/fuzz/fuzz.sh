@@ -30,24 +30,24 @@ seed() {
     case "$t" in
         name_lines)
             # The file alone (printer name KX47), and behind names up to the buffer's limits.
-            for f in "$STORE"/{155,159}.bin "$CONTENT"/printer.gpd "$CONTENT"/plugins.ini; do
+            for f in $(store_entries "$STORE" '@xp.*\\+names') "$CONTENT"/printer.gpd "$CONTENT"/plugins.ini; do
                 cp "$f" "$d/$(basename "$f")"
                 { printf 'ABC\0'; cat "$f"; } >"$d/abc-$(basename "$f")"
                 { printf '%0236d\0' 0; cat "$f"; } >"$d/long-$(basename "$f")"
             done ;;
         oem_inf)
-            cp "$STORE/256.bin" "$CONTENT/printer.inf" "$STORE/159.bin" "$d/"
+            cp $(store_entries "$STORE" '^inf$|^common\\.ini@xp') "$CONTENT/printer.inf" "$d/"
             cp "$HERE"/seeds/oem_inf/* "$d/" ;;
         profile)
             # Section, key, other key and value come first (each ended by a backslash and one more character), then the file.
-            for f in "$STORE"/{148,147}.bin "$CONTENT"/setting.ini; do
+            for f in $(store_entries "$STORE" '^(settings|english-table)$') "$CONTENT"/setting.ini; do
                 { printf 'Setting\\|PrinterName\\|Language\\|ABC\\|'; cat "$f"; } >"$d/$(basename "$f")"
                 { printf 'String\\|IDD138_1042\\|IDD138_1043\\|Welcome\\|'; cat "$f"; } >"$d/string-$(basename "$f")"
             done ;;
         language_table)
-            cp "$STORE"/{146,147,248}.bin "$d/"
+            cp $(store_entries "$STORE" '-table$') "$d/"
             # The English table with a welcome text longer than the 1000-character buffer.
-            sed "s/^IDD138_1042=.*\r\$/IDD138_1042=$(printf 'W%.0s' $(seq 1200))\r/" "$STORE/147.bin" >"$d/long-value.bin" ;;
+            sed "s/^IDD138_1042=.*\r\$/IDD138_1042=$(printf 'W%.0s' $(seq 1200))\r/" "$(store_entries "$STORE" '^english-table$')" >"$d/long-value.bin" ;;
     esac
 }
 

@@ -54,12 +54,12 @@ USE_PATTERN = re.compile(r"(?:(?P<role>%s)|(?P<slot>%s\.%s)@(?P<columns>[a-z0-9,
 
 
 class Entry:
-    def __init__(self, ident, written, row, size, kind, ref, line, use=""):
+    def __init__(self, ident, written, row, size, kind, ref, line, use):
         self.ident = ident
         self.written = written
         self.row = row
         self.size = size
-        self.kind = kind    # "ours" or "vendor"
+        self.kind = kind    # "ours", "vendor" or "built"
         self.ref = ref      # content file (ours) or vendor file name (vendor)
         self.line = line
         self.use = use      # as the manifest gives it

@@ -34,6 +34,8 @@ struct DriverFile {
 
 // The uninstaller's file name: "uninstall" + printer name + ".exe".
 inline std::string UninstallerName(const std::string& printerName) { return "uninstall" + printerName + ".exe"; }
+// The staged INF's file name: printer name + ".INF".
+inline std::string InfName(const std::string& printerName) { return printerName + ".INF"; }
 
 // The eleven driver files in clean-up order.
 std::vector<DriverFile> DriverFileSet(const std::string& printerName);

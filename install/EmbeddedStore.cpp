@@ -1,9 +1,7 @@
 #include "install/EmbeddedStore.h"
 
-#include "install/NameLines.h"
 #include "install/StagingPaths.h"
 #include "platform/BoundedFormat.h"
-#include "platform/TextStream.h"
 
 bool EmbeddedBytes(IResources& resources, std::uint16_t id, const std::string& printerName, bool patchNames, Bytes& raw,
                    Bytes& out) {
@@ -13,9 +11,7 @@ bool EmbeddedBytes(IResources& resources, std::uint16_t id, const std::string& p
         return true;
     }
     // Rewritten from the entry's own bytes: the scratch file is in a directory that others can write to.
-    NameLineRule rules[kNameLineRuleCapacity];
-    const int ruleCount = FillNameLineRules(printerName, rules);
-    out = ReplaceNameLines(raw, rules, ruleCount);
+    out = RewrittenForPrinter(raw, printerName);
     return true;
 }
 
@@ -32,10 +28,6 @@ bool ExtractEmbeddedFile(Platform& platform, std::uint16_t id, const std::string
     // The raw bytes of a rewritten entry are left in the scratch file; nothing is read back from it.
     if (patchNames) files.WriteWholeFile(kScratchFile, raw);
     return files.WriteWholeFile(destination, data);
-}
-
-Bytes ReplaceNameLines(const Bytes& text, const NameLineRule* rules, int ruleCount) {
-    return RewriteNameLines(ReadTextPieces(text, kPathBuffer), rules, ruleCount);
 }
 
 void ReplaceNameLines(IFileSystem& files, const std::string& sourcePath, const std::string& destinationPath,

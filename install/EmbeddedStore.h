@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "install/NameLineRule.h"
+#include "install/NameLines.h"
 #include "platform/Platform.h"
 
 // The entry's bytes as they are written out (out), and as stored (raw, only kept apart when patchNames is
@@ -16,9 +16,7 @@ bool EmbeddedBytes(IResources& resources, std::uint16_t id, const std::string& p
 bool ExtractEmbeddedFile(Platform& platform, std::uint16_t id, const std::string& path, const std::string& printerName,
                          bool patchNames);
 
-// The name-bearing lines of text rewritten by rules, the text read as a text-mode stream reads it.
-Bytes ReplaceNameLines(const Bytes& text, const NameLineRule* rules, int ruleCount);
-// The same from the file at sourcePath to the file at destinationPath; a source that cannot be read leaves the
-// destination created and empty.
+// ReplaceNameLines from the file at sourcePath to the file at destinationPath; a source that cannot be read
+// leaves the destination created and empty.
 void ReplaceNameLines(IFileSystem& files, const std::string& sourcePath, const std::string& destinationPath,
                       const NameLineRule* rules, int ruleCount);

@@ -153,7 +153,7 @@ bool InstallationRun::StageDriverFiles() {
     if (!JoinPath(path, kStagingDir, UninstallerName(printerName)) ||
         !StageEmbeddedFile(kUninstallerEntry, path, false))
         return false;
-    if (!JoinPath(path, kStagingDir, printerName + ".INF") || !StageEmbeddedFile(kInfEntry, path, false)) return false;
+    if (!JoinPath(path, kStagingDir, InfName(printerName)) || !StageEmbeddedFile(kInfEntry, path, false)) return false;
     for (const StagedFile& file : StagingPlan(inputs_.osType, langId_, inputs_.language, printerName)) {
         const std::size_t targets = file.alsoI386x86 ? 3 : 1;
         for (std::size_t i = 0; i < targets; ++i)

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/BoundedFormat.h"
+#include "platform/TextStream.h"
 
 namespace {
 
@@ -57,4 +58,14 @@ Bytes RewriteNameLines(const std::vector<std::string>& pieces, const NameLineRul
         }
     }
     return ToBytes(out);
+}
+
+Bytes ReplaceNameLines(const Bytes& text, const NameLineRule* rules, int ruleCount) {
+    return RewriteNameLines(ReadTextPieces(text, kPathBuffer), rules, ruleCount);
+}
+
+Bytes RewrittenForPrinter(const Bytes& text, const std::string& printerName) {
+    NameLineRule rules[kNameLineRuleCapacity];
+    const int ruleCount = FillNameLineRules(printerName, rules);
+    return ReplaceNameLines(text, rules, ruleCount);
 }

@@ -19,3 +19,8 @@ int FillNameLineRules(const std::string& printerName, NameLineRule* rules);
 // plus one line feed; any other piece is kept, with a line feed added unless it ends with one.
 // A rule with an empty prefix matches nothing.
 Bytes RewriteNameLines(const std::vector<std::string>& pieces, const NameLineRule* rules, int ruleCount);
+
+// The name-bearing lines of text rewritten by rules, the text read as a text-mode stream reads it.
+Bytes ReplaceNameLines(const Bytes& text, const NameLineRule* rules, int ruleCount);
+// The same with the rules for printerName: a template as the installation writes it.
+Bytes RewrittenForPrinter(const Bytes& text, const std::string& printerName);

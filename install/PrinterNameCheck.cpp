@@ -33,7 +33,7 @@ std::string Upper(std::string s) {
 // Whether a file named after the printer would be a file that every Unidrv printer shares, or the scratch file.
 bool NamesSharedFile(const std::string& name) {
     const std::vector<DriverFile> set = DriverFileSet(name);
-    std::vector<std::string> named{UninstallerName(name), name + ".INF"};
+    std::vector<std::string> named{UninstallerName(name), InfName(name)};
     for (const DriverFile& file : set)
         if (file.nameDerived) named.push_back(file.fileName);
     for (const std::string& derived : named) {

@@ -14,3 +14,5 @@ enum class PrinterList { Empty, Failed, Listed };
 // between the two calls makes the buffer too small; the size is then asked again and the filling call
 // retried once.
 PrinterList ListLocalPrinters(ISpooler& spooler, std::vector<std::string>& names, std::uint32_t& lastError);
+// The same enumeration with each printer's driver.
+PrinterList ListLocalPrinters(ISpooler& spooler, std::vector<LocalPrinter>& printers, std::uint32_t& lastError);

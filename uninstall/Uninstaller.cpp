@@ -9,14 +9,13 @@
 #include "install/StagingPlan.h"
 #include "platform/BoundedFormat.h"
 #include "platform/DbcsText.h"
-#include "platform/TextStream.h"
+#include "system/PrinterMatch.h"
 #include "system/UninstallEntry.h"
 #include "uninstall/Sha256.h"
 #include "uninstall/UninstallData.h"
 
 namespace {
 
-constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 constexpr std::uint32_t kMbIconWarning = 0x00000030;  // MB_ICONWARNING
 
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
@@ -54,7 +53,7 @@ bool StagedPaths(const std::string& printerName, std::vector<StagedPath>& paths)
     std::string path;
     if (!JoinPath(path, kStagingDirs[0], UninstallerName(printerName))) return false;
     paths.push_back(StagedPath{path, {}, false, true});
-    if (!JoinPath(path, kStagingDirs[0], printerName + ".INF")) return false;
+    if (!JoinPath(path, kStagingDirs[0], InfName(printerName))) return false;
     paths.push_back(StagedPath{path, {kInfEntry}, false, false});
     paths.push_back(StagedPath{kScratchFile, {}, true, false});
     for (int osType : {7, 6, 0})
@@ -82,13 +81,6 @@ const StoreDigest* FindDigest(std::uint16_t id) {
 
 Bytes TemplateBytes(const StoreTemplate& t) { return Bytes(t.bytes, t.bytes + t.size); }
 
-// The template as the installation writes it under printerName.
-Bytes Rewritten(const StoreTemplate& t, const std::string& printerName) {
-    NameLineRule rules[kNameLineRuleCapacity];
-    const int count = FillNameLineRules(printerName, rules);
-    return RewriteNameLines(ReadTextPieces(TemplateBytes(t), kPathBuffer), rules, count);
-}
-
 // Whether data is what the installation writes at this path.
 bool IsWhatWasStaged(const StagedPath& staged, const Bytes& data, const Bytes& ownBytes, const std::string& printerName) {
     if (staged.program) return !ownBytes.empty() && data == ownBytes;
@@ -101,7 +93,7 @@ bool IsWhatWasStaged(const StagedPath& staged, const Bytes& data, const Bytes& o
     std::array<unsigned char, 32> digest{};
     for (std::uint16_t id : staged.ids) {
         if (const StoreTemplate* t = FindTemplate(id)) {
-            if (data == Rewritten(*t, printerName)) return true;
+            if (data == RewrittenForPrinter(TemplateBytes(*t), printerName)) return true;
             continue;
         }
         const StoreDigest* d = FindDigest(id);
@@ -120,11 +112,10 @@ std::string FileNameOf(const std::string& path, std::uint32_t codePage) {
     return at == std::string::npos ? path : path.substr(at + 1);
 }
 
-// A plain file with one name is there (not a directory, a link or a reparse point).
-bool PlainFileAt(IFileSystem& files, const std::string& path, bool& exists) {
-    PathState state;
-    exists = files.Inspect(path, state) && state.exists;
-    return exists && !state.isDirectory && !state.isReparsePoint;
+// A plain file is there (not a directory or a reparse point); state tells whether anything is and its links.
+bool PlainFileAt(IFileSystem& files, const std::string& path, PathState& state) {
+    if (!files.Inspect(path, state)) state = PathState{};
+    return state.exists && !state.isDirectory && !state.isReparsePoint;
 }
 
 UninstallLanguage LanguageOf(std::uint16_t langId) {
@@ -177,18 +168,9 @@ private:
         report_.removals.push_back(Removal{kind, what, outcome});
     }
 
-    // The two-call enumeration, asked again once when a printer appeared in between.
     bool ListPrinters(std::vector<LocalPrinter>& printers) {
-        printers.clear();
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            const std::uint32_t bytes = p_.spooler.LocalPrintersBytesNeeded();
-            if (bytes == 0) return true;
-            std::uint32_t error = 0;
-            if (p_.spooler.EnumLocalPrinterRecords(bytes, printers, error)) return true;
-            if (error != kErrorInsufficientBuffer) break;
-        }
-        printers.clear();
-        return false;
+        std::uint32_t error = 0;
+        return ListLocalPrinters(p_.spooler, printers, error) != PrinterList::Failed;
     }
 
     void RemovePrinters() {
@@ -229,12 +211,12 @@ private:
                 for (const std::string& used : driver.files) named = named || EqualNoCase(FileNameOf(used, codePage_), file.fileName);
             for (int inVersionDir = 0; inVersionDir < 2; ++inVersionDir) {
                 std::string path;
-                bool exists = false;
+                PathState state;
                 if ((inVersionDir && !versionDirUsable) ||
                     !JoinPath(path, inVersionDir ? versionDir : driverDir_, file.fileName))
                     continue;
-                if (!PlainFileAt(p_.files, path, exists)) {
-                    if (exists) Note(RemovalKind::File, path, RemovalOutcome::Changed);
+                if (!PlainFileAt(p_.files, path, state)) {
+                    if (state.exists) Note(RemovalKind::File, path, RemovalOutcome::Changed);
                     continue;
                 }
                 if (!listed) Note(RemovalKind::File, path, RemovalOutcome::Failed);
@@ -256,15 +238,14 @@ private:
             bool inPlainDir = file.path == copy;
             for (int i = 0; i < 3; ++i)
                 inPlainDir = inPlainDir || (plain[i] && EqualNoCase(file.path.substr(0, LastPathSeparator(file.path, codePage_)), kStagingDirs[i]));
-            bool exists = false;
             if (!inPlainDir) continue;  // below a junction or a link it would be elsewhere
-            if (!PlainFileAt(p_.files, file.path, exists)) {
-                if (exists) Note(RemovalKind::File, file.path, RemovalOutcome::Changed);
+            PathState state;
+            if (!PlainFileAt(p_.files, file.path, state)) {
+                if (state.exists) Note(RemovalKind::File, file.path, RemovalOutcome::Changed);
                 continue;
             }
-            PathState state;
             Bytes data;
-            if (!p_.files.Inspect(file.path, state) || state.links != 1 || !p_.files.ReadWholeFile(file.path, data) ||
+            if (state.links != 1 || !p_.files.ReadWholeFile(file.path, data) ||
                 !IsWhatWasStaged(file, data, ownBytes_, name_)) {
                 Note(RemovalKind::File, file.path, RemovalOutcome::Changed);
                 continue;

@@ -162,6 +162,15 @@ static void write_entry(void) {
     fclose(out);
 }
 
+/* Whether the program ended within wait milliseconds; if not, says so, ends it and still records the entry. */
+static int ended(HANDLE process, DWORD wait) {
+    if (WaitForSingleObject(process, wait) == WAIT_OBJECT_0) return 1;
+    printf("exited=0\n");
+    TerminateProcess(process, 1);
+    write_entry();
+    return 0;
+}
+
 static LRESULT send_msg(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(h, msg, wp, lp, SMTO_ABORTIFHUNG, scaled(5000), &result)) return -1;
@@ -273,12 +282,7 @@ static int run_uninstall(const char *commandLine, int yes, DWORD wait) {
         print_text("report", message_text_control(report));
         PostMessageA(report, WM_COMMAND, IDOK, 0);
     }
-    if (WaitForSingleObject(pi.hProcess, scaled(20000)) != WAIT_OBJECT_0) {
-        printf("exited=0\n");
-        TerminateProcess(pi.hProcess, 1);
-        write_entry();
-        return 1;
-    }
+    if (!ended(pi.hProcess, scaled(20000))) return 1;
     GetExitCodeProcess(pi.hProcess, &code);
     printf("exited=1 exit_code=%lu\n", (unsigned long)code);
     print_printers();
@@ -482,12 +486,7 @@ int main(int argc, char **argv) {
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
 
-    if (WaitForSingleObject(pi.hProcess, scaled(20000)) != WAIT_OBJECT_0) {
-        printf("exited=0\n");
-        TerminateProcess(pi.hProcess, 1);
-        write_entry();
-        return 1;
-    }
+    if (!ended(pi.hProcess, scaled(20000))) return 1;
     printf("exited=1\n");
     write_entry();
     return 0;

@@ -28,6 +28,14 @@ std::vector<std::string> SplitArguments(const std::string& line) {
     return args;
 }
 
+// A full path: a drive letter, a colon and a backslash, or a UNC path. Anything else would be taken from the
+// current directory, which the installation moves to C:\TEMP.
+bool IsAbsolutePath(const std::string& path) {
+    const bool letter = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    if (letter && path[1] == ':' && path[2] == '\\') return true;
+    return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
+}
+
 }  // namespace
 
 CommandLineOptions ParseCommandLine(const std::string& commandLine) {
@@ -48,7 +56,7 @@ CommandLineOptions ParseCommandLine(const std::string& commandLine) {
                    (EqualNoCase(value, "zh") || EqualNoCase(value, "en"))) {
             options.language = EqualNoCase(value, "zh") ? LanguagePreset::Chinese : LanguagePreset::English;
             languageSeen = true;
-        } else if (ok && hasValue && !logSeen && EqualNoCase(word, "log") && !value.empty() &&
+        } else if (ok && hasValue && !logSeen && EqualNoCase(word, "log") && IsAbsolutePath(value) &&
                    value.size() < kPathBuffer) {
             options.logPath = value;
             logSeen = true;
@@ -74,7 +82,7 @@ std::string UsageText() {
            "\r\n"
            "/quiet, /S\tinstall without showing any window\r\n"
            "/lang=zh|en\tlanguage of the printer's own texts (default: the system's)\r\n"
-           "/log=<file>\twrite the installation's steps to <file> (UTF-8)\r\n"
+           "/log=<file>\twrite the installation's steps to <file>, a full path (UTF-8)\r\n"
            "/?\t\tthis list\r\n"
            "\r\n"
            "Exit codes of /quiet: 0 installed, 1603 installation failed,\r\n"
@@ -90,6 +98,7 @@ int ExitCodeFor(InstallOutcome outcome) {
         case InstallOutcome::UnsupportedHost:
             return kExitUnsupportedHost;
         case InstallOutcome::NotRun:
+        case InstallOutcome::PrinterFound:
         case InstallOutcome::Failed:
             break;
     }

@@ -18,7 +18,8 @@ struct CommandLineOptions {
 
 // Splits the command line after the program name into arguments (blanks separate them, double quotes group
 // blanks into one and are dropped) and reads the options. Names are case-insensitive and start with '/' or
-// '-'. A log path must be non-empty and fit a path buffer, terminator included.
+// '-'. A log path must be a full path (X:\... or \\server\...) and fit a path buffer, terminator
+// included.
 CommandLineOptions ParseCommandLine(const std::string& commandLine);
 
 // The language choice the system and language page starts with: the preset when there is one, otherwise

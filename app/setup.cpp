@@ -6,6 +6,7 @@
 
 #include "app/CommandLine.h"
 #include "app/globals.h"
+#include "install/SafeFiles.h"
 #include "localization/LanguageChoice.h"
 #include "platform/BoundedFormat.h"
 #include "platform/DbcsText.h"
@@ -76,7 +77,8 @@ void CSetupApp::LogStartup(const char* mode) {
 
 void CSetupApp::WriteRunLog(const std::string& path) {
     const Bytes text = RenderRunLog(log_.Lines(), [this](const std::string& line) { return platform_.system.AnsiToUtf8(line); });
-    platform_.files.WriteWholeFile(path, text);
+    // Whatever had the name is removed first and the log created anew: a planted link is never written through.
+    ReplaceWithNewFile(platform_.files, path, text);
 }
 
 void CSetupApp::PrepareStartup() {

@@ -27,10 +27,17 @@ const char* DefaultAppName() {
 // Takes the current directory out of the DLL search path, so that a DLL loaded by name is never picked up from
 // wherever the program happens to stand (the staging directory, a download folder). SetDllDirectoryA exists
 // from Windows XP SP1 on; where it is missing, so is this part of the search path to remove.
+// Where SetDefaultDllDirectories exists (Windows 7 with KB2533623, 8 and later), a DLL loaded by name is
+// looked for in the system directory only, not in the program's own directory either.
 void RemoveCurrentDirectoryFromDllSearch() {
+    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
     using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
-    if (SetDllDirectoryFn setDllDirectory = SystemProc<SetDllDirectoryFn>(::GetModuleHandleA("kernel32.dll"), "SetDllDirectoryA"))
+    if (SetDllDirectoryFn setDllDirectory = SystemProc<SetDllDirectoryFn>(kernel, "SetDllDirectoryA"))
         setDllDirectory("");
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+    if (auto setDefault = SystemProc<SetDefaultDllDirectoriesFn>(kernel, "SetDefaultDllDirectories"))
+        setDefault(kSearchSystem32);
 }
 
 int RunMessageLoop() {

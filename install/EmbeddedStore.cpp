@@ -1,5 +1,6 @@
 #include "install/EmbeddedStore.h"
 
+#include "install/SafeFiles.h"
 #include "install/StagingPaths.h"
 #include "platform/BoundedFormat.h"
 
@@ -25,9 +26,10 @@ bool ExtractEmbeddedFile(Platform& platform, std::uint16_t id, const std::string
     std::string destination;
     if (!FormatBounded(destination, kPathBuffer, "%s", path.c_str())) return false;
 
-    // The raw bytes of a rewritten entry are left in the scratch file; nothing is read back from it.
-    if (patchNames) files.WriteWholeFile(kScratchFile, raw);
-    return files.WriteWholeFile(destination, data);
+    // Each file replaces what had its name (delete, then create new): nothing already there is opened or
+    // followed. The raw bytes of a rewritten entry are left in the scratch file; nothing is read back from it.
+    if (patchNames) ReplaceWithNewFile(files, kScratchFile, raw);
+    return ReplaceWithNewFile(files, destination, data);
 }
 
 void ReplaceNameLines(IFileSystem& files, const std::string& sourcePath, const std::string& destinationPath,
@@ -39,5 +41,5 @@ void ReplaceNameLines(IFileSystem& files, const std::string& sourcePath, const s
         text = ReplaceNameLines(text, rules, ruleCount);
     else
         text.clear();
-    files.WriteWholeFile(destination, text);
+    ReplaceWithNewFile(files, destination, text);
 }

@@ -1,4 +1,5 @@
 // The system's printer-installation command on the staged INF, the check for the printer and the result.
+#include "install/DriverFiles.h"
 #include "install/InstallCommandText.h"
 #include "install/InstallRun.h"
 #include "install/ModelWord.h"
@@ -23,21 +24,60 @@ bool ModelPrinterExists(ISpooler& spooler) {
     return ListLocalPrinters(spooler, names, lastError) == PrinterList::Listed && HasModelPrinter(names);
 }
 
-// The staging directories are plain directories and the staged INF and every file it names still hold what
-// this run staged.
-bool CommandFilesIntact(IFileSystem& files, const StagingRecord& staged) {
-    if (!StagingDirectoriesPlain(files)) return false;
+// This run staged the INF and every file it names, and they still hold what it staged (they are held: the
+// directories cannot have moved, the files cannot have changed, and their bytes are read through the handles).
+bool CommandFilesIntact(const StagingRecord& staged) {
     for (const char* name : kCommandFiles) {
         std::string path;
-        if (!JoinPath(path, kStagingDir, name) || !staged.Matches(files, path, path)) return false;
+        if (!JoinPath(path, kStagingDir, name) || staged.Find(path) == nullptr) return false;
     }
-    return true;
+    return staged.StillIntact();
+}
+
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Whether path lies below dir (ASCII letters compared without regard to case), with no ".." on the way.
+bool InsideDirectory(const std::string& path, const std::string& dir) {
+    return path.size() > dir.size() + 1 && EqualNoCase(path.substr(0, dir.size()), dir) && path[dir.size()] == '\\' &&
+           path.find("..") == std::string::npos;
 }
 
 }  // namespace
 
+DriverCheck CheckInstalledDriver(Platform& platform, const StagingRecord& staged) {
+    std::vector<InstalledDriver> drivers;
+    std::string driverDir;
+    if (!platform.spooler.EnumInstalledDrivers(drivers) || !platform.spooler.DriverDirectory(driverDir) ||
+        driverDir.empty())
+        return DriverCheck::Unknown;
+    for (const InstalledDriver& driver : drivers) {
+        if (!EqualNoCase(driver.name, kModelWord)) continue;
+        // Every file the INF has the command install from the staging area is one of the driver's files, in
+        // the driver directory, holding exactly what this run staged.
+        for (const char* name : kCommandFiles) {
+            const std::string fileName = BaseName(name);
+            if (EqualNoCase(fileName, InfName(kModelWord))) continue;  // the INF itself is not a driver file
+            std::string stagedPath;
+            const Bytes* bytes = JoinPath(stagedPath, kStagingDir, name) ? staged.Find(stagedPath) : nullptr;
+            bool named = false, holds = bytes != nullptr;
+            for (const std::string& installed : driver.files) {
+                if (!EqualNoCase(BaseName(installed), fileName)) continue;
+                named = true;
+                holds = holds && InsideDirectory(installed, driverDir) && HoldsExactly(platform.files, installed, *bytes);
+            }
+            if (!named || !holds) return DriverCheck::NotThisRuns;
+        }
+        return DriverCheck::Verified;
+    }
+    return DriverCheck::NotInstalled;
+}
+
+
 InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs, std::uint16_t langId,
-                                 const StagingRecord& staged, RunLog& log) {
+                                 const StagingRecord& staged, RunLog& log, InstallOutcome* reported) {
     IProcesses& processes = platform.processes;
     platform.files.SetCurrentDir(kStagingDir);
     const std::string systemDir = platform.system.SystemDir();
@@ -45,28 +85,43 @@ InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs
     // The command installs C:\TEMP\KX47.INF and the files it names, as SYSTEM. It runs only on files that
     // this run staged and that still hold exactly what it staged; under another printer name this run
     // staged none of them, and the printer check alone decides.
-    bool found = false;
+    bool found = false, ran = false;
+    DriverCheck driver = DriverCheck::Unknown;
     std::string command;
     if (inputs.printerName != kModelWord) {
         log.Add("command: not run, this run staged no files of the printer it installs");
         found = ModelPrinterExists(platform.spooler);
-    } else if (staged.Empty() || !CommandFilesIntact(platform.files, staged)) {
+    } else if (staged.Empty() || !CommandFilesIntact(staged)) {
         log.Add("command: not run, a staged file it takes changed");
     } else if (!InstallCommandLine(systemDir, command)) {
         log.Add("command: not run, the system directory is unknown");
     } else {
         log.Add("command: " + command);
-        const RunOutcome ran = processes.RunHidden(command, kInstallCommandTimeoutMs);
-        if (ran == RunOutcome::Ended) {
+        // The staged files stay held while it runs: what it reads is what was verified. A command that
+        // outlives its limit has been ended before anything is let go.
+        const RunOutcome outcome = processes.RunHidden(command, kInstallCommandTimeoutMs);
+        if (outcome == RunOutcome::Ended) {
+            ran = true;
             processes.Pause(kSettlePauseMs);
             found = ModelPrinterExists(platform.spooler);
-        } else if (ran == RunOutcome::TimedOut) {
-            log.Add("command: did not end in time");
+        } else if (outcome == RunOutcome::TimedOut) {
+            log.Add("command: did not end in time and was ended");
         } else {
             log.Failed("command: starting it", platform.system.LastError());
         }
     }
     log.Add(std::string("printer ") + kModelWord + (found ? ": installed" : ": not there after the command"));
+    if (ran) {
+        // Not a name but the outcome: the model word's driver with this run's bytes in the driver directory.
+        driver = CheckInstalledDriver(platform, staged);
+        static const char* const kDriverLines[] = {
+            "the installed drivers cannot be listed", "not installed", "installed with this run's files",
+            "installed, but with files that are not this run's"};
+        log.Add(std::string("driver ") + kModelWord + ": " + kDriverLines[static_cast<int>(driver)]);
+        // An installed driver whose files are not what this run verified is a failed installation, whatever
+        // printer there is.
+        if (driver == DriverCheck::NotThisRuns) found = false;
+    }
 
     if (found && DefaultPrinterCommandLine(systemDir, command)) {
         if (processes.StartHidden(command))
@@ -74,8 +129,12 @@ InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs
         else
             log.Failed("default printer: starting " + command, platform.system.LastError());
     }
+    const InstallOutcome outcome = !found                             ? InstallOutcome::Failed
+                                   : driver == DriverCheck::Verified ? InstallOutcome::Installed
+                                                                     : InstallOutcome::PrinterFound;
+    if (reported != nullptr) *reported = outcome;
     ReportInstallResult(platform, found, inputs.language, langId, log);
-    return found ? InstallOutcome::Installed : InstallOutcome::Failed;
+    return outcome;
 }
 
 void ReportInstallResult(Platform& platform, bool installed, std::uint16_t language, std::uint16_t langId, RunLog& log) {

@@ -8,6 +8,7 @@
 
 #include "install/EmbeddedStore.h"
 #include "install/InstallCommandText.h"
+#include "install/ModelWord.h"
 #include "install/PrinterNameCheck.h"
 #include "install/SafeFiles.h"
 #include "install/StagingPaths.h"
@@ -47,8 +48,8 @@ void PutBack(IFileSystem& files, const std::vector<KeptFile>& kept) {
 // One run: what it staged and where it copies, kept from step to step.
 class InstallationRun {
 public:
-    InstallationRun(Platform& platform, const InstallInputs& inputs, RunLog& log)
-        : platform_(platform), inputs_(inputs), log_(log) {}
+    InstallationRun(Platform& platform, const InstallInputs& inputs, RunLog& log, InstallOutcome& reported)
+        : platform_(platform), inputs_(inputs), log_(log), reported_(reported) {}
 
     InstallOutcome Run();
 
@@ -58,7 +59,7 @@ private:
         return outcome;
     }
     void LogFailure(const std::string& step) { log_.Failed(step, platform_.system.LastError()); }
-    // Writes an entry into the staging area the safe way and records it (the raw bytes of a rewritten
+    // Writes an entry into the staging area the safe way, holds and records it (the raw bytes of a rewritten
     // entry go to the scratch file); false when the entry is missing or the file could not be written.
     bool StageEmbeddedFile(std::uint16_t id, const std::string& path, bool patchNames);
     // Creates the staging directories, stages every file of the run and reads them back.
@@ -70,8 +71,9 @@ private:
     Platform& platform_;
     const InstallInputs& inputs_;
     RunLog& log_;
+    InstallOutcome& reported_;  // the outcome the result message tells, once it is shown
     std::uint16_t langId_ = 0;  // the system default language, read once at the start
-    StagingRecord staged_;      // what this run staged
+    StagingRecord staged_;      // what this run staged, held until the run is over
 };
 
 InstallOutcome InstallationRun::Run() {
@@ -115,7 +117,7 @@ InstallOutcome InstallationRun::Run() {
     }
     log_.Add("driver directory: uninstaller and driver files copied and compared");
     CleanUp(platform_, printerName, false, &log_);
-    return RunInstallCommand(platform_, inputs_, langId_, staged_, log_);
+    return RunInstallCommand(platform_, inputs_, langId_, staged_, log_, &reported_);
 }
 
 bool InstallationRun::StageEmbeddedFile(std::uint16_t id, const std::string& path, bool patchNames) {
@@ -126,7 +128,8 @@ bool InstallationRun::StageEmbeddedFile(std::uint16_t id, const std::string& pat
         log_.Add("staging: store entry " + std::to_string(id) + " is missing or cannot be read");
         return false;
     }
-    if (patchNames && !staged_.Stage(platform_.files, kScratchFile, std::move(raw))) {
+    // The scratch file is written, never read back: nothing of it is installed, so it is not held.
+    if (patchNames && !ReplaceWithNewFile(platform_.files, kScratchFile, raw)) {
         LogFailure(std::string("staging: writing ") + kScratchFile);
         return false;
     }
@@ -138,11 +141,12 @@ bool InstallationRun::StageEmbeddedFile(std::uint16_t id, const std::string& pat
 bool InstallationRun::StageDriverFiles() {
     IFileSystem& files = platform_.files;
     const std::string& printerName = inputs_.printerName;
-    // Each directory is looked at before anything is made inside it: below a junction it would be elsewhere.
+    // Each directory is held as a plain directory before anything is made inside it (below a junction it
+    // would be elsewhere), and stays held until the run is over: it cannot become a junction meanwhile.
     for (const char* dir : kStagingDirs) {
         if (!files.MakeDirectory(dir)) LogFailure(std::string("staging: creating ") + dir);
-        if (!IsPlainDirectory(files, dir)) {
-            log_.Add(std::string("staging: ") + dir + " is not a plain directory; nothing touched");
+        if (!staged_.HoldDirectory(files, dir)) {
+            log_.Add(std::string("staging: ") + dir + " is not a plain directory (or cannot be held); nothing touched");
             return false;
         }
     }
@@ -160,7 +164,7 @@ bool InstallationRun::StageDriverFiles() {
             if (!JoinPath(path, kStagingDirs[i], file.fileName) || !StageEmbeddedFile(file.id, path, file.patchNames))
                 return false;
     }
-    if (StagingDirectoriesPlain(files) && staged_.StillOnDisk(files)) return true;
+    if (staged_.StillIntact()) return true;
     log_.Add("staging: a staged file changed after it was written; nothing else touched");
     return false;
 }
@@ -173,6 +177,21 @@ bool InstallationRun::ReplaceDriverDirectoryFiles(const std::string& driverDir) 
 
     // Everything this step removes or writes, in the order removed: the driver file set (the printer's own
     // files also in the version subdirectory), then the uninstaller.
+    // A file of the version subdirectory that another installed driver names is that driver's: it stays.
+    // When the installed drivers cannot be listed, none of them is touched.
+    std::vector<InstalledDriver> drivers;
+    const bool driversListed = platform_.spooler.EnumInstalledDrivers(drivers);
+    if (!driversListed) log_.Add("driver directory: the installed drivers cannot be listed; 3 is left as it is");
+    auto namedByOtherDriver = [&](const std::string& fileName) {
+        for (const InstalledDriver& driver : drivers) {
+            if (EqualNoCase(driver.name, kModelWord)) continue;
+            for (const std::string& used : driver.files) {
+                const std::size_t slash = used.find_last_of('\\');
+                if (EqualNoCase(slash == std::string::npos ? used : used.substr(slash + 1), fileName)) return true;
+            }
+        }
+        return false;
+    };
     std::vector<std::string> targets;
     std::string path;
     for (const DriverFile& file : driverFiles) {
@@ -180,6 +199,11 @@ bool InstallationRun::ReplaceDriverDirectoryFiles(const std::string& driverDir) 
         targets.push_back(path);
         if (!file.nameDerived) continue;
         if (!FormatBounded(path, kPathBuffer, "%s\\3\\%s", driverDir.c_str(), file.fileName.c_str())) return false;
+        if (!driversListed) continue;
+        if (namedByOtherDriver(file.fileName)) {
+            log_.Add("driver directory: " + path + " is kept, another installed driver names it");
+            continue;
+        }
         targets.push_back(path);
     }
     if (!JoinPath(path, driverDir, uninstaller)) return false;
@@ -189,18 +213,21 @@ bool InstallationRun::ReplaceDriverDirectoryFiles(const std::string& driverDir) 
     for (const std::string& target : targets)
         if (!Keep(files, target, kept)) return false;
 
-    bool ok = true;
-    for (const std::string& target : targets) ok = RemoveExisting(files, target) && ok;
+    // Only into the directory that this run prepared (and would put back): the spooler is asked again, and
+    // an answer that differs (cut short, changed) stops the copies.
+    std::string again;
+    bool ok = platform_.spooler.DriverDirectory(again) && again == driverDir;
+    for (const std::string& target : targets) ok = ok && RemoveExisting(files, target);
     if (ok) {
         std::vector<std::string> copies{uninstaller};
         for (const std::string& name : DriverCopyOrder(printerName)) copies.push_back(name);
-        // Only into the directory that this run prepared (and would put back).
-        for (const std::string& name : copies) CopyToDriverDirectory(platform_, name, false, driverDir);
-        // Each copy holds what this run staged, alone under its name.
+        // Written from the bytes this run staged, as new files (never copied from C:\TEMP by path), and read
+        // back: each copy holds what this run staged, alone under its name.
         for (const std::string& name : copies) {
             std::string from, to;
-            ok = ok && JoinPath(from, kStagingDir, name) && JoinPath(to, driverDir, name) &&
-                 staged_.Matches(files, from, to);
+            const Bytes* bytes = JoinPath(from, kStagingDir, name) ? staged_.Find(from) : nullptr;
+            ok = ok && bytes != nullptr && JoinPath(to, driverDir, name) && ReplaceWithNewFile(files, to, *bytes) &&
+                 HoldsExactly(files, to, *bytes);
         }
     }
     if (!ok) PutBack(files, kept);
@@ -210,17 +237,14 @@ bool InstallationRun::ReplaceDriverDirectoryFiles(const std::string& driverDir) 
 }  // namespace
 
 InstallOutcome RunInstallation(Platform& platform, const InstallInputs& inputs, RunLog& log) {
-    const std::size_t linesBefore = log.Lines().size();
+    InstallOutcome reported = InstallOutcome::NotRun;
     try {
-        return InstallationRun(platform, inputs, log).Run();
+        return InstallationRun(platform, inputs, log, reported).Run();
     } catch (...) {
         // Out of memory on a huge file, or anything else: the installation failed, and the user is told so,
-        // unless the result had been reported already (it is logged before it is shown).
-        std::string reported;
-        for (std::size_t i = linesBefore; i < log.Lines().size(); ++i)
-            if (log.Lines()[i].rfind(kResultLinePrefix, 0) == 0) reported = log.Lines()[i];
+        // unless the result had been reported already.
         log.Add("installation: stopped by an unexpected error");
-        if (!reported.empty()) return reported == kResultInstalled ? InstallOutcome::Installed : InstallOutcome::Failed;
+        if (reported != InstallOutcome::NotRun) return reported;
         try {
             ReportInstallResult(platform, false, inputs.language, platform.system.SystemDefaultLangId(), log);
         } catch (...) {

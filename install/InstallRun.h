@@ -25,10 +25,22 @@ void CopyToDriverDirectory(Platform& platform, const std::string& fileName, bool
                            const std::string& preparedDir = std::string());
 
 // The command step: the system's command on the staged INF, only when staged holds it and every file it names
-// as they still are on disk; then the check for the printer, the default-printer command and the result
-// message (in inputs.language, for the system language langId).
+// as they still are on disk (held by staged, which the caller lets go only after this step); then the check
+// for the printer and for the driver the command installed, the default-printer command and the result
+// message (in inputs.language, for the system language langId). reported, when set, receives the outcome
+// just before the message is shown.
 InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs, std::uint16_t langId,
-                                 const StagingRecord& staged, RunLog& log);
+                                 const StagingRecord& staged, RunLog& log, InstallOutcome* reported = nullptr);
+
+// What the spooler has of the model word's driver after the command.
+enum class DriverCheck {
+    Unknown,       // the installed drivers (or the driver directory) cannot be had from the spooler
+    NotInstalled,  // no driver of that name
+    Verified,      // installed, and each file the command took from the staging area is in the driver
+                   // directory, a plain file with one name holding exactly this run's bytes
+    NotThisRuns,   // installed, but some such file is missing, elsewhere or holds other bytes
+};
+DriverCheck CheckInstalledDriver(Platform& platform, const StagingRecord& staged);
 
 // Shows the result message and leaves a quit message for the main window.
 void ReportInstallResult(Platform& platform, bool installed, std::uint16_t language, std::uint16_t langId, RunLog& log);

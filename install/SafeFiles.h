@@ -17,5 +17,10 @@ bool IsPlainDirectory(IFileSystem& files, const std::string& path);
 // C:\TEMP and its I386 and x86 subdirectories are all plain directories.
 bool StagingDirectoriesPlain(IFileSystem& files);
 
-// A plain file with a single name that holds exactly data.
+// A plain file with a single name that holds exactly data, as seen through a handle opened on it.
 bool HoldsExactly(IFileSystem& files, const std::string& path, const Bytes& data);
+// The same, keeping the handle (sharing read only) in held when it holds; nothing held otherwise.
+bool HoldExactly(IFileSystem& files, const std::string& path, const Bytes& data, HeldHandle& held);
+// Opens path with HoldFile and keeps it only when it is a plain file with a single name; state tells what
+// the handle saw (exists false when nothing could be opened there).
+bool HoldPlainFile(IFileSystem& files, const std::string& path, bool forDelete, HeldHandle& held, PathState& state);

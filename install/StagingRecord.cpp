@@ -4,21 +4,37 @@
 
 #include "install/SafeFiles.h"
 
+bool StagingRecord::HoldDirectory(IFileSystem& files, const std::string& path) {
+    files_ = &files;
+    HeldHandle held = 0;
+    if (!files.HoldDirectory(path, held)) return false;
+    dirs_.push_back(held);
+    return true;
+}
+
 bool StagingRecord::Stage(IFileSystem& files, const std::string& path, Bytes data) {
-    if (!ReplaceWithNewFile(files, path, data)) return false;
-    for (auto& [staged, bytes] : files_) {
-        if (EqualNoCase(staged, path)) {
-            bytes = std::move(data);
-            return true;
-        }
+    files_ = &files;
+    Entry* entry = nullptr;
+    for (Entry& staged : staged_)
+        if (EqualNoCase(staged.path, path)) entry = &staged;
+    if (entry != nullptr && entry->held != 0) {
+        files.Release(entry->held);  // its own handle would keep the old file from going
+        entry->held = 0;
     }
-    files_.emplace_back(path, std::move(data));
+    HeldHandle held = 0;
+    if (!ReplaceWithNewFile(files, path, data) || !HoldExactly(files, path, data, held)) return false;
+    if (entry != nullptr) {
+        entry->bytes = std::move(data);
+        entry->held = held;
+    } else {
+        staged_.push_back(Entry{path, std::move(data), held});
+    }
     return true;
 }
 
 const Bytes* StagingRecord::Find(const std::string& path) const {
-    for (const auto& [staged, bytes] : files_)
-        if (EqualNoCase(staged, path)) return &bytes;
+    for (const Entry& staged : staged_)
+        if (EqualNoCase(staged.path, path)) return &staged.bytes;
     return nullptr;
 }
 
@@ -27,8 +43,21 @@ bool StagingRecord::Matches(IFileSystem& files, const std::string& stagedPath, c
     return staged && HoldsExactly(files, onDisk, *staged);
 }
 
-bool StagingRecord::StillOnDisk(IFileSystem& files) const {
-    for (const auto& [path, bytes] : files_)
-        if (!HoldsExactly(files, path, bytes)) return false;
+bool StagingRecord::StillIntact() const {
+    for (const Entry& staged : staged_) {
+        Bytes onDisk;
+        if (staged.held == 0 || files_ == nullptr || !files_->ReadHeld(staged.held, onDisk) || onDisk != staged.bytes)
+            return false;
+    }
     return true;
+}
+
+void StagingRecord::Release() {
+    if (files_ == nullptr) return;
+    for (Entry& staged : staged_) {
+        files_->Release(staged.held);
+        staged.held = 0;
+    }
+    for (HeldHandle dir : dirs_) files_->Release(dir);
+    dirs_.clear();
 }

@@ -1,27 +1,44 @@
 // What an installation run wrote into the staging area, so that every later step can tell the files it
-// staged from files someone else put there.
+// staged from files someone else put there. From the moment a file or directory is staged until the record
+// is released, the record keeps a handle on it: nobody can write, rename or remove a staged file, or rename,
+// remove or replace a staging directory with a junction, while the run and the system's command use them.
 #pragma once
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/FileSystem.h"
 
 class StagingRecord {
 public:
-    // Replaces whatever is at path with a new file holding data and records it; false when that fails.
+    StagingRecord() = default;
+    ~StagingRecord() { Release(); }
+    StagingRecord(const StagingRecord&) = delete;
+    StagingRecord& operator=(const StagingRecord&) = delete;
+
+    // Holds the directory at path; false when it is not a plain directory (a junction, a link, a file).
+    bool HoldDirectory(IFileSystem& files, const std::string& path);
+    // Replaces whatever is at path with a new file holding data, holds it and reads it back through the held
+    // handle; false when any of that fails. A path staged before is let go first and staged anew.
     bool Stage(IFileSystem& files, const std::string& path, Bytes data);
     // The bytes this run staged at path (compared without regard to case); null when it staged nothing there.
     const Bytes* Find(const std::string& path) const;
     // What was staged at stagedPath is what onDisk holds, a plain file with one name (a copy elsewhere, or
     // the staged file itself); false when nothing was staged there.
     bool Matches(IFileSystem& files, const std::string& stagedPath, const std::string& onDisk) const;
-    // Every staged file is still a plain file with one name holding exactly what was staged.
-    bool StillOnDisk(IFileSystem& files) const;
-    bool Empty() const { return files_.empty(); }
-    std::size_t Count() const { return files_.size(); }
-    void Clear() { files_.clear(); }
+    // Every staged file, read again through its held handle, still holds exactly what was staged.
+    bool StillIntact() const;
+    bool Empty() const { return staged_.empty(); }
+    std::size_t Count() const { return staged_.size(); }
+    // Lets go of every file and directory (the record keeps what was staged).
+    void Release();
 
 private:
-    std::vector<std::pair<std::string, Bytes>> files_;  // in the order first staged
+    struct Entry {
+        std::string path;
+        Bytes bytes;
+        HeldHandle held = 0;
+    };
+    IFileSystem* files_ = nullptr;  // the file system of the held handles
+    std::vector<Entry> staged_;     // in the order first staged
+    std::vector<HeldHandle> dirs_;
 };

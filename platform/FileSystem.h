@@ -16,6 +16,11 @@ constexpr std::uint32_t kAttributeReadOnly = 0x1;  // FILE_ATTRIBUTE_READONLY
 constexpr std::uint32_t kAttributeHidden = 0x2;    // FILE_ATTRIBUTE_HIDDEN
 constexpr std::uint32_t kAttributeSystem = 0x4;    // FILE_ATTRIBUTE_SYSTEM
 
+// An open handle the engine keeps on a file or directory (0: none). While it is open, other programs cannot do
+// what its sharing refuses: a held directory cannot be renamed, removed or turned into a junction, a held file
+// cannot be written, renamed or removed.
+using HeldHandle = std::uintptr_t;
+
 struct FoundFile {
     std::string name;   // file name only, as the file system spells it
     bool isDirectory = false;
@@ -38,7 +43,9 @@ public:
     // Creates or truncates the file and writes all bytes; false when it cannot be opened or written.
     virtual bool WriteWholeFile(const std::string& path, const Bytes& data) = 0;
     // CreateFileA with CREATE_NEW (no sharing, normal attributes), then all bytes: never opens or follows
-    // anything already at path. A file it created but could not fill completely is deleted again.
+    // anything already at path. A file it created but could not fill completely is deleted again. Where the
+    // file system keeps access lists the new file gets its own: Administrators and SYSTEM full control, Users
+    // read and execute, nobody else anything (so no other user can change or remove it).
     virtual bool WriteNewFile(const std::string& path, const Bytes& data) = 0;
     // GetFileAttributesA, and for a file its link count (GetFileInformationByHandle on the file opened with
     // FILE_FLAG_OPEN_REPARSE_POINT). True with exists false when nothing is there; false when it cannot tell.
@@ -48,4 +55,19 @@ public:
     virtual bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) = 0;
     // SetCurrentDirectoryA.
     virtual bool SetCurrentDir(const std::string& path) = 0;
+
+    // Opens an existing directory without following a reparse point (FILE_FLAG_OPEN_REPARSE_POINT), sharing
+    // read and write but not delete, and checks through the handle that it is a directory and no reparse point.
+    // False, with nothing held, when it is not a plain directory or cannot be opened.
+    virtual bool HoldDirectory(const std::string& path, HeldHandle& held) = 0;
+    // Opens an existing file for reading (and, with forDelete, for deleting) without following a reparse point,
+    // sharing read only, and tells through the handle what it is (attributes, links, size). False, with
+    // nothing held, when it cannot be opened.
+    virtual bool HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) = 0;
+    // Reads a held file from its start to its end; false when a read fails.
+    virtual bool ReadHeld(HeldHandle held, Bytes& out) = 0;
+    // Marks a file held forDelete for deletion: its name goes when the handle is released.
+    virtual bool DeleteHeld(HeldHandle held) = 0;
+    // Closes the handle.
+    virtual void Release(HeldHandle held) = 0;
 };

@@ -5,13 +5,14 @@
 enum class RunOutcome {
     NotCreated,  // CreateProcessA failed
     Ended,       // the process ended within the limit
-    TimedOut,    // the wait timed out or failed; the process is left running
+    TimedOut,    // the wait timed out or failed; the process was ended (TerminateProcess)
 };
 
 class IProcesses {
 public:
     virtual ~IProcesses() = default;
-    // CreateProcessA (hidden window), then WaitForSingleObject with the limit; handles are closed.
+    // CreateProcessA (hidden window), then WaitForSingleObject with the limit; a process still running then is
+    // ended (TerminateProcess) and waited for a little; handles are closed.
     virtual RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) = 0;
     // WinExec(commandLine, SW_HIDE): does not wait.
     virtual bool StartHidden(const std::string& commandLine) = 0;

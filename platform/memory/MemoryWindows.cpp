@@ -149,6 +149,7 @@ bool MemoryFileSystem::ParentWritable(const std::string& norm) const {
 }
 
 bool MemoryFileSystem::MakeDirectory(const std::string& path) {
+    Touch(path);
     std::string norm = Resolve(path);
     if (path.empty() || nodes_.count(norm) || !ParentWritable(norm)) return false;
     nodes_[norm] = Node{FullPath(path), true, {}};
@@ -157,9 +158,10 @@ bool MemoryFileSystem::MakeDirectory(const std::string& path) {
 }
 
 bool MemoryFileSystem::RemoveFile(const std::string& path) {
+    Touch(path);
     std::string norm = Resolve(path, false);
     auto it = nodes_.find(norm);
-    if (it == nodes_.end() || it->second.isDirectory || readOnlyDirs_.count(ParentOf(norm))) return false;
+    if (it == nodes_.end() || it->second.isDirectory || readOnlyDirs_.count(ParentOf(norm)) || HeldByUs(norm)) return false;
     if ((it->second.attributes & kAttributeReadOnly) || !Shares(norm, kShareDelete)) return false;
     if (freeSpace >= 0 && Links(it->second) == 1) freeSpace += static_cast<long long>(it->second.data.size());
     nodes_.erase(it);
@@ -168,6 +170,7 @@ bool MemoryFileSystem::RemoveFile(const std::string& path) {
 }
 
 bool MemoryFileSystem::RemoveAtRestart(const std::string& path) {
+    Touch(path);
     auto it = nodes_.find(Resolve(path, false));
     if (it == nodes_.end() || it->second.isDirectory) return false;
     removeAtRestart.push_back(path);
@@ -176,11 +179,15 @@ bool MemoryFileSystem::RemoveAtRestart(const std::string& path) {
 }
 
 bool MemoryFileSystem::CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) {
+    Touch(from);
+    Touch(to);
     std::string src = Resolve(from), dst = Resolve(to);
     auto it = nodes_.find(src);
-    if (it == nodes_.end() || it->second.isDirectory || unreadable_.count(src) || !Shares(src, kShareRead)) return false;
+    if (it == nodes_.end() || it->second.isDirectory || unreadable_.count(src) || !Shares(src, kShareRead) ||
+        HeldFileForDelete(src))
+        return false;
     auto dt = nodes_.find(dst);
-    if (dt != nodes_.end() && (failIfExists || dt->second.isDirectory)) return false;
+    if (dt != nodes_.end() && (failIfExists || dt->second.isDirectory || HeldByUs(dst))) return false;
     if (dt != nodes_.end() && ((dt->second.attributes & (kAttributeReadOnly | kAttributeHidden)) || !Shares(dst, kShareWrite)))
         return false;
     if (!ParentWritable(dst)) return false;
@@ -195,23 +202,27 @@ bool MemoryFileSystem::CopyFileTo(const std::string& from, const std::string& to
 }
 
 bool MemoryFileSystem::ReadWholeFile(const std::string& path, Bytes& out) {
+    Touch(path);
     if (onRead) onRead(path);
     if (apparentSize_.count(Resolve(path)) && apparentSize_.at(Resolve(path)) > (1u << 30)) throw std::bad_alloc();
     std::string norm = Resolve(path);
     auto it = nodes_.find(norm);
-    if (it == nodes_.end() || it->second.isDirectory || unreadable_.count(norm) || !Shares(norm, kShareRead)) return false;
+    if (it == nodes_.end() || it->second.isDirectory || unreadable_.count(norm) || !Shares(norm, kShareRead) ||
+        HeldFileForDelete(norm))
+        return false;
     out = it->second.data;
     return true;
 }
 
 bool MemoryFileSystem::WriteWholeFile(const std::string& path, const Bytes& data) {
+    Touch(path);
     std::string norm = Resolve(path);
     if (path.empty() || !ParentWritable(norm)) return false;
     auto it = nodes_.find(norm);
     if (it != nodes_.end()) {
         // CREATE_ALWAYS with normal attributes is refused on a read-only, hidden or system file.
         if (it->second.isDirectory || (it->second.attributes & (kAttributeReadOnly | kAttributeHidden | kAttributeSystem)) ||
-            !Shares(norm, kShareWrite) || !Reserve(data.size()))
+            !Shares(norm, kShareWrite) || HeldByUs(norm) || !Reserve(data.size()))
             return false;
         SetData(it->second, data);
     } else {
@@ -223,6 +234,7 @@ bool MemoryFileSystem::WriteWholeFile(const std::string& path, const Bytes& data
 }
 
 bool MemoryFileSystem::WriteNewFile(const std::string& path, const Bytes& data) {
+    Touch(path);
     std::string norm = Resolve(path);
     if (path.empty() || !ParentWritable(norm) || nodes_.count(Resolve(path, false)) || nodes_.count(norm)) return false;
     if (!Reserve(data.size())) return false;
@@ -232,6 +244,7 @@ bool MemoryFileSystem::WriteNewFile(const std::string& path, const Bytes& data) 
 }
 
 bool MemoryFileSystem::Inspect(const std::string& path, PathState& state) {
+    Touch(path);
     state = PathState();
     if (path.empty()) return false;
     const std::string norm = Resolve(path, false);
@@ -251,6 +264,7 @@ bool MemoryFileSystem::Inspect(const std::string& path, PathState& state) {
 }
 
 bool MemoryFileSystem::FindFiles(const std::string& pattern, std::vector<FoundFile>& out) {
+    Touch(pattern);
     out.clear();
     std::string norm = Resolve(pattern);
     std::string dir = ParentOf(norm);
@@ -270,6 +284,7 @@ bool MemoryFileSystem::FindFiles(const std::string& pattern, std::vector<FoundFi
 }
 
 bool MemoryFileSystem::SetCurrentDir(const std::string& path) {
+    Touch(path);
     std::string norm = Resolve(path);
     auto it = nodes_.find(norm);
     if (it == nodes_.end() || !it->second.isDirectory) return false;
@@ -277,6 +292,150 @@ bool MemoryFileSystem::SetCurrentDir(const std::string& path) {
     return true;
 }
 
+// ---- held handles (the program's) and another user's process ------------------------------------------
+
+bool MemoryFileSystem::HeldByUs(const std::string& norm) const {
+    for (const auto& [handle, held] : held_)
+        if (held.norm == norm) return true;
+    return false;
+}
+
+bool MemoryFileSystem::HeldFileForDelete(const std::string& norm) const {
+    for (const auto& [handle, held] : held_)
+        if (held.norm == norm && held.forDelete) return true;
+    return false;
+}
+
+bool MemoryFileSystem::HeldAtOrBelow(const std::string& norm) const {
+    for (const auto& [handle, held] : held_)
+        if (held.norm == norm || (held.norm.size() > norm.size() && held.norm.compare(0, norm.size(), norm) == 0 &&
+                                  held.norm[norm.size()] == '\\'))
+            return true;
+    return false;
+}
+
+bool MemoryFileSystem::IsHeld(const std::string& path) const { return HeldByUs(Resolve(path, false)); }
+
+bool MemoryFileSystem::HoldDirectory(const std::string& path, HeldHandle& held) {
+    Touch(path);
+    held = 0;
+    const std::string norm = Resolve(path, false);
+    auto it = nodes_.find(norm);
+    if (path.empty() || it == nodes_.end() || !it->second.isDirectory || !it->second.junctionTarget.empty() ||
+        !Shares(norm, kShareRead | kShareWrite))
+        return false;
+    held = nextHeld_++;
+    held_[held] = Held{norm, true, false, false};
+    return true;
+}
+
+bool MemoryFileSystem::HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) {
+    Touch(path);
+    held = 0;
+    state = PathState();
+    const std::string norm = Resolve(path, false);
+    auto it = nodes_.find(norm);
+    if (path.empty() || it == nodes_.end() || unreadable_.count(norm)) return false;
+    // Read (and delete) access, sharing read only: refused by any handle that does not share those, and by
+    // one of the program's own that has delete access or would be refused delete access.
+    if (!Shares(norm, kShareRead | (forDelete ? kShareDelete : 0u)) || HeldFileForDelete(norm) ||
+        (forDelete && HeldByUs(norm)))
+        return false;
+    const Node& node = it->second;
+    state.exists = true;
+    state.isDirectory = node.isDirectory;
+    state.isReparsePoint = !node.junctionTarget.empty();
+    state.attributes = node.attributes | (node.isDirectory ? 0x10u : 0u) | (state.isReparsePoint ? 0x400u : 0u);
+    if (!node.isDirectory) {
+        state.size = apparentSize_.count(norm) ? apparentSize_.at(norm) : node.data.size();
+        state.links = Links(node);
+    }
+    held = nextHeld_++;
+    held_[held] = Held{norm, node.isDirectory, forDelete, false};
+    return true;
+}
+
+bool MemoryFileSystem::ReadHeld(HeldHandle handle, Bytes& out) {
+    out.clear();
+    auto h = held_.find(handle);
+    if (h == held_.end() || h->second.directory) return false;
+    Touch(nodes_.count(h->second.norm) ? nodes_.at(h->second.norm).spelling : h->second.norm);
+    if (apparentSize_.count(h->second.norm) && apparentSize_.at(h->second.norm) > (1u << 30)) throw std::bad_alloc();
+    auto it = nodes_.find(h->second.norm);
+    if (it == nodes_.end()) return false;
+    out = it->second.data;
+    return true;
+}
+
+bool MemoryFileSystem::DeleteHeld(HeldHandle handle) {
+    auto h = held_.find(handle);
+    if (h == held_.end() || !h->second.forDelete) return false;
+    auto it = nodes_.find(h->second.norm);
+    if (it == nodes_.end() || readOnlyDirs_.count(ParentOf(h->second.norm)) ||
+        (it->second.attributes & kAttributeReadOnly))
+        return false;
+    h->second.deletePending = true;
+    return true;
+}
+
+void MemoryFileSystem::Release(HeldHandle handle) {
+    auto h = held_.find(handle);
+    if (h == held_.end()) return;
+    const Held held = h->second;
+    held_.erase(h);
+    if (!held.deletePending || HeldByUs(held.norm)) return;
+    auto it = nodes_.find(held.norm);
+    if (it == nodes_.end()) return;
+    const std::string spelling = it->second.spelling;
+    if (freeSpace >= 0 && Links(it->second) == 1) freeSpace += static_cast<long long>(it->second.data.size());
+    nodes_.erase(it);
+    Logged("delete " + spelling);
+}
+
+bool MemoryFileSystem::OtherReplace(const std::string& path, const Bytes& data) {
+    const std::string norm = Resolve(path, false);
+    auto it = nodes_.find(norm);
+    if (it != nodes_.end()) {
+        if (it->second.isDirectory || HeldByUs(norm) || (it->second.attributes & kAttributeReadOnly) ||
+            readOnlyDirs_.count(ParentOf(norm)))
+            return false;
+        nodes_.erase(it);
+    }
+    if (!ParentWritable(norm)) return false;
+    nodes_[norm] = Node{FullPath(path), false, data};
+    return true;
+}
+
+bool MemoryFileSystem::OtherWrite(const std::string& path, const Bytes& data) {
+    const std::string norm = Resolve(path);
+    auto it = nodes_.find(norm);
+    if (it == nodes_.end() || it->second.isDirectory || HeldByUs(norm) || (it->second.attributes & kAttributeReadOnly))
+        return false;
+    SetData(it->second, data);
+    return true;
+}
+
+bool MemoryFileSystem::OtherJunction(const std::string& dir, const std::string& target) {
+    const std::string norm = Resolve(dir, false);
+    auto it = nodes_.find(norm);
+    if (it == nodes_.end() || !it->second.isDirectory || HeldAtOrBelow(norm) || readOnlyDirs_.count(ParentOf(norm)))
+        return false;
+    for (auto n = nodes_.begin(); n != nodes_.end();) {
+        const bool below = n->first.size() > norm.size() && n->first.compare(0, norm.size(), norm) == 0 &&
+                           n->first[norm.size()] == '\\';
+        n = below ? nodes_.erase(n) : std::next(n);
+    }
+    Junction(dir, target);
+    return true;
+}
+
+bool MemoryFileSystem::OtherHardLink(const std::string& existing, const std::string& newName) {
+    const std::string norm = Resolve(newName, false);
+    auto it = nodes_.find(Resolve(existing));
+    if (it == nodes_.end() || it->second.isDirectory || nodes_.count(norm) || !ParentWritable(norm)) return false;
+    HardLink(existing, newName);
+    return true;
+}
 
 bool MemoryFileSystem::Exists(const std::string& path) const { return nodes_.count(Resolve(path)) != 0; }
 

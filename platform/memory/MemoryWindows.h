@@ -24,7 +24,14 @@ public:
     bool Inspect(const std::string& path, PathState& state) override;
     bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) override;
     bool SetCurrentDir(const std::string& path) override;
+    bool HoldDirectory(const std::string& path, HeldHandle& held) override;
+    bool HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) override;
+    bool ReadHeld(HeldHandle held, Bytes& out) override;
+    bool DeleteHeld(HeldHandle held) override;
+    void Release(HeldHandle held) override;
     std::string CurrentDir() const { return currentDir_; }
+    std::size_t HeldCount() const { return held_.size(); }  // handles the program has not released
+    bool IsHeld(const std::string& path) const;             // some handle of the program is on path
 
     // Test controls and inspection.
     bool Exists(const std::string& path) const;
@@ -49,6 +56,18 @@ public:
     // Another process at work: called after every change with its log line, and before every read.
     std::function<void(const std::string& logLine)> onChange;
     std::function<void(const std::string& path)> onRead;
+    // Called with the path at the start of every call of the program's (not of the Other* calls below).
+    std::function<void(const std::string& path)> onTouch;
+    // Another user's process at work, with the sharing rules: each fails, changing nothing, where a handle
+    // the program holds (or a read-only attribute or directory) refuses it. OtherReplace removes what is at
+    // path and creates a new file there; OtherWrite writes a file in place (through all its names);
+    // OtherJunction moves a directory away (with everything below it) and puts a junction to target in its
+    // place, refused while the directory or anything below it is held; OtherHardLink gives an existing file
+    // a second name at a free path.
+    bool OtherReplace(const std::string& path, const Bytes& data);
+    bool OtherWrite(const std::string& path, const Bytes& data);
+    bool OtherJunction(const std::string& dir, const std::string& target);
+    bool OtherHardLink(const std::string& existing, const std::string& newName);
     std::vector<std::string> AllFiles() const;                  // full paths as first spelt, sorted
     std::vector<std::string> Log() const { return log_; }       // "write X", "delete X", "mkdir X", "copy X -> Y"
     void ClearLog() { log_.clear(); }
@@ -78,6 +97,20 @@ private:
     std::set<std::string> unreadable_;
     std::map<std::string, unsigned> openElsewhere_;
     std::map<std::string, std::uint64_t> apparentSize_;
+    struct Held {
+        std::string norm;
+        bool directory = false;
+        bool forDelete = false;
+        bool deletePending = false;
+    };
+    void Touch(const std::string& path) {
+        if (onTouch) onTouch(path);
+    }
+    bool HeldByUs(const std::string& norm) const;              // a file or directory handle on exactly norm
+    bool HeldFileForDelete(const std::string& norm) const;     // a file handle with delete access on norm
+    bool HeldAtOrBelow(const std::string& norm) const;         // a handle on norm or on anything below it
+    std::map<HeldHandle, Held> held_;
+    HeldHandle nextHeld_ = 0x300;
     int nextLinkGroup_ = 1;
     std::string currentDir_ = "C:\\";
     std::vector<std::string> log_;

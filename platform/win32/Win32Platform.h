@@ -18,6 +18,11 @@ public:
     bool Inspect(const std::string& path, PathState& state) override;
     bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) override;
     bool SetCurrentDir(const std::string& path) override;
+    bool HoldDirectory(const std::string& path, HeldHandle& held) override;
+    bool HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) override;
+    bool ReadHeld(HeldHandle held, Bytes& out) override;
+    bool DeleteHeld(HeldHandle held) override;
+    void Release(HeldHandle held) override;
 };
 
 class Win32Profile : public IProfile {

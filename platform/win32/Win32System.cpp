@@ -153,6 +153,10 @@ bool Win32Registry::DeleteKey(const std::string& path) {
 
 // ---- processes ---------------------------------------------------------------------------------------
 
+namespace {
+constexpr DWORD kEndedProcessWaitMs = 10000;  // for a process that was told to end
+}  // namespace
+
 RunOutcome Win32Processes::RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) {
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
@@ -166,6 +170,11 @@ RunOutcome Win32Processes::RunHidden(const std::string& commandLine, std::uint32
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return RunOutcome::NotCreated;
     DWORD wait = WaitForSingleObject(process.hProcess, timeoutMs);
+    if (wait != WAIT_OBJECT_0) {
+        // It must not go on working on files that the caller is about to let go: it is ended, and waited for.
+        TerminateProcess(process.hProcess, ERROR_TIMEOUT);
+        WaitForSingleObject(process.hProcess, kEndedProcessWaitMs);
+    }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return wait == WAIT_OBJECT_0 ? RunOutcome::Ended : RunOutcome::TimedOut;

@@ -115,6 +115,22 @@ public:
         return inner_.FindFiles(pattern, out);
     }
     bool SetCurrentDir(const std::string& path) override { return inner_.SetCurrentDir(path); }
+    bool HoldDirectory(const std::string& path, HeldHandle& held) override {
+        OpTimer t(profile, "HoldDirectory");
+        return inner_.HoldDirectory(path, held);
+    }
+    bool HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) override {
+        OpTimer t(profile, "HoldFile");
+        return inner_.HoldFile(path, forDelete, held, state);
+    }
+    bool ReadHeld(HeldHandle held, Bytes& out) override {
+        OpTimer t(profile, "ReadHeld");
+        const bool read = inner_.ReadHeld(held, out);
+        t.Bytes(out.size());
+        return read;
+    }
+    bool DeleteHeld(HeldHandle held) override { return inner_.DeleteHeld(held); }
+    void Release(HeldHandle held) override { inner_.Release(held); }
 
 private:
     IFileSystem& inner_;

@@ -105,6 +105,36 @@ public:
     bool SetCurrentDir(const std::string& path) override {
         return FAULT("IFileSystem::SetCurrentDir", false) == Fault::None && inner_.SetCurrentDir(path);
     }
+    bool HoldDirectory(const std::string& path, HeldHandle& held) override {
+        held = 0;
+        return FAULT("IFileSystem::HoldDirectory", false) == Fault::None && inner_.HoldDirectory(path, held);
+    }
+    bool HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) override {
+        held = 0;
+        const Fault f = FAULT("IFileSystem::HoldFile", true);
+        if (f == Fault::Fail) return state = PathState(), false;
+        if (!inner_.HoldFile(path, forDelete, held, state)) return false;
+        if (f == Fault::Short) state.size /= 2;
+        if (f == Fault::Damaged) {  // something other than it is
+            state.links += 1;
+            state.isReparsePoint = !state.isReparsePoint;
+        }
+        return true;
+    }
+    bool ReadHeld(HeldHandle held, Bytes& out) override {
+        const Fault f = FAULT("IFileSystem::ReadHeld", true);
+        if (f == Fault::Fail) return out.clear(), false;
+        if (!inner_.ReadHeld(held, out)) return false;
+        Apply(f, out);
+        return true;
+    }
+    bool DeleteHeld(HeldHandle held) override {
+        return FAULT("IFileSystem::DeleteHeld", false) == Fault::None && inner_.DeleteHeld(held);
+    }
+    // A handle that fails to close stays open: the file stays held.
+    void Release(HeldHandle held) override {
+        if (FAULT("IFileSystem::Release", false) == Fault::None) inner_.Release(held);
+    }
 
 private:
     IFileSystem& inner_;

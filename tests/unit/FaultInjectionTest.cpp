@@ -37,7 +37,7 @@ struct Machine {
         win.system.langId = langId;
         win.spooler.printers = {"Fax"};
         win.processes.onRun = [this](const std::string&) {
-            if (win.files.Exists("C:\\TEMP\\KX47.INF")) win.spooler.printers.push_back("KX47");
+            InstallLikeTheSystemCommand(win);
             commandSaw.clear();
             for (const char* name : kCommandFiles) commandSaw += TextAt(win.files, std::string("C:\\TEMP\\") + name) + "|";
             return RunOutcome::Ended;

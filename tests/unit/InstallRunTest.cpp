@@ -26,7 +26,7 @@ protected:
     // The stand-in for the system command: registers the printer when the staged INF is there.
     void CommandInstallsFromInf() {
         win.processes.onRun = [this](const std::string&) {
-            if (win.files.Exists("C:\\TEMP\\KX47.INF")) win.spooler.printers.push_back("KX47");
+            InstallLikeTheSystemCommand(win);
             return RunOutcome::Ended;
         };
     }
@@ -47,15 +47,21 @@ TEST_F(InstallRun, XpSimplifiedChineseStagesCopiesAndInstalls) {
     EXPECT_EQ(At("C:\\TEMP\\KX47.GPD"), "*GPDSpecVersion: \"1.0\"\n*GPDFileName: \"KX47.GPD\"\n*ModelName: \"KX47\"\n"
                                         "*ResourceDLL: \"KX47RES.DLL\"\n*% entry 155\n");
 
-    // The uninstaller first, then the driver file set in copy order, each equal to its staged file.
+    // The uninstaller first, then the driver file set in copy order, each written from the bytes staged
+    // (never copied from C:\TEMP by path) and equal to its staged file.
     std::vector<std::string> expectedCopies;
     for (const char* name : {"uninstallKX47.exe", "UNIDRV.DLL", "KX47.GPD", "UNIDRVUI.DLL", "UNIDRV.HLP", "UNIRES.DLL",
                              "STDNAMES.GPD", "ZIKU.UFM", "KX47.INI", "KX47RES.DLL", "KX47D.dll", "KX47F.dll"}) {
-        expectedCopies.push_back(std::string("C:\\TEMP\\") + name + " -> " + kDriverDir + "\\" + name);
+        expectedCopies.push_back(kDriverDir + "\\" + name);
         EXPECT_NE(At(kDriverDir + "\\" + name), "<missing>") << name;
         EXPECT_EQ(At(kDriverDir + "\\" + name), At(std::string("C:\\TEMP\\") + name)) << name;
     }
-    EXPECT_EQ(LogLines(win.files, "copy "), expectedCopies);
+    std::vector<std::string> driverDirectoryWrites;
+    for (const std::string& line : LogLines(win.files, "write "))
+        if (line.rfind(kDriverDir + "\\", 0) == 0) driverDirectoryWrites.push_back(line);
+    EXPECT_EQ(driverDirectoryWrites, expectedCopies);
+    for (const std::string& line : LogLines(win.files, "copy ")) EXPECT_NE(line.find(" -> " + kDriverDir + "\\3\\"), std::string::npos) << line;
+    EXPECT_EQ(win.files.HeldCount(), 0u);  // everything the run held is let go
 
     EXPECT_TRUE(win.registry.KeyExists("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KX47 printer"));
     EXPECT_EQ(win.ui.events, Outcome(true));

@@ -187,30 +187,32 @@ TEST_F(StagingIntegrity, RewritingUsesTheEntryNotWhatTheScratchFileHoldsWhenRead
 }
 
 TEST_F(StagingIntegrity, FilesSwappedAfterStagingNeverReachTheCommandOrTheDriverDirectory) {
-    // Swapped after being written and read back: the copy into the driver directory shows it.
-    W().files.onChange = [this](const std::string& line) {
-        if (line.rfind("copy C:\\TEMP\\uninstallKX47.exe", 0) == 0) {
-            W().files.onChange = nullptr;
-            W().files.RemoveFile(kTemp + "KX47RES.DLL");
-            W().files.Put(kTemp + "KX47RES.DLL", ToBytes("swapped"));
-        }
+    // Another user tries to swap a staged file after it was written and read back, while the driver directory
+    // is written, and just before the command: the file is held, the swap is refused, and what the driver
+    // directory and the command get is what the run staged.
+    const struct {
+        const char* trigger;  // the file-system log line after which the swap is tried
+        const char* file;
+    } cases[] = {
+        {"write C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\uninstallKX47.exe", "KX47RES.DLL"},
+        {"delete C:\\WINDOWS\\inf\\oem4.inf", "x86\\KX47D.dll"},
     };
-    App().InstallPrinterDriver();
-    ExpectFailedAndUntouched();
-
-    // Swapped after the copies, just before the command: the command does not run.
-    Fresh();
-    W().files.onChange = [this](const std::string& line) {
-        if (line.rfind("delete C:\\WINDOWS\\inf\\oem4.pnf", 0) == 0 || line == "delete " + kOemInf) {
-            W().files.onChange = nullptr;
-            W().files.RemoveFile(kTemp + "x86\\KX47D.dll");
-            W().files.Put(kTemp + "x86\\KX47D.dll", ToBytes("swapped"));
-        }
-    };
-    App().InstallPrinterDriver();
-    EXPECT_FALSE(CommandRan());
-    EXPECT_EQ(W().ui.events.front(), "message:" + ResultMessage(false, 0, 0x0804));
-    EXPECT_EQ(At(kDriverDir + "\\KX47D.dll"), Entry(kCommonRenderPluginSlot.ids[kXp]));  // what the driver directory got is the store's
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        Fresh();
+        bool tried = false, swapped = false;
+        W().files.onChange = [&](const std::string& line) {
+            if (tried || line != c.trigger) return;
+            tried = true;
+            swapped = W().files.OtherReplace(kTemp + c.file, ToBytes("swapped"));
+        };
+        App().InstallPrinterDriver();
+        EXPECT_TRUE(tried);
+        EXPECT_FALSE(swapped);
+        ExpectInstalled();
+        EXPECT_NE(At(kTemp + c.file), "swapped");
+    }
+    EXPECT_EQ(At(kDriverDir + "\\KX47D.dll"), Entry(kCommonRenderPluginSlot.ids[kXp]));
 }
 
 TEST_F(StagingIntegrity, AFailedCopyPutsTheWorkingInstallationBack) {
@@ -224,12 +226,12 @@ TEST_F(StagingIntegrity, AFailedCopyPutsTheWorkingInstallationBack) {
          }},
         {"the disk fills during the copies", [](MemoryWindows& w) {
              w.files.onChange = [&w](const std::string& line) {
-                 if (line.rfind("copy ", 0) == 0 && line.find("UNIDRVUI.DLL") != std::string::npos) w.files.freeSpace = 0;
+                 if (line == "write " + kDriverDir + "\\UNIDRVUI.DLL") w.files.freeSpace = 0;
              };
          }},
         {"a copy that does not hold the staged bytes", [](MemoryWindows& w) {
              w.files.onChange = [&w](const std::string& line) {
-                 if (line == "copy C:\\TEMP\\ZIKU.UFM -> " + kDriverDir + "\\ZIKU.UFM")
+                 if (line == "write " + kDriverDir + "\\ZIKU.UFM")
                      w.files.Put(kDriverDir + "\\ZIKU.UFM", ToBytes("changed"));
              };
          }},

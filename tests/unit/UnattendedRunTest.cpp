@@ -20,10 +20,13 @@ TEST(CommandLine, OptionsAreReadInAnyCaseWithEitherPrefixAndAnythingElseIsRefuse
     EXPECT_EQ(o.logPath, "C:\\a b\\c.log");
     EXPECT_TRUE(ParseCommandLine("/?").help);
 
-    const std::string longest(kPathBuffer - 1, 'x');
+    const std::string longest = "C:\\" + std::string(kPathBuffer - 4, 'x');
     EXPECT_TRUE(ParseCommandLine("/log=" + longest).valid);
+    EXPECT_TRUE(ParseCommandLine("/log=\\\\server\\logs\\till.log").valid);
+    // A log path must be a full path: a relative one would land wherever the run's current directory is.
     for (const std::string& bad : std::vector<std::string>{"/quiet /verysilent", "quiet", "/", "/quiet=1", "/lang=fr", "/lang=", "/lang", "/log=", "/log",
-          "/lang=zh /lang=en", "/log=a /log=b", "/log=" + longest + "x", "/S /? /x", "\"\""}) {
+          "/lang=zh /lang=en", "/log=C:\\a /log=C:\\b", "/log=" + longest + "x", "/S /? /x", "\"\"", "/log=till.log",
+          "/log=logs\\till.log", "/log=C:till.log", "/log=\\till.log", "/log=\\\\\\x", "/log=1:\\x"}) {
         o = ParseCommandLine(bad);
         EXPECT_FALSE(o.valid) << bad;
         EXPECT_TRUE(!o.problem.empty() || bad == "\"\"") << bad;
@@ -55,9 +58,9 @@ protected:
         w.system.langId = 0x0804;
         w.system.codePage = 936;
         g_nOSType = 7;
-        // The stand-in for the system's command: a printer when the staged INF is there.
+        // The stand-in for the system's command: the driver and a printer when the staged INF is there.
         w.processes.onRun = [&w](const std::string&) {
-            if (w.files.Exists("C:\\TEMP\\KX47.INF")) w.spooler.printers.push_back("KX47");
+            InstallLikeTheSystemCommand(w);
             return RunOutcome::Ended;
         };
     }
@@ -112,6 +115,29 @@ TEST_F(UnattendedRun, ExitCodesTellWhatHappenedAndNoWindowOpensOnAnyPath) {
     } cases[] = {
         {"the command installs nothing", [](MemoryWindows& w) { w.processes.onRun = nullptr; }, kExitInstallFailed},
         {"the command does not start", [](MemoryWindows& w) { w.processes.startFails = true; }, kExitInstallFailed},
+        // A name is not an installation: a leftover printer whose name holds the model word, with nothing
+        // installed by the command, or with a driver whose files are not this run's.
+        {"a leftover printer, the command installs nothing",
+         [](MemoryWindows& w) {
+             w.spooler.printers = {"Office KX47"};
+             w.processes.onRun = nullptr;
+         },
+         kExitInstallFailed},
+        {"a leftover printer, the command is not run (another printer name)",
+         [](MemoryWindows& w) {
+             w.spooler.printers = {"Office KX47"};
+             w.files.Put("C:\\Setup\\setting.dll", ToBytes("[Setting]\r\nPrinterName=Shop\r\n"));
+         },
+         kExitInstallFailed},
+        {"the driver installed with files that are not this run's",
+         [](MemoryWindows& w) {
+             w.processes.onRun = [&w](const std::string&) {
+                 InstallLikeTheSystemCommand(w);
+                 w.files.Put(kDriverDir + "\\3\\KX47D.DLL", ToBytes("another plug-in"));
+                 return RunOutcome::Ended;
+             };
+         },
+         kExitInstallFailed},
         {"the staging area cannot be written",
          [](MemoryWindows& w) { w.files.Put("C:\\TEMP", ToBytes("a file")); }, kExitInstallFailed},
         {"not an administrator", [](MemoryWindows& w) { w.system.administrator = false; }, kExitNotAdministrator},

@@ -29,9 +29,15 @@ void __throw_out_of_range_fmt(const char*, ...) { throw bad_alloc(); }
 }  // namespace std
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    // As in setup.exe: no DLL loaded by name is taken from the current directory (SetDllDirectoryA from XP SP1).
+    // As in setup.exe: no DLL loaded by name is taken from the current directory (SetDllDirectoryA from XP SP1),
+    // nor, where SetDefaultDllDirectories exists, from the program's own directory.
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
     using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
-    if (SetDllDirectoryFn setDllDirectory = SystemProc<SetDllDirectoryFn>(GetModuleHandleA("kernel32.dll"), "SetDllDirectoryA"))
+    if (SetDllDirectoryFn setDllDirectory = SystemProc<SetDllDirectoryFn>(kernel, "SetDllDirectoryA"))
         setDllDirectory("");
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+    if (auto setDefault = SystemProc<SetDefaultDllDirectoriesFn>(kernel, "SetDefaultDllDirectories"))
+        setDefault(kSearchSystem32);
     return RunUninstaller(HostPlatform());
 }

@@ -81,6 +81,25 @@ const StoreDigest* FindDigest(std::uint16_t id) {
 
 Bytes TemplateBytes(const StoreTemplate& t) { return Bytes(t.bytes, t.bytes + t.size); }
 
+// The sizes a file at this path can have when it is what the installation wrote: a file of any other size is
+// not read at all (a sparse file of gigabytes planted at a staged name costs nothing).
+bool SizeCanMatch(const StagedPath& staged, std::uint64_t size, const Bytes& ownBytes, const std::string& printerName) {
+    if (staged.program) return !ownBytes.empty() && size == ownBytes.size();
+    if (staged.templates) {
+        for (std::size_t i = 0; i < kStoreTemplateCount; ++i)
+            if (size == kStoreTemplates[i].size) return true;
+        return false;
+    }
+    for (std::uint16_t id : staged.ids) {
+        if (const StoreTemplate* t = FindTemplate(id)) {
+            if (size == RewrittenForPrinter(TemplateBytes(*t), printerName).size()) return true;
+        } else if (const StoreDigest* d = FindDigest(id)) {
+            if (size == d->size) return true;
+        }
+    }
+    return false;
+}
+
 // Whether data is what the installation writes at this path.
 bool IsWhatWasStaged(const StagedPath& staged, const Bytes& data, const Bytes& ownBytes, const std::string& printerName) {
     if (staged.program) return !ownBytes.empty() && data == ownBytes;
@@ -112,11 +131,58 @@ std::string FileNameOf(const std::string& path, std::uint32_t codePage) {
     return at == std::string::npos ? path : path.substr(at + 1);
 }
 
-// A plain file is there (not a directory or a reparse point); state tells whether anything is and its links.
-bool PlainFileAt(IFileSystem& files, const std::string& path, PathState& state) {
-    if (!files.Inspect(path, state)) state = PathState{};
-    return state.exists && !state.isDirectory && !state.isReparsePoint;
-}
+// A candidate for removal, opened once: everything the uninstaller decides about it is seen through this
+// handle, and the deletion goes through it too, so the file cannot be swapped between the check and the
+// delete. Nobody else can write, rename or remove it while it is held.
+class Candidate {
+public:
+    Candidate(IFileSystem& files, const std::string& path) : files_(files) {
+        opened_ = files.HoldFile(path, true, held_, state_);
+        if (!opened_) {
+            held_ = 0;
+            state_ = PathState{};
+        }
+    }
+    ~Candidate() { files_.Release(held_); }
+    Candidate(const Candidate&) = delete;
+    Candidate& operator=(const Candidate&) = delete;
+    // Something could be opened at the path, and what.
+    bool Opened() const { return opened_; }
+    // A plain file (not a directory or a reparse point) with a single name.
+    bool Plain() const { return opened_ && !state_.isDirectory && !state_.isReparsePoint && state_.links == 1; }
+    std::uint64_t Size() const { return state_.size; }
+    bool Read(Bytes& data) { return files_.ReadHeld(held_, data); }
+    // The name goes as the handle is closed.
+    bool Delete() { return files_.DeleteHeld(held_); }
+
+private:
+    IFileSystem& files_;
+    HeldHandle held_ = 0;
+    PathState state_;
+    bool opened_ = false;
+};
+
+// The directories the uninstaller looks into, held while it works: none can become a junction meanwhile.
+class HeldDirectories {
+public:
+    explicit HeldDirectories(IFileSystem& files) : files_(files) {}
+    ~HeldDirectories() {
+        for (HeldHandle held : held_) files_.Release(held);
+    }
+    HeldDirectories(const HeldDirectories&) = delete;
+    HeldDirectories& operator=(const HeldDirectories&) = delete;
+    // True when the directory is a plain directory, now held.
+    bool Hold(const std::string& path) {
+        HeldHandle held = 0;
+        if (!files_.HoldDirectory(path, held)) return false;
+        held_.push_back(held);
+        return true;
+    }
+
+private:
+    IFileSystem& files_;
+    std::vector<HeldHandle> held_;
+};
 
 UninstallLanguage LanguageOf(std::uint16_t langId) {
     if (IsSimplifiedChineseLangId(langId)) return UninstallLanguage::Gbk;
@@ -150,8 +216,9 @@ public:
 
         if (!p_.files.ReadWholeFile(modulePath, ownBytes_)) ownBytes_.clear();
         // The installation runs the system's command, which makes the printer and the driver, only under
-        // the model word's own name: under another name they belong to another installation.
-        if (EqualNoCase(name_, kModelWord)) {
+        // the model word's own name, compared as the installation compares it (case-sensitively): under
+        // another name they belong to another installation.
+        if (name_ == kModelWord) {
             RemovePrinters();
             RemoveDriver();
         }
@@ -202,26 +269,28 @@ private:
     void RemoveDriverFiles() {
         std::vector<InstalledDriver> drivers;
         const bool listed = p_.spooler.EnumInstalledDrivers(drivers);
+        HeldDirectories dirs(p_.files);
         std::string versionDir;
-        const bool versionDirUsable = FormatBounded(versionDir, kPathBuffer, "%s\\3", driverDir_.c_str()) &&
-                                      IsPlainDirectory(p_.files, versionDir);
+        const bool driverDirUsable = dirs.Hold(driverDir_);
+        const bool versionDirUsable = driverDirUsable && FormatBounded(versionDir, kPathBuffer, "%s\\3", driverDir_.c_str()) &&
+                                      dirs.Hold(versionDir);
         for (const DriverFile& file : DriverFileSet(name_)) {
             bool named = false;
             for (const InstalledDriver& driver : drivers)
                 for (const std::string& used : driver.files) named = named || EqualNoCase(FileNameOf(used, codePage_), file.fileName);
             for (int inVersionDir = 0; inVersionDir < 2; ++inVersionDir) {
                 std::string path;
-                PathState state;
-                if ((inVersionDir && !versionDirUsable) ||
+                if (!(inVersionDir ? versionDirUsable : driverDirUsable) ||
                     !JoinPath(path, inVersionDir ? versionDir : driverDir_, file.fileName))
                     continue;
-                if (!PlainFileAt(p_.files, path, state)) {
-                    if (state.exists) Note(RemovalKind::File, path, RemovalOutcome::Changed);
+                Candidate candidate(p_.files, path);
+                if (!candidate.Plain()) {
+                    if (candidate.Opened()) Note(RemovalKind::File, path, RemovalOutcome::Changed);
                     continue;
                 }
                 if (!listed) Note(RemovalKind::File, path, RemovalOutcome::Failed);
                 else if (named) Note(RemovalKind::File, path, RemovalOutcome::InUse);
-                else Note(RemovalKind::File, path, RemoveExisting(p_.files, path) ? RemovalOutcome::Removed : RemovalOutcome::Failed);
+                else Note(RemovalKind::File, path, candidate.Delete() ? RemovalOutcome::Removed : RemovalOutcome::Failed);
             }
         }
     }
@@ -231,26 +300,28 @@ private:
     void RemoveStagedFiles(std::vector<StagedPath> staged, const std::string& modulePath) {
         std::string copy;
         if (JoinPath(copy, driverDir_, UninstallerName(name_))) staged.push_back(StagedPath{copy, {}, false, true});
+        HeldDirectories dirs(p_.files);
         bool plain[3];
-        for (int i = 0; i < 3; ++i) plain[i] = IsPlainDirectory(p_.files, kStagingDirs[i]);
+        for (int i = 0; i < 3; ++i) plain[i] = dirs.Hold(kStagingDirs[i]);
+        const bool driverDirPlain = dirs.Hold(driverDir_);
         for (const StagedPath& file : staged) {
             if (EqualNoCase(file.path, modulePath)) continue;  // itself: last, at the next restart
-            bool inPlainDir = file.path == copy;
+            bool inPlainDir = file.path == copy && driverDirPlain;
             for (int i = 0; i < 3; ++i)
                 inPlainDir = inPlainDir || (plain[i] && EqualNoCase(file.path.substr(0, LastPathSeparator(file.path, codePage_)), kStagingDirs[i]));
             if (!inPlainDir) continue;  // below a junction or a link it would be elsewhere
-            PathState state;
-            if (!PlainFileAt(p_.files, file.path, state)) {
-                if (state.exists) Note(RemovalKind::File, file.path, RemovalOutcome::Changed);
+            Candidate candidate(p_.files, file.path);
+            if (!candidate.Plain()) {
+                if (candidate.Opened()) Note(RemovalKind::File, file.path, RemovalOutcome::Changed);
                 continue;
             }
             Bytes data;
-            if (state.links != 1 || !p_.files.ReadWholeFile(file.path, data) ||
+            if (!SizeCanMatch(file, candidate.Size(), ownBytes_, name_) || !candidate.Read(data) ||
                 !IsWhatWasStaged(file, data, ownBytes_, name_)) {
                 Note(RemovalKind::File, file.path, RemovalOutcome::Changed);
                 continue;
             }
-            Note(RemovalKind::File, file.path, RemoveExisting(p_.files, file.path) ? RemovalOutcome::Removed : RemovalOutcome::Failed);
+            Note(RemovalKind::File, file.path, candidate.Delete() ? RemovalOutcome::Removed : RemovalOutcome::Failed);
         }
     }
 
@@ -261,14 +332,17 @@ private:
         Note(RemovalKind::Key, keyPath, p_.registry.DeleteKey(keyPath) ? RemovalOutcome::Removed : RemovalOutcome::Failed);
     }
 
-    // The running program goes at the next restart, and only from where the installation put it.
+    // The running program goes at the next restart, and only as the copy in the driver directory, which only
+    // administrators can change: a restart-time delete of a path in a folder every user can write (the staged
+    // copy in C:\TEMP) would delete whatever is there by then. Run from there, it stays, and says so.
     void RemoveProgram(const std::string& modulePath) {
         std::string copy, staged;
-        const bool installed = (JoinPath(copy, driverDir_, UninstallerName(name_)) && EqualNoCase(copy, modulePath)) ||
-                               (JoinPath(staged, kStagingDirs[0], UninstallerName(name_)) && EqualNoCase(staged, modulePath));
-        if (!installed) return;
-        Note(RemovalKind::Program, modulePath,
-             p_.files.RemoveAtRestart(modulePath) ? RemovalOutcome::AtRestart : RemovalOutcome::Failed);
+        if (JoinPath(copy, driverDir_, UninstallerName(name_)) && EqualNoCase(copy, modulePath)) {
+            Note(RemovalKind::Program, modulePath,
+                 p_.files.RemoveAtRestart(modulePath) ? RemovalOutcome::AtRestart : RemovalOutcome::Failed);
+        } else if (JoinPath(staged, kStagingDirs[0], UninstallerName(name_)) && EqualNoCase(staged, modulePath)) {
+            Note(RemovalKind::Program, modulePath, RemovalOutcome::Failed);
+        }
     }
 
     Platform& p_;

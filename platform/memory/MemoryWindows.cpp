@@ -429,10 +429,39 @@ bool MemoryFileSystem::OtherJunction(const std::string& dir, const std::string& 
     return true;
 }
 
+bool MemoryFileSystem::OtherRename(const std::string& from, const std::string& to) {
+    const std::string src = Resolve(from, false), dst = Resolve(to, false);
+    auto it = nodes_.find(src);
+    if (it == nodes_.end() || nodes_.count(dst) || HeldAtOrBelow(src) || !ParentWritable(dst) ||
+        readOnlyDirs_.count(ParentOf(src)))
+        return false;
+    std::map<std::string, Node> moved;
+    for (auto n = nodes_.begin(); n != nodes_.end();) {
+        const bool below = n->first == src || (n->first.size() > src.size() && n->first.compare(0, src.size(), src) == 0 &&
+                                               n->first[src.size()] == '\\');
+        if (!below) {
+            ++n;
+            continue;
+        }
+        Node node = n->second;
+        const std::string rest = n->first.substr(src.size());
+        node.spelling = FullPath(to) + node.spelling.substr(std::min(node.spelling.size(), FullPath(from).size()));
+        moved[dst + rest] = node;
+        n = nodes_.erase(n);
+    }
+    nodes_.insert(moved.begin(), moved.end());
+    return true;
+}
+
 bool MemoryFileSystem::OtherHardLink(const std::string& existing, const std::string& newName) {
     const std::string norm = Resolve(newName, false);
     auto it = nodes_.find(Resolve(existing));
-    if (it == nodes_.end() || it->second.isDirectory || nodes_.count(norm) || !ParentWritable(norm)) return false;
+    if (it == nodes_.end() || it->second.isDirectory || !ParentWritable(norm)) return false;
+    auto old = nodes_.find(norm);
+    if (old != nodes_.end()) {  // what had the name goes first, when it can
+        if (old->second.isDirectory || HeldByUs(norm) || (old->second.attributes & kAttributeReadOnly)) return false;
+        nodes_.erase(old);
+    }
     HardLink(existing, newName);
     return true;
 }

@@ -63,11 +63,14 @@ public:
     // path and creates a new file there; OtherWrite writes a file in place (through all its names);
     // OtherJunction moves a directory away (with everything below it) and puts a junction to target in its
     // place, refused while the directory or anything below it is held; OtherHardLink gives an existing file
-    // a second name at a free path.
+    // a second name at newName, removing what had that name first.
     bool OtherReplace(const std::string& path, const Bytes& data);
     bool OtherWrite(const std::string& path, const Bytes& data);
     bool OtherJunction(const std::string& dir, const std::string& target);
     bool OtherHardLink(const std::string& existing, const std::string& newName);
+    // Renames a file or a directory (with everything below it) to a free name; refused while it or anything
+    // below it is held.
+    bool OtherRename(const std::string& from, const std::string& to);
     std::vector<std::string> AllFiles() const;                  // full paths as first spelt, sorted
     std::vector<std::string> Log() const { return log_; }       // "write X", "delete X", "mkdir X", "copy X -> Y"
     void ClearLog() { log_.clear(); }

@@ -190,4 +190,51 @@ TEST_P(FilesContract, FilesThatCannotBeReplaced) {
 
 SETUP_CONTRACT_SUITE(FilesContract);
 
+TEST_P(FilesContract, HeldFilesAndDirectoriesRefuseOtherWritersUntilLetGo) {
+    const std::string dir = InScratch("stage"), file = InScratch("stage\\held.bin"), copy = InScratch("copy.bin");
+    ASSERT_TRUE(files().MakeDirectory(dir));
+    Put("plain.txt", "a file");
+    HeldHandle heldDir = 0, heldFile = 0, second = 0;
+    EXPECT_FALSE(files().HoldDirectory(InScratch("plain.txt"), heldDir));
+    EXPECT_FALSE(files().HoldDirectory(InScratch("missing"), heldDir));
+    ASSERT_TRUE(files().HoldDirectory(dir, heldDir));
+    ASSERT_TRUE(files().WriteNewFile(file, ToBytes("staged")));
+    PathState state;
+    ASSERT_TRUE(files().HoldFile(file, false, heldFile, state));
+    EXPECT_TRUE(state.exists && !state.isDirectory && !state.isReparsePoint);
+    EXPECT_EQ(state.links, 1u);
+    EXPECT_EQ(state.size, 6u);
+    Bytes data;
+    EXPECT_TRUE(files().ReadHeld(heldFile, data));
+    EXPECT_EQ(ToString(data), "staged");
+
+    // Others can read the held file (the system's command copies it), and can change nothing.
+    EXPECT_EQ(Text(file), "staged");
+    EXPECT_TRUE(files().CopyFileTo(file, copy, false));
+    EXPECT_FALSE(host().OtherWrite(file, ToBytes("foreign")));
+    EXPECT_FALSE(host().OtherReplace(file, ToBytes("foreign")));
+    EXPECT_FALSE(host().OtherRename(file, InScratch("stage\\moved.bin")));
+    EXPECT_FALSE(files().RemoveFile(file));
+    EXPECT_FALSE(files().HoldFile(file, true, second, state));  // delete access is not shared
+    EXPECT_FALSE(host().OtherRename(dir, InScratch("moved")));
+    ASSERT_TRUE(files().ReadHeld(heldFile, data));
+    EXPECT_EQ(ToString(data), "staged");
+
+    // Let go, the file and the directory are anyone's again.
+    files().Release(heldFile);
+    EXPECT_TRUE(host().OtherWrite(file, ToBytes("foreign")));
+    files().Release(heldDir);
+    EXPECT_TRUE(host().OtherRename(dir, InScratch("moved")));
+
+    // A file held for deleting goes, through its handle, when it is let go.
+    const std::string doomed = InScratch("doomed.bin");
+    ASSERT_TRUE(files().WriteNewFile(doomed, ToBytes("x")));
+    ASSERT_TRUE(files().HoldFile(doomed, true, heldFile, state));
+    EXPECT_FALSE(host().OtherWrite(doomed, ToBytes("foreign")));
+    EXPECT_TRUE(files().DeleteHeld(heldFile));
+    files().Release(heldFile);
+    ASSERT_TRUE(files().Inspect(doomed, state));
+    EXPECT_FALSE(state.exists);
+}
+
 }  // namespace

@@ -56,6 +56,11 @@ public:
         windows_.files.HoldOpen(path, share);
         return windows_.files.Exists(path);
     }
+    bool OtherWrite(const std::string& path, const Bytes& data) override { return windows_.files.OtherWrite(path, data); }
+    bool OtherReplace(const std::string& path, const Bytes& data) override {
+        return windows_.files.OtherReplace(path, data);
+    }
+    bool OtherRename(const std::string& from, const std::string& to) override { return windows_.files.OtherRename(from, to); }
     std::string CurrentDir() override { return windows_.files.CurrentDir(); }
     bool QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) override {
         return windows_.registry.QueryValue(path, name, type, data);

@@ -37,6 +37,11 @@ public:
     virtual bool MakeHardLink(const std::string& existing, const std::string& link) = 0;
     virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
     virtual bool HoldOpen(const std::string& path, unsigned share) = 0;
+    // Another user's changes, subject to the sharing of the handles the program holds: a file's bytes
+    // rewritten in place, a file removed and made anew, a file or directory renamed.
+    virtual bool OtherWrite(const std::string& path, const Bytes& data) = 0;
+    virtual bool OtherReplace(const std::string& path, const Bytes& data) = 0;
+    virtual bool OtherRename(const std::string& from, const std::string& to) = 0;
     // What the case reads back through the system itself: the current directory, a value below
     // HKEY_LOCAL_MACHINE as stored (type and raw bytes).
     virtual std::string CurrentDir() = 0;

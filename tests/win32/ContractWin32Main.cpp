@@ -113,6 +113,27 @@ public:
         held_.push_back(h);
         return true;
     }
+    bool OtherWrite(const std::string& path, const Bytes& data) override {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        DWORD put = 0;
+        const bool ok = WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &put, nullptr) && put == data.size();
+        CloseHandle(h);
+        return ok;
+    }
+    bool OtherReplace(const std::string& path, const Bytes& data) override {
+        if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        DWORD put = 0;
+        const bool ok = WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &put, nullptr) && put == data.size();
+        CloseHandle(h);
+        return ok;
+    }
+    bool OtherRename(const std::string& from, const std::string& to) override {
+        return MoveFileA(from.c_str(), to.c_str()) != 0;
+    }
     std::string CurrentDir() override {
         char buf[MAX_PATH];
         DWORD n = GetCurrentDirectoryA(sizeof buf, buf);

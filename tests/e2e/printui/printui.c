@@ -427,10 +427,14 @@ static BYTE *read_all(const char *path, DWORD *size) {
     return data;
 }
 
-static int same_bytes(const char *a, const char *b) {
+/* Whether files a and b hold the same bytes; *error: why one could not be read (0 when both were). */
+static int same_bytes(const char *a, const char *b, DWORD *error) {
     DWORD na = 0, nb = 0;
-    BYTE *da = read_all(a, &na), *db = read_all(b, &nb);
-    int same = da && db && na == nb && memcmp(da, db, na) == 0;
+    BYTE *da, *db = NULL;
+    int same;
+    *error = 0;
+    if (!(da = read_all(a, &na)) || !(db = read_all(b, &nb))) *error = GetLastError();
+    same = da && db && na == nb && memcmp(da, db, na) == 0;
     free(da);
     free(db);
     return same;
@@ -442,7 +446,7 @@ static int install_driver(const char *model, const DriverSet *inf, int attackFir
     DRIVER_INFO_3A info;
     char driverDir[MAX_PATH], target[MAX_PATH * 2], source[MAX_PATH * 2], dependent[MAX_FILES * MAX_PATH];
     const char *driverPath = NULL, *dataPath = NULL, *configPath = NULL, *helpPath = NULL;
-    DWORD needed = 0;
+    DWORD needed = 0, error = 0;
     size_t used = 0;
     int i;
 
@@ -499,8 +503,8 @@ static int install_driver(const char *model, const DriverSet *inf, int attackFir
     /* Wine's spooler does not fail on a copy that fails: every file must now be in "3" as its source is. */
     for (i = 0; i < set.count; ++i) {
         snprintf(target, sizeof target, "%s\\3\\%s", driverDir, set.files[i].name);
-        if (!same_bytes(set.files[i].source, target)) {
-            log_error("not installed as its source", target, GetLastError());
+        if (!same_bytes(set.files[i].source, target, &error)) {
+            log_error("not installed as its source", target, error);
             if (!DeletePrinterDriverA(NULL, (LPSTR)ENVIRONMENT, (LPSTR)model))
                 log_error("cannot remove the driver", model, GetLastError());
             return 0;

@@ -5,11 +5,19 @@ what the printui stand-in logged. Prints PASS:/FAIL: lines named <case>/<check>;
 check_install.py --case NAME --drive DRIVE_C --store STORE_DIR --robot ROBOT_OUT --log PRINTUI_LOG
                  --uninstall-entry REG_QUERY_OUT --os-code N --lang-id 0xNNNN --choice chinese|english
                  [--printer-name NAME] [--expect success|failure|refused|untouched]
-                 [--driver-before LISTING] [--unattended EXIT_CODE [--windows]]
+                 [--driver-before LISTING] [--unattended EXIT_CODE [--windows]] [--attack] [--drivers LISTING]
 
 refused: nothing staged, no command, no uninstall entry. untouched: the run failed in the staging area, so
 no command ran, there is no uninstall entry and the driver directory is as LISTING (driver_listing below)
 recorded it before the walk.
+
+success: besides the files, the commands and the uninstall entry, the system's command must have installed
+the driver: every file of the plan in the driver directory's "3", holding the bytes staged for it, and the
+driver registered in the prefix's system.reg (Environments\Windows NT x86\Drivers\Version-3\<name>), as
+saved by the Wine server after the walk (waited for, within REGISTRY_WAIT seconds).
+--attack: the stand-in ran in attack mode; it must have been refused both the overwrite of a staged file and
+the rename of the plug-ins' directory while the command ran. --drivers: the output of drivers.exe (the
+spooler's EnumPrinterDriversA level 3) after the walk, which must list the driver with every file in "3".
 
 --unattended: the robot started setup.exe with options instead of walking the wizard (robot.exe
 --unattended); the program must end with EXIT_CODE and, unless --windows is given, without ever having made a
@@ -19,9 +27,16 @@ entry are judged as for a walk.
 import hashlib
 import argparse
 import os
+import re
 import sys
+import time
 
 DRIVER_DIR = "windows/system32/spool/drivers/w32x86"
+DRIVER_KEY = "System\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-3\\"
+# The Unidrv core: the driver's own roles, every other file is a dependent file.
+CORE_ROLES = {"Driver": "UNIDRV.DLL", "Configuration File": "UNIDRVUI.DLL", "Help File": "UNIDRV.HLP"}
+# The Wine server saves the registry when it ends (a few seconds after the walk) or every 30 seconds.
+REGISTRY_WAIT = 45
 OS_RADIO = {6: 1070, 7: 1071, 8: 1072, 9: 1073, 10: 1074}
 MESSAGES = {
     ("success", "english"): ("The Printer Driver has been installed successfully!", "ascii"),
@@ -110,6 +125,121 @@ def reg_values(text):
     return values
 
 
+def files_in(directory):
+    """Upper-case file name -> path, for the files directly in directory (Windows names ignore case)."""
+    try:
+        return {name.upper(): os.path.join(directory, name) for name in os.listdir(directory)
+                if os.path.isfile(os.path.join(directory, name))}
+    except OSError:
+        return {}
+
+
+def reg_key(text, key):
+    """(modification time in Unix seconds, {value name: raw data text}) of key in a Wine .reg file's text, or
+    None. Key names compare without case, as the registry's do."""
+    header = "[" + key.replace("\\", "\\\\").lower() + "]"
+    lines = text.split("\n")
+    for i, line in enumerate(lines):
+        if line.lower().startswith(header):
+            modified, values = 0.0, {}
+            for line in lines[i + 1:]:
+                if not line or line.startswith("["):
+                    break
+                if line.startswith("#time="):
+                    modified = (int(line[6:], 16) - 116444736000000000) / 1e7
+                m = re.match(r'"((?:[^"\\]|\\.)*)"=(.*)$', line)
+                if m:
+                    values[m.group(1)] = m.group(2)
+            return modified, values
+    return None
+
+
+def reg_string(raw):
+    """The text of a REG_SZ ("...") or REG_MULTI_SZ (str(7):"...\\0...") value as system.reg holds it; a list
+    for REG_MULTI_SZ."""
+    if raw is None:
+        return None
+    multi = raw.startswith("str(7):")
+    raw = raw[len("str(7):"):] if multi else raw
+    if not (raw.startswith('"') and raw.endswith('"')):
+        return None
+    parts = [part.replace("\\\\", "\\") for part in raw[1:-1].split("\\0")]
+    return [part for part in parts if part] if multi else parts[0]
+
+
+def saved_driver_key(prefix, name, since):
+    """The driver's key in the prefix's system.reg once the server has saved a version of it changed after
+    `since` (Unix seconds): (modified, values), the key as last saved, or None; waits within REGISTRY_WAIT."""
+    path = os.path.join(prefix, "system.reg")
+    deadline = time.time() + REGISTRY_WAIT
+    while True:
+        try:
+            with open(path, encoding="utf-8", errors="replace") as f:
+                found = reg_key(f.read(), DRIVER_KEY + name)
+        except OSError:
+            found = None
+        if (found and found[0] >= since) or time.time() > deadline:
+            return found
+        time.sleep(0.5)
+
+
+def check_driver(a, staged, store_bytes, drive, check):
+    """What the system's command leaves: the driver's files in "3" and its registration."""
+    n = a.printer_name
+    driver = os.path.join(drive, DRIVER_DIR)
+    in_three = files_in(os.path.join(driver, "3"))
+    bad = []
+    for name, want in ((name, store_bytes(sid, patched)) for name, sid, patched, _ in staged):
+        path = in_three.get(name.upper())
+        got = None
+        if path:
+            with open(path, "rb") as f:
+                got = f.read()
+        if want is None or got != want:
+            bad.append("%s %s" % (name, "missing" if got is None else "differs"))
+    check("driver-files-in-3", not bad, ", ".join(bad))
+
+    # The key this walk's command made: changed after this walk staged the INF (reset_case removed the last one).
+    inf = os.path.join(drive, "TEMP", n + ".INF")
+    since = os.path.getmtime(inf) if os.path.exists(inf) else time.time()
+    found = saved_driver_key(os.path.dirname(os.path.normpath(drive)), n, since)
+    if not found:
+        check("driver-registered", False, "no key %s%s in system.reg" % (DRIVER_KEY, n))
+        return
+    modified, values = found
+    names = [name.upper() for name, _, _, _ in staged]
+    want = dict(CORE_ROLES, **{"Data File": n + ".GPD"})
+    wrong = ["%s=%r, want %r" % (k, reg_string(values.get(k)), v) for k, v in sorted(want.items())
+             if (reg_string(values.get(k)) or "").upper() != v.upper()]
+    dependent = sorted(x.upper() for x in (reg_string(values.get("Dependent Files")) or []))
+    want_dependent = sorted(x for x in names if x not in {v.upper() for v in want.values()})
+    if dependent != want_dependent:
+        wrong.append("Dependent Files=%s, want %s" % (dependent, want_dependent))
+    if values.get("Version") != "dword:00000003":
+        wrong.append("Version=%s" % values.get("Version"))
+    if modified < since:
+        wrong.append("the key is older than this walk's staging (the server did not save it in %d s)" % REGISTRY_WAIT)
+    check("driver-registered", not wrong, "; ".join(wrong))
+
+
+def check_listed(a, staged, listing, check):
+    """The spooler's own listing (drivers.exe): the driver, with every file a full path in "3"."""
+    n = a.printer_name
+    fields = {}
+    for line in listing.replace("\r", "").split("\n"):
+        if line.startswith("driver=%s|" % n):
+            _, what, value = line.split("|", 2)
+            fields.setdefault(what, []).append(value)
+    three = "C:\\" + DRIVER_DIR.replace("/", "\\").upper() + "\\3\\"
+    paths = [p for what in ("path", "data", "config", "help", "dependent") for p in fields.get(what, [])]
+    wrong = [p for p in paths if not p.upper().startswith(three)]
+    listed = sorted(p.upper()[len(three):] for p in paths)
+    want = sorted(name.upper() for name, _, _, _ in staged)
+    ok = bool(fields) and not wrong and listed == want and fields.get("version") == ["3"]
+    check("driver-listed-in-3", ok, "fields %s; not in %s: %s; listed %s, want %s"
+          % (sorted(fields), three, wrong, listed, want))
+
+
 def check_wizard(a, seen, check):
     """What the wizard showed, its result message and the end of the program."""
     expected_os = OS_RADIO.get(a.os_code)
@@ -143,6 +273,8 @@ def main():
     ap.add_argument("--driver-before")
     ap.add_argument("--unattended", type=int, metavar="EXIT_CODE")
     ap.add_argument("--windows", action="store_true")
+    ap.add_argument("--attack", action="store_true")
+    ap.add_argument("--drivers")
     a = ap.parse_args()
     failed = []
 
@@ -248,6 +380,23 @@ def main():
     check("command-lines", processes == want, repr(processes))
     if want:
         check("commands-run-in-staging-directory", cwds and all(c.upper() == "C:\\TEMP" for c in cwds), repr(cwds))
+
+    # The system's command installed the driver, as the files it was given hold them.
+    if a.expect == "success":
+        def store_bytes(sid, patched):
+            data = read(os.path.join(a.store, "%d.bin" % sid))
+            return rewrite(data, n) if patched and data is not None else data
+        check_driver(a, staged, store_bytes, a.drive, check)
+        if a.drivers is not None:
+            check_listed(a, staged, (read(a.drivers) or b"").decode("latin-1"), check)
+    if a.attack:
+        steps = dict(l.split("=", 1) for l in log if "=" in l)
+        for attack in ("overwrite", "rename"):
+            check("attack-%s-refused" % attack, steps.get("attack-" + attack) == "refused",
+                  "attack-%s=%s (error %s) on %s" % (attack, steps.get("attack-" + attack),
+                                                    steps.get("attack-%s-error" % attack),
+                                                    steps.get("attack-%s-file" % attack) or
+                                                    steps.get("attack-%s-directory" % attack)))
     return 1 if failed else 0
 
 

@@ -29,9 +29,10 @@ SETUP_DIR="$DRIVE/e2e-setup"
 mkdir -p "$SETUP_DIR"
 cp "$EXE" "$SETUP_DIR/setup.exe"
 
-# The registry left by a walk (printer, uninstall entries) is removed by the robot before the next one starts
-# setup.exe; the files are removed here.
+# The registry left by a walk (printer, the driver the command installed, uninstall entries) is removed by the
+# robot before the next one starts setup.exe; the files are removed here.
 RESET_KEYS='System\CurrentControlSet\Control\Print\Printers\KX47'
+RESET_KEYS="$RESET_KEYS|System\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-3\\KX47"
 for name in "KX47" "ABC" "a/b" ${E2E_EXTRA_NAMES:-}; do
     RESET_KEYS="$RESET_KEYS|SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$name printer"
 done

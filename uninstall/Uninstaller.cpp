@@ -235,6 +235,11 @@ private:
         report_.removals.push_back(Removal{kind, what, outcome});
     }
 
+    bool SomethingAt(const std::string& path) {
+        PathState state;
+        return p_.files.Inspect(path, state) && state.exists;
+    }
+
     bool ListPrinters(std::vector<LocalPrinter>& printers) {
         std::uint32_t error = 0;
         return ListLocalPrinters(p_.spooler, printers, error) != PrinterList::Failed;
@@ -285,7 +290,10 @@ private:
                     continue;
                 Candidate candidate(p_.files, path);
                 if (!candidate.Plain()) {
+                    // Not a plain file: kept as changed. Something there that cannot be opened (in use, no
+                    // access) should have gone: a failure.
                     if (candidate.Opened()) Note(RemovalKind::File, path, RemovalOutcome::Changed);
+                    else if (SomethingAt(path)) Note(RemovalKind::File, path, RemovalOutcome::Failed);
                     continue;
                 }
                 if (!listed) Note(RemovalKind::File, path, RemovalOutcome::Failed);
@@ -312,7 +320,8 @@ private:
             if (!inPlainDir) continue;  // below a junction or a link it would be elsewhere
             Candidate candidate(p_.files, file.path);
             if (!candidate.Plain()) {
-                if (candidate.Opened()) Note(RemovalKind::File, file.path, RemovalOutcome::Changed);
+                // What cannot be opened cannot be checked: kept, like a changed file.
+                if (candidate.Opened() || SomethingAt(file.path)) Note(RemovalKind::File, file.path, RemovalOutcome::Changed);
                 continue;
             }
             Bytes data;

@@ -10,7 +10,8 @@
 #   2. the same walk with the markers planted: no marker wrote a line, the result is the same, no module of
 #      setup.exe or of a command came from a native file outside the system directory, every command ran from
 #      the system directory (the trace's image paths, and the command lines that the printui stand-in logs);
-#   3. a start-up run traced with relay (RelayInclude SetDllDirectoryA): setup.exe calls SetDllDirectoryA("")
+#   3. a start-up run traced with relay (RelayInclude SetDllDirectoryA;SetDefaultDllDirectories): setup.exe
+#      calls SetDllDirectoryA("") and SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)
 #      before it loads comctl32.dll.
 #
 # What Wine can and cannot show, found by trying:
@@ -54,7 +55,7 @@ if ! make -s -C "$ROOT/tests/e2e" ARCH="$ARCH" OUT="$OUT" >"$OUT/make.log" 2>&1 
 fi
 make_wine_prefix "$WINEPREFIX" || { fail "dll-wine-prefix"; exit 1; }
 install_printui_stand_in "$WINEPREFIX" "$OUT/printui.dll"
-set_user_reg "$WINEPREFIX" 'Software\Wine\Debug' RelayInclude 'SetDllDirectoryA'
+set_user_reg "$WINEPREFIX" 'Software\Wine\Debug' RelayInclude 'SetDllDirectoryA;SetDefaultDllDirectories'
 
 DRIVE="$WINEPREFIX/drive_c"
 SETUP_DIR="$DRIVE/dll-setup"
@@ -156,6 +157,10 @@ done
 sleep 1
 kill -KILL -- "-$pid" 2>/dev/null
 wait "$pid" 2>/dev/null
-trace call "$OUT/relay.trace" setup.exe SetDllDirectoryA "" comctl32.dll | sed 's/^\(PASS\|FAIL\): /\1: dll-/' | tee "$OUT/relay.check"
+{
+    trace call "$OUT/relay.trace" setup.exe SetDllDirectoryA "" comctl32.dll
+    # LOAD_LIBRARY_SEARCH_SYSTEM32: a DLL loaded by name comes from the system directory only.
+    trace call "$OUT/relay.trace" setup.exe SetDefaultDllDirectories 0x800 comctl32.dll
+} | sed 's/^\(PASS\|FAIL\): /\1: dll-/' | tee "$OUT/relay.check"
 grep -q '^FAIL' "$OUT/relay.check" && failed=1
 exit "$failed"

@@ -92,8 +92,13 @@ def call(lines, procs, roots, function, argument, module):
         print(f"FAIL: {function}-called ({len(roots)} processes of the program in the trace)")
         return False
     pid = roots[0]
-    pattern = re.compile(r'^' + pid + r':[0-9a-f]{4}:Call \w+\.' + re.escape(function) + r'\([0-9a-fA-F]+ "(.*)"\)')
-    calls = [(i, unescape(m.group(1))) for i, line in enumerate(lines) for m in [pattern.match(line)] if m]
+    # A string argument shows as its address and its text; a number (given as 0x...) as its hex digits.
+    numeric = argument.startswith("0x")
+    pattern = re.compile(r'^' + pid + r':[0-9a-f]{4}:Call \w+\.' + re.escape(function) + r'\(([0-9a-fA-F]+)(?: "(.*)")?\)')
+    calls = [(i, int(m.group(1), 16) if numeric else unescape(m.group(2) or ""))
+             for i, line in enumerate(lines) for m in [pattern.match(line)] if m]
+    if numeric:
+        argument = int(argument, 16)
     loads = [i for path, _, i in procs[pid]["modules"] if base(path) == module.lower()]
     good = [i for i, arg in calls if arg == argument]
     if not good:

@@ -71,14 +71,27 @@ run_robot() {
     cp "$DRIVE/printui-log.txt" "$OUT/$name.printui" 2>/dev/null || : >"$OUT/$name.printui"
 }
 
+# list_drivers <case> <expect>: after an expected success, the spooler's own list of drivers (drivers.exe) in
+# $OUT/<case>.drivers, and DRIVERS_ARGS=(--drivers that file) for check_install.py: whether the command
+# registered the driver is read from the spooler, without waiting for the server to save its registry (a
+# persistent server saves it only now and then). Otherwise DRIVERS_ARGS is empty.
+list_drivers() {
+    DRIVERS_ARGS=()
+    [ "$2" = success ] || return 0
+    wine_in 60 "$OUT/drivers.exe" >"$OUT/$1.drivers" 2>"$OUT/$1.drivers.stderr" ||
+        echo "ERROR: drivers.exe did not list the drivers" >>"$OUT/$1.drivers"
+    DRIVERS_ARGS=(--drivers "$OUT/$1.drivers")
+}
+
 # walk <case> <wine version> <os code> <LC_ALL> <lang id> <choice> [expect] [printer name] [message wait]
 # (E2E_DRIVER_BEFORE: the driver directory's listing before the walk, for expect=untouched)
 walk() {
     local name="$1" version="$2" code="$3" locale="$4" langid="$5" choice="$6"
     local expect="${7:-success}" printer="${8:-KX47}" wait="${9:-30}"
     run_robot "$name" "$locale" "$printer" $((wait + 90)) 'C:\e2e-setup\setup.exe' "$choice" "$(scaled "$wait")"
+    list_drivers "$name" "$expect"
     /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$OUT/$name.robot" \
         --log "$OUT/$name.printui" --uninstall-entry "$OUT/$name.entry" --os-code "$code" --lang-id "$langid" \
-        --choice "$choice" --printer-name "$printer" --expect "$expect" \
+        --choice "$choice" --printer-name "$printer" --expect "$expect" "${DRIVERS_ARGS[@]}" \
         ${E2E_DRIVER_BEFORE:+--driver-before "$E2E_DRIVER_BEFORE"} || failed=1
 }

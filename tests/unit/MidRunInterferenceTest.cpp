@@ -369,6 +369,20 @@ TEST_F(MidRun, TheUninstallerReadsNoHugeFileAndSchedulesNoDeleteInTheStagingDire
         keptItself = keptItself || (r.kind == RemovalKind::Program && r.outcome == RemovalOutcome::Failed);
     EXPECT_TRUE(keptItself);
 
+    // A driver file that another process holds open without delete sharing cannot be checked or removed:
+    // reported as a failure, not passed over.
+    ResetGlobals();
+    Machine held;
+    ASSERT_EQ(held.Setup("/quiet"), kExitSuccess);
+    held.win.system.modulePath = kDriverDir + "\\uninstallKX47.exe";
+    held.win.files.HoldOpen(kDriverDir + "\\KX47.INI", MemoryFileSystem::kShareRead);
+    report = Uninstall(held.win.platform);
+    bool failedIni = false;
+    for (const Removal& r : report.removals)
+        failedIni = failedIni || (r.what == kDriverDir + "\\KX47.INI" && r.outcome == RemovalOutcome::Failed);
+    EXPECT_TRUE(failedIni);
+    EXPECT_TRUE(held.win.files.Exists(kDriverDir + "\\KX47.INI"));
+
     // The model word compared as the installation compares it: under "kx47" the installation never ran the
     // command, so the printer and driver KX47 are not this uninstaller's.
     ResetGlobals();

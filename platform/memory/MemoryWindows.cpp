@@ -243,15 +243,8 @@ bool MemoryFileSystem::WriteNewFile(const std::string& path, const Bytes& data) 
     return true;
 }
 
-bool MemoryFileSystem::Inspect(const std::string& path, PathState& state) {
-    Touch(path);
-    state = PathState();
-    if (path.empty()) return false;
-    const std::string norm = Resolve(path, false);
-    if (!nodes_.count(ParentOf(norm)) && !IsDriveRoot(norm)) return true;  // the path does not exist
-    auto it = nodes_.find(norm);
-    if (it == nodes_.end()) return true;
-    const Node& node = it->second;
+PathState MemoryFileSystem::Describe(const std::string& norm, const Node& node) const {
+    PathState state;
     state.exists = true;
     state.isDirectory = node.isDirectory;
     state.isReparsePoint = !node.junctionTarget.empty();
@@ -260,6 +253,18 @@ bool MemoryFileSystem::Inspect(const std::string& path, PathState& state) {
         state.size = apparentSize_.count(norm) ? apparentSize_.at(norm) : node.data.size();
         state.links = Links(node);
     }
+    return state;
+}
+
+bool MemoryFileSystem::Inspect(const std::string& path, PathState& state) {
+    Touch(path);
+    state = PathState();
+    if (path.empty()) return false;
+    const std::string norm = Resolve(path, false);
+    if (!nodes_.count(ParentOf(norm)) && !IsDriveRoot(norm)) return true;  // the path does not exist
+    auto it = nodes_.find(norm);
+    if (it == nodes_.end()) return true;
+    state = Describe(norm, it->second);
     return true;
 }
 
@@ -341,17 +346,9 @@ bool MemoryFileSystem::HoldFile(const std::string& path, bool forDelete, HeldHan
     if (!Shares(norm, kShareRead | (forDelete ? kShareDelete : 0u)) || HeldFileForDelete(norm) ||
         (forDelete && HeldByUs(norm)))
         return false;
-    const Node& node = it->second;
-    state.exists = true;
-    state.isDirectory = node.isDirectory;
-    state.isReparsePoint = !node.junctionTarget.empty();
-    state.attributes = node.attributes | (node.isDirectory ? 0x10u : 0u) | (state.isReparsePoint ? 0x400u : 0u);
-    if (!node.isDirectory) {
-        state.size = apparentSize_.count(norm) ? apparentSize_.at(norm) : node.data.size();
-        state.links = Links(node);
-    }
+    state = Describe(norm, it->second);
     held = nextHeld_++;
-    held_[held] = Held{norm, node.isDirectory, forDelete, false};
+    held_[held] = Held{norm, state.isDirectory, forDelete, false};
     return true;
 }
 

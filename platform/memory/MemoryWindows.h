@@ -93,6 +93,7 @@ private:
     bool Reserve(std::size_t bytes);                             // takes disk space; false when full
     void SetData(Node& node, const Bytes& data);                 // through every name of the file
     std::uint32_t Links(const Node& node) const;                 // names of the file
+    PathState Describe(const std::string& norm, const Node& node) const;  // what a look at it tells
     std::string FullPath(const std::string& path) const;
     bool ParentWritable(const std::string& norm) const;
     std::map<std::string, Node> nodes_;

@@ -220,6 +220,21 @@ stop_prefix() {
     WINEPREFIX="$1" timeout "$(scaled 30)" wineserver -w >/dev/null 2>&1 || true
 }
 
+# hold_server <prefix>: starts the prefix's server for good (until stop_prefix), within a bound. Debian's wineserver
+# ends the moment the last program of a session ends (-p0), taking the prefix's services and desktop with it, so
+# programs started one after another each start a new session while the previous one is still being torn down;
+# with the server held they all run in one session. Where the server cannot be started the programs start their
+# own as before.
+HELD_SERVER=""
+hold_server() {
+    stop_prefix "$1"
+    if WINEPREFIX="$1" timeout 30 wineserver -p >/dev/null 2>&1; then
+        HELD_SERVER="$1"
+    else
+        log "could not start a lasting Wine server for $(basename "$1")"
+    fi
+}
+
 # set_user_reg <prefix> <key below HKCU, \\-separated> <value name> <string>: written into user.reg with the
 # prefix's server down; a value that is already so costs no restart.
 set_user_reg() {

@@ -9,6 +9,9 @@ source "$ROOT/tests/e2e/walks.sh"
 CORPUS="$ROOT/tests/corpus"
 OEM="$DRIVE/windows/inf/oem4"
 set_wine_version "$WINEPREFIX" winxp
+# One Wine session for all the walks: each new robot then finds the server and the services up, instead of
+# starting while the previous walk's session is still ending.
+hold_server "$WINEPREFIX"
 t0=$(date +%s)
 while IFS=$'\t' read -r name where outcome input; do
     case "$name" in ''|'#'*) continue ;; esac

@@ -21,7 +21,11 @@ attacked_walk() {
     local name="$1" locale="$2" langid="$3" choice="$4"
     reset_case
     echo attack >"$DRIVE/printui-mode.txt"
-    run_robot "$name" "$locale" KX47 120 'C:\e2e-setup\setup.exe' "$choice" "$(scaled 30)"
+    if ! run_robot "$name" "$locale" KX47 120 'C:\e2e-setup\setup.exe' "$choice" "$(scaled 30)"; then
+        echo "FAIL: $name/robot-walk ($(grep -m1 '^ERROR' "$OUT/$name.robot"))"
+        failed=1
+        return 0
+    fi
     wine_in 60 "$OUT/drivers.exe" >"$OUT/$name.drivers" 2>"$OUT/$name.drivers.stderr" ||
         echo "ERROR: drivers.exe did not list the drivers" >>"$OUT/$name.drivers"
     /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$OUT/$name.robot" \

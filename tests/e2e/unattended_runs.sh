@@ -12,7 +12,11 @@ source "$(dirname "$0")/walks.sh"
 # run <case> "<options>" <LC_ALL> <lang id> <choice> <expect> <exit code> [--windows]
 run() {
     local name="$1" options="$2" locale="$3" langid="$4" choice="$5" expect="$6" code="$7" windows="${8:-}"
-    run_robot "$name" "$locale" KX47 150 --unattended 'C:\e2e-setup\setup.exe' "$options" "$(scaled 120)"
+    if ! run_robot "$name" "$locale" KX47 150 --unattended 'C:\e2e-setup\setup.exe' "$options" "$(scaled 120)"; then
+        echo "FAIL: $name/robot-walk ($(grep -m1 '^ERROR' "$OUT/$name.robot"))"
+        failed=1
+        return 0
+    fi
     list_drivers "$name" "$expect"
     /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$OUT/$name.robot" \
         --log "$OUT/$name.printui" --uninstall-entry "$OUT/$name.entry" --os-code 7 --lang-id "$langid" \

@@ -54,21 +54,51 @@ working_installation() {
     /usr/bin/python3 "$HERE/check_install.py" --driver-listing "$dir" >"$OUT/$1.before"
 }
 
+# Ends what runs in the prefix; a server the script holds (hold_server) is started again.
+new_session() {
+    if [ "${HELD_SERVER:-}" = "$WINEPREFIX" ]; then hold_server "$WINEPREFIX"; else stop_prefix "$WINEPREFIX"; fi
+}
+
 # run_robot <case> <LC_ALL> <printer name> <bound seconds> <robot arguments...>: the robot's output in
-# $OUT/<case>.robot, the uninstall entry it read afterwards in .entry, the stand-in's log in .printui.
+# $OUT/<case>.robot, what Wine said in .stderr (its error messages kept), the uninstall entry the robot read
+# afterwards in .entry, the stand-in's log in .printui.
+# The robot's first line (system_langid=) comes before it touches the registry or starts setup.exe, so a run
+# that ended without it is one where Wine did not start the robot, and nothing of the case has happened yet:
+# that start is made once more in a new session (new_session), and said on stderr (the first run's output
+# kept in .robot.first and .stderr.first). A second such run fails: .robot ends with an ERROR line naming it
+# and the function returns 1. A run ended by its bound is not started again.
 run_robot() {
-    local name="$1" locale="$2" printer="$3" bound="$4" rc=0
+    local name="$1" locale="$2" printer="$3" bound="$4" rc try codes="" report=0
     shift 4
-    rm -f "$DRIVE/e2e-entry.txt"
-    LC_ALL="$locale" LANG="$locale" ROBOT_ENTRY_FILE='C:\e2e-entry.txt' \
-        ROBOT_ENTRY_KEY="SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$printer printer" \
-        wine_in "$bound" "$OUT/robot.exe" "$@" >"$OUT/$name.robot" 2>"$OUT/$name.stderr" || rc=$?
-    if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
-        echo "ERROR: the run did not end within its bound and was killed" >>"$OUT/$name.robot"
-        stop_prefix "$WINEPREFIX"
-    fi
+    for try in 1 2; do
+        rc=0
+        rm -f "$DRIVE/e2e-entry.txt"
+        LC_ALL="$locale" LANG="$locale" ROBOT_ENTRY_FILE='C:\e2e-entry.txt' \
+            ROBOT_ENTRY_KEY="SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$printer printer" \
+            WINEDEBUG="${WINEDEBUG:+$WINEDEBUG,}err+all" \
+            wine_in "$bound" "$OUT/robot.exe" "$@" >"$OUT/$name.robot" 2>"$OUT/$name.stderr" || rc=$?
+        if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
+            echo "ERROR: the run did not end within its bound and was killed" >>"$OUT/$name.robot"
+            new_session
+            report=1
+            break
+        fi
+        if tr -d '\r' <"$OUT/$name.robot" | head -n 1 | grep -q '^system_langid='; then report=1; break; fi
+        codes="$codes${codes:+, then }$rc"
+        if [ "$try" -eq 1 ]; then
+            mv "$OUT/$name.robot" "$OUT/$name.robot.first"
+            mv "$OUT/$name.stderr" "$OUT/$name.stderr.first"
+            echo "$name: Wine did not start the robot (exit code $rc, $(wc -c <"$OUT/$name.robot.first") bytes of" \
+                "output, Wine said: '$(head -c 300 "$OUT/$name.stderr.first" | tr '\n' ' ')'); starting it once more" >&2
+            new_session
+        else
+            echo "ERROR: the robot printed no report, twice: Wine did not start it (exit codes $codes; see $name.stderr)" \
+                >>"$OUT/$name.robot"
+        fi
+    done
     cp "$DRIVE/e2e-entry.txt" "$OUT/$name.entry" 2>/dev/null || : >"$OUT/$name.entry"
     cp "$DRIVE/printui-log.txt" "$OUT/$name.printui" 2>/dev/null || : >"$OUT/$name.printui"
+    [ "$report" -eq 1 ]
 }
 
 # list_drivers <case> <expect>: after an expected success, the spooler's own list of drivers (drivers.exe) in
@@ -88,7 +118,12 @@ list_drivers() {
 walk() {
     local name="$1" version="$2" code="$3" locale="$4" langid="$5" choice="$6"
     local expect="${7:-success}" printer="${8:-KX47}" wait="${9:-30}"
-    run_robot "$name" "$locale" "$printer" $((wait + 90)) 'C:\e2e-setup\setup.exe' "$choice" "$(scaled "$wait")"
+    # A robot that Wine did not start has no report to judge: the walk fails by that name alone.
+    if ! run_robot "$name" "$locale" "$printer" $((wait + 90)) 'C:\e2e-setup\setup.exe' "$choice" "$(scaled "$wait")"; then
+        echo "FAIL: $name/robot-walk ($(grep -m1 '^ERROR' "$OUT/$name.robot"))"
+        failed=1
+        return 0
+    fi
     list_drivers "$name" "$expect"
     /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$OUT/$name.robot" \
         --log "$OUT/$name.printui" --uninstall-entry "$OUT/$name.entry" --os-code "$code" --lang-id "$langid" \

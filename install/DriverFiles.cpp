@@ -1,5 +1,7 @@
 #include "install/DriverFiles.h"
 
+#include "platform/DbcsText.h"
+
 const DriverFileForm kGpdFile{".GPD", true};
 const DriverFileForm kIniFile{".INI", true};
 const DriverFileForm kRenderPluginFile{"D.dll", true};
@@ -28,4 +30,10 @@ std::vector<std::string> DriverCopyOrder(const std::string& printerName) {
                                        &kRenderPluginFile, &kUiPluginFile})
         order.push_back(form->NameFor(printerName));
     return order;
+}
+
+bool DriverNamesFile(const InstalledDriver& driver, const std::string& fileName, std::uint32_t codePage) {
+    for (const std::string& used : driver.files)
+        if (EqualNoCase(FileNameOf(used, codePage), fileName)) return true;
+    return false;
 }

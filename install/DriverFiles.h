@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Spooler.h"
+
 // A driver file's name: fixed, or the printer name followed by the suffix.
 struct DriverFileForm {
     const char* text;
@@ -41,3 +43,6 @@ inline std::string InfName(const std::string& printerName) { return printerName 
 std::vector<DriverFile> DriverFileSet(const std::string& printerName);
 // The same files in the order they are copied into the driver directory.
 std::vector<std::string> DriverCopyOrder(const std::string& printerName);
+
+// Whether one of the installed driver's files has this file name (paths split in the code page).
+bool DriverNamesFile(const InstalledDriver& driver, const std::string& fileName, std::uint32_t codePage);

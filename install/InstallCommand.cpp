@@ -7,6 +7,7 @@
 #include "install/StagingPaths.h"
 #include "install/StagingRecord.h"
 #include "platform/BoundedFormat.h"
+#include "platform/DbcsText.h"
 #include "system/PrinterMatch.h"
 
 namespace {
@@ -34,11 +35,6 @@ bool CommandFilesIntact(const StagingRecord& staged) {
     return staged.StillIntact();
 }
 
-std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // Whether path lies below dir (ASCII letters compared without regard to case), with no ".." on the way.
 bool InsideDirectory(const std::string& path, const std::string& dir) {
     return path.size() > dir.size() + 1 && EqualNoCase(path.substr(0, dir.size()), dir) && path[dir.size()] == '\\' &&
@@ -53,18 +49,19 @@ DriverCheck CheckInstalledDriver(Platform& platform, const StagingRecord& staged
     if (!platform.spooler.EnumInstalledDrivers(drivers) || !platform.spooler.DriverDirectory(driverDir) ||
         driverDir.empty())
         return DriverCheck::Unknown;
+    const std::uint32_t codePage = platform.system.AnsiCodePage();
     for (const InstalledDriver& driver : drivers) {
         if (!EqualNoCase(driver.name, kModelWord)) continue;
         // Every file the INF has the command install from the staging area is one of the driver's files, in
         // the driver directory, holding exactly what this run staged.
         for (const char* name : kCommandFiles) {
-            const std::string fileName = BaseName(name);
+            const std::string fileName = FileNameOf(name, codePage);
             if (EqualNoCase(fileName, InfName(kModelWord))) continue;  // the INF itself is not a driver file
             std::string stagedPath;
             const Bytes* bytes = JoinPath(stagedPath, kStagingDir, name) ? staged.Find(stagedPath) : nullptr;
             bool named = false, holds = bytes != nullptr;
             for (const std::string& installed : driver.files) {
-                if (!EqualNoCase(BaseName(installed), fileName)) continue;
+                if (!EqualNoCase(FileNameOf(installed, codePage), fileName)) continue;
                 named = true;
                 holds = holds && InsideDirectory(installed, driverDir) && HoldsExactly(platform.files, installed, *bytes);
             }
@@ -74,7 +71,6 @@ DriverCheck CheckInstalledDriver(Platform& platform, const StagingRecord& staged
     }
     return DriverCheck::NotInstalled;
 }
-
 
 InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs, std::uint16_t langId,
                                  const StagingRecord& staged, RunLog& log, InstallOutcome* reported) {

@@ -182,14 +182,10 @@ bool InstallationRun::ReplaceDriverDirectoryFiles(const std::string& driverDir) 
     std::vector<InstalledDriver> drivers;
     const bool driversListed = platform_.spooler.EnumInstalledDrivers(drivers);
     if (!driversListed) log_.Add("driver directory: the installed drivers cannot be listed; 3 is left as it is");
+    const std::uint32_t codePage = platform_.system.AnsiCodePage();
     auto namedByOtherDriver = [&](const std::string& fileName) {
-        for (const InstalledDriver& driver : drivers) {
-            if (EqualNoCase(driver.name, kModelWord)) continue;
-            for (const std::string& used : driver.files) {
-                const std::size_t slash = used.find_last_of('\\');
-                if (EqualNoCase(slash == std::string::npos ? used : used.substr(slash + 1), fileName)) return true;
-            }
-        }
+        for (const InstalledDriver& driver : drivers)
+            if (!EqualNoCase(driver.name, kModelWord) && DriverNamesFile(driver, fileName, codePage)) return true;
         return false;
     };
     std::vector<std::string> targets;

@@ -1,7 +1,5 @@
 #include "install/SafeFiles.h"
 
-#include "install/StagingPaths.h"
-
 bool RemoveExisting(IFileSystem& files, const std::string& path) {
     PathState state;
     if (!files.Inspect(path, state)) return false;
@@ -13,11 +11,6 @@ bool RemoveExisting(IFileSystem& files, const std::string& path) {
 
 bool ReplaceWithNewFile(IFileSystem& files, const std::string& path, const Bytes& data) {
     return RemoveExisting(files, path) && files.WriteNewFile(path, data);
-}
-
-bool IsPlainDirectory(IFileSystem& files, const std::string& path) {
-    PathState state;
-    return files.Inspect(path, state) && state.exists && state.isDirectory && !state.isReparsePoint;
 }
 
 bool HoldPlainFile(IFileSystem& files, const std::string& path, bool forDelete, HeldHandle& held, PathState& state) {
@@ -47,11 +40,5 @@ bool HoldsExactly(IFileSystem& files, const std::string& path, const Bytes& data
     HeldHandle held = 0;
     if (!HoldExactly(files, path, data, held)) return false;
     files.Release(held);
-    return true;
-}
-
-bool StagingDirectoriesPlain(IFileSystem& files) {
-    for (const char* dir : kStagingDirs)
-        if (!IsPlainDirectory(files, dir)) return false;
     return true;
 }

@@ -12,10 +12,6 @@ bool RemoveExisting(IFileSystem& files, const std::string& path);
 // Removes what is at path, then creates the file anew with exactly data.
 bool ReplaceWithNewFile(IFileSystem& files, const std::string& path, const Bytes& data);
 
-// A directory that is not a junction, a symbolic link or another reparse point.
-bool IsPlainDirectory(IFileSystem& files, const std::string& path);
-// C:\TEMP and its I386 and x86 subdirectories are all plain directories.
-bool StagingDirectoriesPlain(IFileSystem& files);
 
 // A plain file with a single name that holds exactly data, as seen through a handle opened on it.
 bool HoldsExactly(IFileSystem& files, const std::string& path, const Bytes& data);

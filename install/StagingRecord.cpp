@@ -38,11 +38,6 @@ const Bytes* StagingRecord::Find(const std::string& path) const {
     return nullptr;
 }
 
-bool StagingRecord::Matches(IFileSystem& files, const std::string& stagedPath, const std::string& onDisk) const {
-    const Bytes* staged = Find(stagedPath);
-    return staged && HoldsExactly(files, onDisk, *staged);
-}
-
 bool StagingRecord::StillIntact() const {
     for (const Entry& staged : staged_) {
         Bytes onDisk;

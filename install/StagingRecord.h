@@ -22,9 +22,6 @@ public:
     bool Stage(IFileSystem& files, const std::string& path, Bytes data);
     // The bytes this run staged at path (compared without regard to case); null when it staged nothing there.
     const Bytes* Find(const std::string& path) const;
-    // What was staged at stagedPath is what onDisk holds, a plain file with one name (a copy elsewhere, or
-    // the staged file itself); false when nothing was staged there.
-    bool Matches(IFileSystem& files, const std::string& stagedPath, const std::string& onDisk) const;
     // Every staged file, read again through its held handle, still holds exactly what was staged.
     bool StillIntact() const;
     bool Empty() const { return staged_.empty(); }

@@ -23,8 +23,8 @@ void RecordLanguage(IFileSystem& files, const std::string& settingFile, const st
         const bool read = state.size <= kSettingsMaxBytes && files.ReadHeld(held, text);
         files.Release(held);
         if (!read) return;
-    } else if (state.exists || !files.Inspect(settingFile, state) || state.exists) {
-        return;
+    } else if (!files.Inspect(settingFile, state) || state.exists) {
+        return;  // something that is not a plain file, or that cannot be looked at
     }
     const Bytes before = text;
     ProfileWriteString(text, "Setting", "Language", language);

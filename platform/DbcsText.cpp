@@ -23,3 +23,8 @@ std::size_t LastPathSeparator(const std::string& path, std::uint32_t codePage) {
     }
     return last;
 }
+
+std::string FileNameOf(const std::string& path, std::uint32_t codePage) {
+    const std::size_t at = LastPathSeparator(path, codePage);
+    return at == std::string::npos ? path : path.substr(at + 1);
+}

@@ -9,3 +9,6 @@ bool IsDbcsLeadByte(unsigned char c, std::uint32_t codePage);
 
 // Position of the last backslash that is a character of its own, std::string::npos when there is none.
 std::size_t LastPathSeparator(const std::string& path, std::uint32_t codePage);
+
+// The file name at the end of a path, split at the last backslash that is a character of its own.
+std::string FileNameOf(const std::string& path, std::uint32_t codePage);

@@ -125,31 +125,20 @@ bool IsWhatWasStaged(const StagedPath& staged, const Bytes& data, const Bytes& o
     return false;
 }
 
-// The file name at the end of a path, split at the last backslash that is a character of its own.
-std::string FileNameOf(const std::string& path, std::uint32_t codePage) {
-    const std::size_t at = LastPathSeparator(path, codePage);
-    return at == std::string::npos ? path : path.substr(at + 1);
-}
-
 // A candidate for removal, opened once: everything the uninstaller decides about it is seen through this
 // handle, and the deletion goes through it too, so the file cannot be swapped between the check and the
 // delete. Nobody else can write, rename or remove it while it is held.
 class Candidate {
 public:
-    Candidate(IFileSystem& files, const std::string& path) : files_(files) {
-        opened_ = files.HoldFile(path, true, held_, state_);
-        if (!opened_) {
-            held_ = 0;
-            state_ = PathState{};
-        }
-    }
+    Candidate(IFileSystem& files, const std::string& path)
+        : files_(files), plain_(HoldPlainFile(files, path, true, held_, state_)) {}
     ~Candidate() { files_.Release(held_); }
     Candidate(const Candidate&) = delete;
     Candidate& operator=(const Candidate&) = delete;
-    // Something could be opened at the path, and what.
-    bool Opened() const { return opened_; }
-    // A plain file (not a directory or a reparse point) with a single name.
-    bool Plain() const { return opened_ && !state_.isDirectory && !state_.isReparsePoint && state_.links == 1; }
+    // Something could be opened at the path (plain or not).
+    bool Opened() const { return plain_ || state_.exists; }
+    // A plain file (not a directory or a reparse point) with a single name, now held.
+    bool Plain() const { return plain_; }
     std::uint64_t Size() const { return state_.size; }
     bool Read(Bytes& data) { return files_.ReadHeld(held_, data); }
     // The name goes as the handle is closed.
@@ -159,7 +148,7 @@ private:
     IFileSystem& files_;
     HeldHandle held_ = 0;
     PathState state_;
-    bool opened_ = false;
+    bool plain_;
 };
 
 // The directories the uninstaller looks into, held while it works: none can become a junction meanwhile.
@@ -282,7 +271,7 @@ private:
         for (const DriverFile& file : DriverFileSet(name_)) {
             bool named = false;
             for (const InstalledDriver& driver : drivers)
-                for (const std::string& used : driver.files) named = named || EqualNoCase(FileNameOf(used, codePage_), file.fileName);
+                named = named || DriverNamesFile(driver, file.fileName, codePage_);
             for (int inVersionDir = 0; inVersionDir < 2; ++inVersionDir) {
                 std::string path;
                 if (!(inVersionDir ? versionDirUsable : driverDirUsable) ||

@@ -9,22 +9,31 @@
 #include "resources/resource.h"
 
 namespace {
-std::string g_tablePath;  // the language table in use, as start-up settled it
 constexpr DWORD kTextBuffer = 1000;
 constexpr int kOwnTextControl = IDC_PRINTER_NAME;  // the settings page's name field, which that page fills itself
 constexpr char kSection[] = "String";
 
-// The language table of one dialog's texts, read once: GetPrivateProfileStringA opens and parses the whole
+// The language table in use, read once for the whole run: GetPrivateProfileStringA opens and parses the whole
 // file again for every key (the first page alone asks for some 45; under Wine 0.1 to 0.4 ms each, one read of
-// the file 0.05 ms). Looked up with the same rules (platform/ProfileText, which the contract tests hold to the
-// system's); a table that cannot be read goes through GetPrivateProfileStringA as before.
+// the file 0.05 ms), and every dialog of the wizard asks for its texts. Looked up with the same rules
+// (platform/ProfileText, which the contract tests hold to the system's); a table that cannot be read goes
+// through GetPrivateProfileStringA as before. Naming another table drops the copy.
 class LanguageTable {
 public:
-    LanguageTable() : read_(!g_tablePath.empty() && HostPlatform().files.ReadWholeFile(g_tablePath, bytes_)) {}
+    void Use(const std::string& path) {
+        path_ = path;
+        loaded_ = false;
+        read_ = false;
+        bytes_.clear();
+    }
+    const std::string& Path() const { return path_; }
 
-    DWORD LookUp(const std::string& key, char* buffer) const {
-        if (!read_)
-            return ::GetPrivateProfileStringA(kSection, key.c_str(), "", buffer, kTextBuffer, g_tablePath.c_str());
+    DWORD LookUp(const std::string& key, char* buffer) {
+        if (!loaded_) {
+            read_ = !path_.empty() && HostPlatform().files.ReadWholeFile(path_, bytes_);
+            loaded_ = true;
+        }
+        if (!read_) return ::GetPrivateProfileStringA(kSection, key.c_str(), "", buffer, kTextBuffer, path_.c_str());
         std::string value;
         const std::uint32_t n = ProfileReadString(&bytes_, kSection, key, "", value, kTextBuffer);
         const std::size_t copied = std::min<std::size_t>(value.size(), kTextBuffer - 1);
@@ -34,14 +43,30 @@ public:
     }
 
 private:
+    std::string path_;
     Bytes bytes_;
-    bool read_;
+    bool loaded_ = false;
+    bool read_ = false;
 };
+
+LanguageTable& Table() {
+    static LanguageTable table;
+    return table;
+}
+
+// The controls' Arial, made the first time a dialog needs it and kept for the run: the controls that receive
+// it use it for as long as they exist.
+HFONT ArialControlFont() {
+    static const HFONT arial = ::CreateFontA(13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                             FF_SWISS | DEFAULT_PITCH, "Arial");
+    return arial;
+}
 }  // namespace
 
-void SetDialogStringsTable(const std::string& tablePath) { g_tablePath = tablePath; }
+void SetDialogStringsTable(const std::string& tablePath) { Table().Use(tablePath); }
 
-const std::string& DialogStringsTable() { return g_tablePath; }
+const std::string& DialogStringsTable() { return Table().Path(); }
 
 std::string DialogCaptionKey(int dialogId) {
     std::string key;
@@ -58,11 +83,9 @@ std::string DialogControlKey(int dialogId, int controlId) {
 bool UsesArialControlFont(unsigned short systemLangId) { return (systemLangId & 0xFF) == 9; }
 
 void g_SetDialogStrings(CWnd* dialog, int dialogId) {
-    // One font per call, never deleted: the controls that receive it use it for as long as they exist.
-    HFONT arial = ::CreateFontA(13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, "Arial");
     std::vector<char> buffer(kTextBuffer, '\0');
-    const LanguageTable table;
+    LanguageTable& table = Table();
+    const bool arial = UsesArialControlFont(::GetSystemDefaultLangID());
 
     if (table.LookUp(DialogCaptionKey(dialogId), buffer.data()) != 0) dialog->SetWindowTextA(buffer.data());
 
@@ -72,8 +95,7 @@ void g_SetDialogStrings(CWnd* dialog, int dialogId) {
         // The id as the window stores it: 65535 from a classic template, -1 from an extended one.
         int id = static_cast<int>(::GetWindowLongA(child, GWL_ID));
         std::string key = DialogControlKey(dialogId, id);
-        if (UsesArialControlFont(::GetSystemDefaultLangID()) && ::IsWindow(child))
-            ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(arial), TRUE);
+        if (arial && ::IsWindow(child)) ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(ArialControlFont()), TRUE);
         if (id == kOwnTextControl) continue;
         if (table.LookUp(key, buffer.data()) != 0) ::SetWindowTextA(child, buffer.data());
     }

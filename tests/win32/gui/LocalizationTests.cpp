@@ -1,6 +1,7 @@
 // Dialog texts from a language table: caption and direct children, the keys by control id as the window
 // stores it, and the Arial font on English systems.
 #include <cstdio>
+#include <fstream>
 
 #include "localization/win32/DialogStrings.h"
 #include "resources/resource.h"
@@ -94,6 +95,48 @@ TEST(DialogStrings, ArialFontFollowsTheSystemLanguage) {
         << "system language " << std::hex << system;
     std::printf("system language 0x%04x: %s\n", system, want.c_str());
     ::DestroyWindow(dialog);
+}
+
+// The table is read once for the run: a second dialog takes its texts from the copy read for the first, even
+// when the file has changed since; naming a table again reads it anew.
+TEST(DialogStrings, TableReadOnceUntilATableIsNamed) {
+    ScopedLanguageTable table(kTable.c_str());
+    HWND first = MakeDialog(false, true);
+    Localise(first);
+    EXPECT_EQ(TextOf(first), "New caption");
+    {
+        std::ofstream(DialogStringsTable(), std::ios::binary | std::ios::trunc) << "[String]\r\nIDD555_Title=Changed\r\n";
+    }
+    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, DialogStringsTable().c_str());
+    HWND second = MakeDialog(false, true);
+    Localise(second);
+    EXPECT_EQ(TextOf(second), "New caption");
+    SetDialogStringsTable(DialogStringsTable());
+    HWND third = MakeDialog(false, true);
+    Localise(third);
+    EXPECT_EQ(TextOf(third), "Changed");
+    for (HWND w : {first, second, third}) ::DestroyWindow(w);
+}
+
+// One Arial for every dialog of the run, made only on an English system.
+TEST(DialogStrings, OneArialForTheWholeRun) {
+    ScopedLanguageTable table(kTable.c_str());
+    HWND a = MakeDialog(false), b = MakeDialog(true);
+    const HFONT before = reinterpret_cast<HFONT>(::SendMessageA(::GetWindow(a, GW_CHILD), WM_GETFONT, 0, 0));
+    Localise(a);
+    Localise(b);
+    Localise(a);
+    const HFONT fa = reinterpret_cast<HFONT>(::SendMessageA(::GetWindow(a, GW_CHILD), WM_GETFONT, 0, 0));
+    const HFONT fb = reinterpret_cast<HFONT>(::SendMessageA(::GetWindow(b, GW_CHILD), WM_GETFONT, 0, 0));
+    if ((::GetSystemDefaultLangID() & 0xFF) == 9) {
+        EXPECT_NE(fa, before);
+        EXPECT_EQ(fa, fb);
+    } else {
+        EXPECT_EQ(fa, before);
+        EXPECT_EQ(fb, before);
+    }
+    ::DestroyWindow(a);
+    ::DestroyWindow(b);
 }
 
 }  // namespace

@@ -45,8 +45,8 @@ INT_PTR CDialog::DoModal() {
     if (ownerDisabled) ::EnableWindow(owner, FALSE);
     if (!m_bEnded && !::IsWindowVisible(hWnd)) ::ShowWindow(hWnd, SW_SHOWNORMAL);
 
-    // Our own loop rather than the system's: keyboard messages go first to the innermost dialog around the
-    // focus (a page hosted in the wizard), so Escape and Enter inside a page reach that page, not the wizard.
+    // Our own loop rather than the system's, so that the dialog may look at a message before the dialog
+    // manager does (PreTranslateMessage).
     MSG msg;
     while (!m_bEnded) {
         BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
@@ -56,7 +56,7 @@ INT_PTR CDialog::DoModal() {
             break;
         }
         if (got == -1) break;
-        if (!PreTranslateMessage(&msg) && !PreTranslateDialogMessage(hWnd, &msg)) {
+        if (!PreTranslateMessage(&msg) && !::IsDialogMessageA(hWnd, &msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
@@ -67,19 +67,6 @@ INT_PTR CDialog::DoModal() {
     if (::IsWindow(hWnd)) ::DestroyWindow(hWnd);
     m_hWnd = nullptr;
     return m_nModalResult;
-}
-
-bool CDialog::PreTranslateDialogMessage(HWND modal, MSG* msg) {
-    if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return ::IsDialogMessageA(modal, msg) != FALSE;
-    for (HWND w = msg->hwnd; w != nullptr; w = ::GetParent(w)) {
-        if (IsDialogWindow(w) && ::IsDialogMessageA(w, msg)) return true;
-        if (w == modal) return false;
-    }
-    return ::IsDialogMessageA(modal, msg) != FALSE;
-}
-
-bool CDialog::IsDialogWindow(HWND hWnd) {
-    return static_cast<ATOM>(::GetClassLongA(hWnd, GCW_ATOM)) == static_cast<ATOM>(32770);  // WC_DIALOG
 }
 
 bool CDialog::Create(UINT templateId, CWnd* parent) {

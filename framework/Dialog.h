@@ -161,9 +161,6 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     // True when a map entry or a built-in handler took the message; result is what the procedure returns.
     bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
-    // Keyboard messages to the innermost of our dialogs around the focus, up to the modal one.
-    static bool PreTranslateDialogMessage(HWND modal, MSG* msg);
-    static bool IsDialogWindow(HWND hWnd);
 
     bool m_bInModalLoop = false;  // DoModal is running this dialog
     bool m_bEnded = false;        // EndDialog ended the modal run

@@ -63,6 +63,8 @@ CNewWizPage* CNewWizDialog::MoveTarget(CNewWizPage* from, LONG target, int step)
 BOOL CNewWizDialog::ActivatePage(CNewWizPage* target) {
     if (!target->m_bCreated) {
         if (!target->Create(target->m_nDialogID, this)) return FALSE;
+        // The page's controls take part in the wizard's dialog navigation, ahead of the buttons.
+        target->ModifyExStyle(0, WS_EX_CONTROLPARENT);
         target->m_bCreated = TRUE;
         if (!target->OnPageCreated()) return FALSE;
     }
@@ -73,7 +75,7 @@ BOOL CNewWizDialog::ActivatePage(CNewWizPage* target) {
     RECT place;
     ::GetWindowRect(GetDlgItem(static_cast<int>(m_nPlaceholderID)), &place);
     ScreenToClient(&place);
-    target->SetWindowPos(nullptr, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    target->SetWindowPos(HWND_TOP, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 
     target->EnableWindow(true);
     target->ShowWindow(SW_SHOW);
@@ -115,6 +117,9 @@ BOOL CNewWizDialog::ShowFirstPage() {
 BOOL CNewWizDialog::OnInitDialog() {
     CDialog::OnInitDialog();
     ModifyExStyle(0, WS_EX_CONTROLPARENT);
+    // The Tab order is the buttons' visual one: Finish stands between Next and Cancel.
+    if (HWND finish = GetDlgItem(ID_WIZFINISH))
+        ::SetWindowPos(finish, GetDlgItem(ID_WIZNEXT), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     FocusAfterMove(ShowFirstPage() != FALSE);
     return FALSE;  // the focus is set
 }
@@ -179,8 +184,6 @@ bool Usable(HWND w) {
     return w != nullptr && (::GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE) != 0 && ::IsWindowEnabled(w);
 }
 bool IsTabStop(HWND w) { return Usable(w) && (::GetWindowLongA(w, GWL_STYLE) & WS_TABSTOP) != 0; }
-// One character in upper case (CharUpperA takes a character in place of a pointer whose high word is zero).
-UINT_PTR Upper(unsigned char c) { return reinterpret_cast<UINT_PTR>(::CharUpperA(reinterpret_cast<LPSTR>(UINT_PTR{c}))); }
 }  // namespace
 
 void CNewWizDialog::UpdateDefaultButton() {
@@ -238,78 +241,32 @@ bool CNewWizDialog::InActivePage(HWND w) const {
     return page != nullptr && (w == page->m_hWnd || ::IsChild(page->m_hWnd, w));
 }
 
-void CNewWizDialog::MoveFocus(bool backward) {
-    // The candidates in order: the active page's controls (a page has a few dozen at most), then the
-    // buttons; the focus's place among them, tab stop or not, is where the step starts.
-    HWND cycle[64 + 4];
-    int n = 0;
-    if (CNewWizPage* page = GetActivePage())
-        for (HWND w = ::GetWindow(page->m_hWnd, GW_CHILD); w != nullptr && n < 64; w = ::GetWindow(w, GW_HWNDNEXT))
-            cycle[n++] = w;
-    HWND buttons[4];
-    GetButtons(buttons);
-    for (HWND b : buttons) cycle[n++] = b;
-
-    HWND focus = ::GetFocus();
-    int at = backward ? 0 : n - 1;  // without a place: the first stop forwards, the last backwards
-    for (int i = 0; i < n; ++i) {
-        if (focus != nullptr && (cycle[i] == focus || ::IsChild(cycle[i], focus))) {
-            at = i;
-            break;
-        }
-    }
-    for (int k = 1; k <= n; ++k) {
-        HWND w = cycle[((at + (backward ? -k : k)) % n + n) % n];
-        if (IsTabStop(w)) return FocusControl(w);
-    }
-}
-
 void CNewWizDialog::PressButton(HWND button) {
     SendMessageA(WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }
 
-bool CNewWizDialog::PressMnemonic(UINT ch) {
-    const UINT_PTR wanted = Upper(static_cast<unsigned char>(ch));
+// The system's dialog manager moves the focus (Tab, Shift+Tab, the arrows) through the active page, a control
+// parent, and the buttons, and presses a button by its mnemonic. The wizard keeps to itself what the system
+// would do otherwise: the default frame stays on the focused button, else on the default one; Enter and
+// Escape inside a page do nothing (the page's own OK and cancel would end nothing); Enter on the wizard's own
+// controls presses the focused button, else the default one, which is always an enabled one.
+bool CNewWizDialog::PreTranslateMessage(MSG* msg) {
+    if (msg->message != WM_KEYDOWN || (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd))) return false;
+    if (msg->wParam == VK_TAB) {
+        const bool taken = ::IsDialogMessageA(m_hWnd, msg) != FALSE;
+        ShowDefaultFrame(::GetFocus());
+        return taken;
+    }
+    if (msg->wParam != VK_RETURN && msg->wParam != VK_ESCAPE) return false;
+    LRESULT code = ::SendMessageA(msg->hwnd, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg));
+    if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;  // a control that takes the key
+    if (InActivePage(msg->hwnd)) return true;
+    if (msg->wParam == VK_ESCAPE) return false;  // the dialog manager's cancel
     HWND buttons[4];
     GetButtons(buttons);
-    for (HWND b : buttons) {
-        if (!Usable(b)) continue;
-        char text[64] = {};
-        ::GetWindowTextA(b, text, sizeof text);
-        for (const char* p = text; *p != '\0'; p = ::CharNextA(p)) {
-            if (*p != '&') continue;
-            ++p;  // "&&" is an ampersand, "&x" the mnemonic x
-            if (*p == '\0') break;
-            if (*p == '&') continue;
-            if (Upper(static_cast<unsigned char>(*p)) == wanted) {
-                PressButton(b);
-                return true;
-            }
-            break;
-        }
-    }
-    return false;
-}
-
-bool CNewWizDialog::PreTranslateMessage(MSG* msg) {
-    if (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd)) return false;
-    if (msg->message == WM_SYSCHAR) return PressMnemonic(static_cast<UINT>(msg->wParam));
-    if (msg->message != WM_KEYDOWN) return false;
-    if (msg->wParam == VK_TAB) {
-        if (::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0) return false;
-        LRESULT code = ::SendMessageA(msg->hwnd, WM_GETDLGCODE, VK_TAB, reinterpret_cast<LPARAM>(msg));
-        if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;  // a control that takes Tab
-        MoveFocus(::GetKeyState(VK_SHIFT) < 0);
-        return true;
-    }
-    if (msg->wParam == VK_RETURN && !InActivePage(msg->hwnd)) {
-        HWND buttons[4];
-        GetButtons(buttons);
-        HWND target = GetDlgItem(static_cast<int>(m_nDefaultID));
-        if (Usable(msg->hwnd) && std::find(std::begin(buttons), std::end(buttons), msg->hwnd) != std::end(buttons))
-            target = msg->hwnd;
-        if (Usable(target)) PressButton(target);
-        return true;
-    }
-    return false;
+    HWND target = GetDlgItem(static_cast<int>(m_nDefaultID));
+    if (Usable(msg->hwnd) && std::find(std::begin(buttons), std::end(buttons), msg->hwnd) != std::end(buttons))
+        target = msg->hwnd;
+    if (Usable(target)) PressButton(target);
+    return true;
 }

@@ -2,10 +2,10 @@
 // Cancel, asking the pages before each step. The page objects belong to the caller; the container owns
 // only their windows, which it creates the first time each page is shown and destroys with its own.
 //
-// The keyboard, in the modal run: the pages are child dialogs that do not take part in the wizard's dialog
-// navigation (their templates carry no DS_CONTROL), so the container does it itself. Tab and Shift+Tab cycle
-// through the active page's tab stops and then the enabled buttons (Back, Next, Finish, Cancel); Alt plus a
-// button's mnemonic presses it wherever the focus is; Enter on the wizard's own controls presses the focused
+// The keyboard, in the modal run: each page window is made a control parent, so the system's dialog manager
+// takes the active page's controls into the wizard's navigation. Tab and Shift+Tab cycle through the active
+// page's tab stops and then the enabled buttons (Back, Next, Finish, Cancel); Alt plus a button's mnemonic
+// presses it wherever the focus is; Enter on the wizard's own controls presses the focused
 // button or else the default one, while Enter and Escape inside a page stay the page's. The default button
 // is always an enabled one (Next, else Finish, Back, Cancel); after every move the focus is on the page's
 // first tab stop, or on the default button when the page has none; a button disabled while it has the focus
@@ -76,10 +76,6 @@ private:
     // After a move (moved) or an attempt: the focus on the first stop, or kept where it is when it is still
     // on an enabled, visible control of the wizard.
     void FocusAfterMove(bool moved);
-    // One step of the Tab cycle.
-    void MoveFocus(bool backward);
-    // Alt plus ch: presses the enabled button whose mnemonic ch is; false when none has it.
-    bool PressMnemonic(UINT ch);
     void PressButton(HWND button);
     bool InActivePage(HWND w) const;
 

@@ -1,5 +1,5 @@
-// The application object's installation, store and clean-up operations: each passes the process-wide state to
-// the engine function that does the work.
+// The application object's language, store, installation and clean-up operations that start-up and the pages
+// call: each passes the process-wide state to the engine function that does the work.
 #include "app/globals.h"
 #include "app/setup.h"
 #include "install/EmbeddedStore.h"
@@ -17,11 +17,6 @@ bool CSetupApp::ExtractEmbeddedFile(std::uint16_t id, std::string path, bool pat
     return ::ExtractEmbeddedFile(platform_, id, path, PrinterName(), patchNames);
 }
 
-void CSetupApp::ReplaceNameLines(const std::string& sourcePath, const std::string& destinationPath,
-                                 const NameLineRule* rules, int ruleCount) {
-    ::ReplaceNameLines(platform_.files, sourcePath, destinationPath, rules, ruleCount);
-}
-
 void CSetupApp::InstallPrinterDriver() {
     // A message box of the run lets the wizard's messages through; no second run starts inside this one.
     if (running_) return;
@@ -30,26 +25,4 @@ void CSetupApp::InstallPrinterDriver() {
     running_ = false;
 }
 
-void CSetupApp::CopyToDriverDirectory(const std::string& fileName, bool failIfExists) {
-    ::CopyToDriverDirectory(platform_, fileName, failIfExists);
-}
-
-void CSetupApp::RunInstallCommand() {
-    outcome_ = ::RunInstallCommand(platform_, Inputs(), platform_.system.SystemDefaultLangId(), StagingRecord(), log_);
-}
-
-void CSetupApp::Delete() { CleanUp(true); }
-
-void CSetupApp::CleanUp(bool removeDriverFiles) { ::CleanUp(platform_, PrinterName(), removeDriverFiles, &log_); }
-
-bool CSetupApp::DeleteDriverFile(const std::string& fileName) { return ::DeleteDriverFile(platform_, fileName); }
-
-bool CSetupApp::DeleteDriverVersionFile(const std::string& fileName) {
-    return ::DeleteDriverVersionFile(platform_, fileName);
-}
-
-bool CSetupApp::DeleteStagedFile(const std::string& fileName) { return ::DeleteStagedFile(platform_.files, fileName); }
-
-void CSetupApp::RemoveStaleOemInf() { ::RemoveStaleOemInf(platform_); }
-
-void CSetupApp::DeletePrinterForm(const std::string& formName) { ::DeletePrinterForm(platform_.spooler, formName); }
+void CSetupApp::Delete() { ::CleanUp(platform_, PrinterName(), true, &log_); }

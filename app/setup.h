@@ -7,7 +7,6 @@
 #include "framework/WinApp.h"
 #include "install/InstallOutcome.h"
 #include "install/InstallRun.h"
-#include "install/NameLineRule.h"
 #include "install/RunLog.h"
 #include "platform/Platform.h"
 
@@ -38,25 +37,14 @@ public:
     // Writes store entry id to path; patchNames rewrites the name-bearing lines. False when the entry is absent
     // or not loadable, or when the destination could not be written.
     bool ExtractEmbeddedFile(std::uint16_t id, std::string path, bool patchNames);
-    void ReplaceNameLines(const std::string& sourcePath, const std::string& destinationPath,
-                          const NameLineRule* rules, int ruleCount);
 
     // The installation run started by the progress page (or by /quiet), on the printer name, the host's
     // release code and the language choice. Whatever goes wrong inside it, even an exception, ends as a failed
     // installation with its message. A run does not start inside another one.
     void InstallPrinterDriver();
-    void CopyToDriverDirectory(const std::string& fileName, bool failIfExists);
-    // The command step of a run on its own, with nothing staged: the printer check and the result message.
-    void RunInstallCommand();
 
     // Clean-up of an earlier installation and the uninstall entry.
     void Delete() override;
-    void CleanUp(bool removeDriverFiles);
-    bool DeleteDriverFile(const std::string& fileName);
-    bool DeleteDriverVersionFile(const std::string& fileName);
-    bool DeleteStagedFile(const std::string& fileName);
-    void RemoveStaleOemInf();
-    void DeletePrinterForm(const std::string& formName);
 
     Platform& platform() { return platform_; }
     // How the last installation run ended, and its steps.

@@ -249,11 +249,3 @@ InstallOutcome RunInstallation(Platform& platform, const InstallInputs& inputs, 
     }
 }
 
-void CopyToDriverDirectory(Platform& platform, const std::string& fileName, bool failIfExists,
-                           const std::string& preparedDir) {
-    std::string driverDir, from, to;
-    if (!platform.spooler.DriverDirectory(driverDir) || driverDir.empty()) return;
-    if (!preparedDir.empty() && driverDir != preparedDir) return;
-    if (!JoinPath(from, kStagingDir, fileName) || !JoinPath(to, driverDir, fileName)) return;
-    platform.files.CopyFileTo(from, to, failIfExists);
-}

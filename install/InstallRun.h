@@ -19,11 +19,6 @@ struct InstallInputs {
 // installation with its message; the result message is followed by a quit message for the main window.
 InstallOutcome RunInstallation(Platform& platform, const InstallInputs& inputs, RunLog& log);
 
-// Copies C:\TEMP\<fileName> into the spooler's driver directory; with preparedDir set, only when that is the
-// driver directory the spooler names.
-void CopyToDriverDirectory(Platform& platform, const std::string& fileName, bool failIfExists,
-                           const std::string& preparedDir = std::string());
-
 // The command step: the system's command on the staged INF, only when staged holds it and every file it names
 // as they still are on disk (held by staged, which the caller lets go only after this step); then the check
 // for the printer and for the driver the command installed, the default-printer command and the result

@@ -4,6 +4,7 @@
 
 #include "app/globals.h"
 #include "app/setup.h"
+#include "system/Cleanup.h"
 #include "system/OemInfScan.h"
 #include "tests/support/ContractPlatforms.h"
 
@@ -86,7 +87,7 @@ TEST_P(CleanupContract, StaleOemInfCopiesGoAndOthersStay) {
                  {98, true, ToBytes("precompiled"), true},
                  {96, false, wide, true}};
     for (const auto& f : files) OemPath(f.index, f.pnf, f.data);
-    app_->RemoveStaleOemInf();
+    RemoveStaleOemInf(os());
     Bytes data;
     for (const auto& f : files) EXPECT_EQ(os().files.ReadWholeFile(OemPath(f.index, f.pnf), data), f.stays) << f.index;
 }

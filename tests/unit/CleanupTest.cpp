@@ -1,6 +1,7 @@
 // System integration: clean-up of an earlier installation (the printer-named files, the uninstall entry, stale
 // OEM INFs, the form), the printer-name match, the stale INF rule and the registry helper.
 #include "install/DriverFiles.h"
+#include "system/Cleanup.h"
 #include "system/OemInfScan.h"
 #include "system/PrinterMatch.h"
 #include "system/Reg.h"
@@ -144,14 +145,14 @@ TEST_F(Cleanup, StaleOemInfScanCoversIndexesZeroToNinetyNine) {
     win.files.Put(OemPath(100, "inf"), kMatchingInf);
     for (int n : {5, 7, 100}) win.files.Put(OemPath(n, "pnf"), {});
     win.files.ClearLog();
-    app.RemoveStaleOemInf();
+    RemoveStaleOemInf(win.platform);
     EXPECT_EQ(LogLines(win.files, "delete "),
               (std::vector<std::string>{OemPath(0, "inf"), OemPath(4, "inf"), OemPath(4, "pnf"), OemPath(99, "inf")}));
 
     // Without a Windows directory nothing is examined, least of all at the root of the drive.
     win.system.windowsDir.clear();
     win.files.Put("C:\\inf\\oem1.inf", kMatchingInf);
-    app.RemoveStaleOemInf();
+    RemoveStaleOemInf(win.platform);
     EXPECT_TRUE(win.files.Exists("C:\\inf\\oem1.inf"));
 }
 
@@ -193,8 +194,8 @@ TEST_F(Cleanup, DeletionWhosePathWouldNotFitIsSkipped) {
     const std::string name(240, 'n');
     const std::string truncated = (kDriverDir + "\\" + name).substr(0, 259);  // where a cut path would point
     win.files.Put(truncated, {});
-    EXPECT_FALSE(app.DeleteDriverFile(name));
-    EXPECT_FALSE(app.DeleteDriverVersionFile(name));
+    EXPECT_FALSE(DeleteDriverFile(win.platform, name));
+    EXPECT_FALSE(DeleteDriverVersionFile(win.platform, name));
     EXPECT_TRUE(win.files.Exists(truncated));
 }
 

@@ -1,4 +1,5 @@
 // Writing store entries to disk and rewriting the name-bearing lines of the driver templates.
+#include "install/EmbeddedStore.h"
 #include "install/NameLines.h"
 #include "platform/TextStream.h"
 #include "tests/unit/UnitSupport.h"
@@ -156,13 +157,13 @@ TEST_F(Extraction, ReplaceNameLinesBetweenFiles) {
     const int n = FillNameLineRules("Q", rules);
     win.files.Put("C:\\Out\\src.txt", ToBytes("x\r\n *ModelName: old\r\ny"));
     win.files.Put("C:\\Out\\dst.txt", Bytes(100, 'o'));
-    app.ReplaceNameLines("C:\\Out\\src.txt", "C:\\Out\\dst.txt", rules, n);
+    ReplaceNameLines(win.files, "C:\\Out\\src.txt", "C:\\Out\\dst.txt", rules, n);
     EXPECT_EQ(At("C:\\Out\\dst.txt"), "x\n*ModelName: \"Q\"\ny\n");
-    app.ReplaceNameLines("C:\\Out\\src.txt", "C:\\Out\\dst.txt", rules, 3);  // only the rules counted
+    ReplaceNameLines(win.files, "C:\\Out\\src.txt", "C:\\Out\\dst.txt", rules, 3);  // only the rules counted
     EXPECT_EQ(At("C:\\Out\\dst.txt"), "x\n *ModelName: old\ny\n");
     // An unreadable source leaves the destination created and empty.
     for (const char* dst : {"C:\\Out\\dst.txt", "C:\\Out\\new.txt"}) {
-        app.ReplaceNameLines("C:\\Out\\missing.txt", dst, rules, n);
+        ReplaceNameLines(win.files, "C:\\Out\\missing.txt", dst, rules, n);
         EXPECT_EQ(At(dst), "");
     }
 }

@@ -22,8 +22,7 @@ attacked_walk() {
     reset_case
     echo attack >"$DRIVE/printui-mode.txt"
     if ! run_robot "$name" "$locale" KX47 120 'C:\e2e-setup\setup.exe' "$choice" "$(scaled 30)"; then
-        echo "FAIL: $name/robot-walk ($(grep -m1 '^ERROR' "$OUT/$name.robot"))"
-        failed=1
+        fail "$name/robot-walk" "$(grep -m1 '^ERROR' "$OUT/$name.robot")"
         return 0
     fi
     wine_in 60 "$OUT/drivers.exe" >"$OUT/$name.drivers" 2>"$OUT/$name.drivers.stderr" ||
@@ -43,10 +42,10 @@ held_command() {
         'C:\windows\system32\rundll32.exe printui.dll,PrintUIEntry /if /f C:\TEMP\KX47.INF /r "LPT1:" /b "KX47" /m "KX47" ' \
         >"$OUT/$name.holder" 2>"$OUT/$name.stderr"
     tr -d '\r' <"$log" >"$OUT/$name.printui" 2>/dev/null || : >"$OUT/$name.printui"
-    pass_if "$name/command-ran-while-held" grep -q '^exit_code=0' "$OUT/$name.holder"
-    pass_if "$name/attack-overwrite-refused" grep -qx 'attack-overwrite=refused' "$OUT/$name.printui"
-    pass_if "$name/attack-rename-refused" grep -qx 'attack-rename=refused' "$OUT/$name.printui"
-    pass_if "$name/driver-and-printer" grep -qx 'added=KX47' "$OUT/$name.printui"
+    check "$name/command-ran-while-held" grep -q '^exit_code=0' "$OUT/$name.holder"
+    check "$name/attack-overwrite-refused" grep -qx 'attack-overwrite=refused' "$OUT/$name.printui"
+    check "$name/attack-rename-refused" grep -qx 'attack-rename=refused' "$OUT/$name.printui"
+    check "$name/driver-and-printer" grep -qx 'added=KX47' "$OUT/$name.printui"
     # Every file the stand-in copied, as its source holds it (the copy read the held files).
     while IFS= read -r line; do
         file="${line#driver-file=}"; source="${file#* <- }"; file="${file%% <- *}"
@@ -54,16 +53,10 @@ held_command() {
         source="$(find "$(dirname "$source")" -maxdepth 1 -iname "$(basename "$source")" | head -n 1)"
         cmp -s "$source" "$DRIVE/windows/system32/spool/drivers/w32x86/3/$file" || bad="$bad $file"
     done < <(grep '^driver-file=' "$OUT/$name.printui")
-    pass_if "$name/eleven-files-read-and-copied" test "$(grep -c '^driver-file=' "$OUT/$name.printui")" = 11 -a -z "$bad"
+    check "$name/eleven-files-read-and-copied" test "$(grep -c '^driver-file=' "$OUT/$name.printui")" = 11 -a -z "$bad"
 }
 
-# pass_if <case/check> <condition...>
-pass_if() {
-    local name="$1"
-    shift
-    if "$@"; then echo "PASS: $name"; else echo "FAIL: $name"; failed=1; fi
-}
-
+# check <case/check> <condition...>
 set_wine_version "$WINEPREFIX" winxp
 attacked_walk winxp-staging-attacked zh_CN.UTF-8 0x0804 chinese
 held_command held-staging-attacked

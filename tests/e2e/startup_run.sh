@@ -15,13 +15,7 @@ export WINEPREFIX="${WINEPREFIX:-$BUILD/wineprefix}"
 make_wine_prefix "$WINEPREFIX" || { echo "FAIL: startup-wine-prefix"; exit 1; }
 LOADER="$(wine_loader)"
 
-failed=0
-pass() { echo "PASS: $1"; }
-fail() { echo "FAIL: $1${2:+ ($2)}"; failed=1; }
-check() {  # check <case> <command...>
-    local name="$1"; shift
-    if "$@"; then pass "$name"; else fail "$name"; fi
-}
+source "$(dirname "$0")/report.sh"
 
 if [ ! -f "$EXE" ]; then
     fail "setup-exe-present" "$EXE"

@@ -13,8 +13,7 @@ source "$(dirname "$0")/walks.sh"
 run() {
     local name="$1" options="$2" locale="$3" langid="$4" choice="$5" expect="$6" code="$7" windows="${8:-}"
     if ! run_robot "$name" "$locale" KX47 150 --unattended 'C:\e2e-setup\setup.exe' "$options" "$(scaled 120)"; then
-        echo "FAIL: $name/robot-walk ($(grep -m1 '^ERROR' "$OUT/$name.robot"))"
-        failed=1
+        fail "$name/robot-walk" "$(grep -m1 '^ERROR' "$OUT/$name.robot")"
         return 0
     fi
     list_drivers "$name" "$expect"
@@ -29,13 +28,7 @@ installed_files() {
         xargs -0 -r sha256sum)
 }
 
-# pass_if <case/check> <condition...>
-pass_if() {
-    local name="$1"
-    shift
-    if "$@"; then echo "PASS: $name"; else echo "FAIL: $name"; failed=1; fi
-}
-
+# check <case/check> <condition...>
 if [ "${E2E_SET:-}" = refusal ]; then
     set_wine_version "$WINEPREFIX" winxp
     reset_case
@@ -55,8 +48,8 @@ rm -f "$DRIVE/e2e-quiet.log"
 run "quiet-xp-zh_CN" '/quiet /log=C:\e2e-quiet.log' zh_CN.UTF-8 0x0804 chinese success 0
 installed_files >"$OUT/quiet.files"
 same_files() { [ -s "$OUT/quiet.files" ] && diff "$OUT/wizard.files" "$OUT/quiet.files" >&2; }
-pass_if "quiet-xp-zh_CN/same-files-as-the-wizard" same_files
-pass_if "quiet-xp-zh_CN/log-in-utf-8-with-the-outcome" \
+check "quiet-xp-zh_CN/same-files-as-the-wizard" same_files
+check "quiet-xp-zh_CN/log-in-utf-8-with-the-outcome" \
     /usr/bin/python3 -c 'import sys; t = open(sys.argv[1], "rb").read(); sys.exit(not (t.startswith(b"\xef\xbb\xbf") and
 b"result: installed\r\n" in t and b"exit code: 0\r\n" in t and b"command: C:\\windows\\system32\\rundll32.exe" in t))' \
     "$DRIVE/e2e-quiet.log"
@@ -74,12 +67,12 @@ run "quiet-lang-en" "/QUIET /lang=en" zh_CN.UTF-8 0x0804 english success 0
 reset_case
 rm -f "$DRIVE/e2e-bad.log"
 run "quiet-bad-option" '/quiet /lang=fr /log=C:\e2e-bad.log' en_US.UTF-8 0x0409 english refused 87
-pass_if "quiet-bad-option/writes-nothing" \
+check "quiet-bad-option/writes-nothing" \
     test ! -e "$SETUP_DIR/Language" -a ! -e "$SETUP_DIR/setting.dll" -a ! -e "$DRIVE/e2e-bad.log"
 # Without /quiet the program says why in a box (the robot dismisses it), and still writes nothing.
 reset_case
 run "bad-option-with-windows" '/install' en_US.UTF-8 0x0409 english refused 87 --windows
-pass_if "bad-option-with-windows/writes-nothing" test ! -e "$SETUP_DIR/Language" -a ! -e "$SETUP_DIR/setting.dll"
+check "bad-option-with-windows/writes-nothing" test ! -e "$SETUP_DIR/Language" -a ! -e "$SETUP_DIR/setting.dll"
 
 stop_prefix "$WINEPREFIX"
 exit "$failed"

@@ -10,10 +10,6 @@ set +e
 E2E_OUT_SUFFIX=-uninstall
 source "$(dirname "$0")/walks.sh"
 
-check() {  # check <name> <condition command...>
-    local name="$1"; shift
-    if "$@"; then echo "PASS: uninstall/$name"; else echo "FAIL: uninstall/$name"; failed=1; fi
-}
 # Every file below the staging area and the driver directory with its SHA-256.
 listing() { (cd "$DRIVE" && find TEMP windows/system32/spool/drivers/w32x86 -type f -exec sha256sum {} + 2>/dev/null | sort -k2); }
 value() { grep -a "^$1=" "$2" | head -n 1 | cut -d= -f2-; }
@@ -24,7 +20,7 @@ set_wine_version "$WINEPREFIX" winxp
 reset_case
 walk "install" winxp 7 zh_CN.UTF-8 0x0804 chinese
 command=$(grep -a 'UninstallString' "$OUT/install.entry" | sed 's/.*REG_SZ    //' | tr -d '\r')
-check "entry-names-the-uninstaller" test -n "$command"
+check "uninstall/entry-names-the-uninstaller" test -n "$command"
 DIR="$DRIVE/windows/system32/spool/drivers/w32x86"
 echo "someone else's" >"$DIR/other.dll"
 echo "a user's notes" >"$DRIVE/TEMP/notes.txt"
@@ -41,31 +37,31 @@ uninstall() {  # uninstall <case> <yes|no>
 listing >"$OUT/before-no.listing"
 uninstall answered-no no
 listing >"$OUT/after-no.listing"
-check "no-asks-in-the-system-language" grep -q 'KX47' <(text_of question "$OUT/answered-no.robot")
-check "no-changes-no-file" cmp -s "$OUT/before-no.listing" "$OUT/after-no.listing"
-check "no-keeps-the-printer" grep -q '^printer=KX47|KX47.$' "$OUT/answered-no.robot"
-check "no-keeps-the-entry" grep -q 'UninstallString' "$OUT/answered-no.entry"
-check "no-ends-without-report" grep -q 'exit_code=2' "$OUT/answered-no.robot"
+check "uninstall/no-asks-in-the-system-language" grep -q 'KX47' <(text_of question "$OUT/answered-no.robot")
+check "uninstall/no-changes-no-file" cmp -s "$OUT/before-no.listing" "$OUT/after-no.listing"
+check "uninstall/no-keeps-the-printer" grep -q '^printer=KX47|KX47.$' "$OUT/answered-no.robot"
+check "uninstall/no-keeps-the-entry" grep -q 'UninstallString' "$OUT/answered-no.entry"
+check "uninstall/no-ends-without-report" grep -q 'exit_code=2' "$OUT/answered-no.robot"
 
 # Yes.
 uninstall answered-yes yes
 listing >"$OUT/after-yes.listing"
 report=$(text_of report "$OUT/answered-yes.robot")
 printf '%s\n' "$report" >"$OUT/answered-yes.report"
-check "yes-reports-success" grep -q 'exit_code=0' "$OUT/answered-yes.robot"
-check "yes-removes-the-printer" bash -c "! grep -q '^printer=KX47' '$OUT/answered-yes.robot'"
-check "yes-keeps-the-unrelated-printer" grep -q '^printer=Office|Generic / Text Only.$' "$OUT/answered-yes.robot"
-check "yes-removes-the-entry" grep -q '^ABSENT' "$OUT/answered-yes.entry"
+check "uninstall/yes-reports-success" grep -q 'exit_code=0' "$OUT/answered-yes.robot"
+check "uninstall/yes-removes-the-printer" bash -c "! grep -q '^printer=KX47' '$OUT/answered-yes.robot'"
+check "uninstall/yes-keeps-the-unrelated-printer" grep -q '^printer=Office|Generic / Text Only.$' "$OUT/answered-yes.robot"
+check "uninstall/yes-removes-the-entry" grep -q '^ABSENT' "$OUT/answered-yes.entry"
 # Left: the unrelated files and the uninstaller itself (at the next restart, which the report says).
-check "yes-leaves-only-what-it-did-not-install" test "$(awk '{print $2}' "$OUT/after-yes.listing" | tr '\n' ' ')" = \
+check "uninstall/yes-leaves-only-what-it-did-not-install" test "$(awk '{print $2}' "$OUT/after-yes.listing" | tr '\n' ' ')" = \
     "TEMP/notes.txt windows/system32/spool/drivers/w32x86/other.dll windows/system32/spool/drivers/w32x86/uninstallKX47.exe "
-check "yes-unrelated-files-untouched" bash -c "grep -q \"someone else's\" '$DIR/other.dll' && grep -q \"a user's notes\" '$DRIVE/TEMP/notes.txt'"
-check "yes-report-lists-the-removals" bash -c "grep -q 'KX47.GPD' '$OUT/answered-yes.report' && grep -q '下次重新启动时' '$OUT/answered-yes.report'"
+check "uninstall/yes-unrelated-files-untouched" bash -c "grep -q \"someone else's\" '$DIR/other.dll' && grep -q \"a user's notes\" '$DRIVE/TEMP/notes.txt'"
+check "uninstall/yes-report-lists-the-removals" bash -c "grep -q 'KX47.GPD' '$OUT/answered-yes.report' && grep -q '下次重新启动时' '$OUT/answered-yes.report'"
 # The restart's removal is the system's: Wine keeps it where Windows does. It and the unrelated printer go
 # again, so that the prefix's later steps find neither.
 SM='HKLM\System\CurrentControlSet\Control\Session Manager'
 wine_in 60 reg.exe query "$SM" /v PendingFileRenameOperations >"$OUT/pending.txt" 2>&1
-check "yes-removes-itself-at-restart" grep -qi 'uninstallKX47.exe' "$OUT/pending.txt"
+check "uninstall/yes-removes-itself-at-restart" grep -qi 'uninstallKX47.exe' "$OUT/pending.txt"
 wine_in 60 reg.exe delete "$SM" /v PendingFileRenameOperations /f >/dev/null 2>&1
 wine_in 60 reg.exe delete 'HKLM\System\CurrentControlSet\Control\Print\Printers\Office' /f >/dev/null 2>&1
 stop_prefix "$WINEPREFIX"

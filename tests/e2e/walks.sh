@@ -9,19 +9,19 @@ ARCH="$(helper_arch "$EXE")"
 OUT="$BUILD/e2e-$ARCH-$(basename "$WINEPREFIX")${E2E_OUT_SUFFIX:-}"
 rm -rf "$OUT"
 mkdir -p "$OUT"
-failed=0
+source "$HERE/report.sh"
 
 if [ ! -f "$EXE" ] || [ ! -f "$STORE/manifest.tsv" ]; then
-    echo "FAIL: e2e-prerequisites (setup.exe or its store missing)"
+    fail e2e-prerequisites "setup.exe or its store missing"
     exit 1
 fi
 if ! make -s -C "$HERE" ARCH="$ARCH" OUT="$OUT" >"$OUT/make.log" 2>&1; then
-    echo "FAIL: e2e-helpers-build"
+    fail e2e-helpers-build
     cat "$OUT/make.log"
     exit 1
 fi
 
-make_wine_prefix "$WINEPREFIX" || { echo "FAIL: e2e-wine-prefix"; exit 1; }
+make_wine_prefix "$WINEPREFIX" || { fail e2e-wine-prefix; exit 1; }
 install_printui_stand_in "$WINEPREFIX" "$OUT/printui.dll"
 
 DRIVE="$WINEPREFIX/drive_c"
@@ -120,8 +120,7 @@ walk() {
     local expect="${7:-success}" printer="${8:-KX47}" wait="${9:-30}"
     # A robot that Wine did not start has no report to judge: the walk fails by that name alone.
     if ! run_robot "$name" "$locale" "$printer" $((wait + 90)) 'C:\e2e-setup\setup.exe' "$choice" "$(scaled "$wait")"; then
-        echo "FAIL: $name/robot-walk ($(grep -m1 '^ERROR' "$OUT/$name.robot"))"
-        failed=1
+        fail "$name/robot-walk" "$(grep -m1 '^ERROR' "$OUT/$name.robot")"
         return 0
     fi
     list_drivers "$name" "$expect"

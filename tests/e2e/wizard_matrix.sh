@@ -110,10 +110,9 @@ ln "$DRIVE/e2e-link-target.txt" "$DRIVE/TEMP/temp.txt"
 walk "winxp-hard-link-at-scratch" winxp 7 zh_CN.UTF-8 0x0804 chinese
 if [ "$(cat "$DRIVE/e2e-link-target.txt")" = "another user's file" ] &&
     [ "$(stat -c %h "$DRIVE/e2e-link-target.txt")" = 1 ]; then
-    echo "PASS: winxp-hard-link-at-scratch/link-target-unchanged"
+    pass winxp-hard-link-at-scratch/link-target-unchanged
 else
-    echo "FAIL: winxp-hard-link-at-scratch/link-target-unchanged ($(head -c 80 "$DRIVE/e2e-link-target.txt"))"
-    failed=1
+    fail winxp-hard-link-at-scratch/link-target-unchanged "$(head -c 80 "$DRIVE/e2e-link-target.txt")"
 fi
 rm -f "$DRIVE/e2e-link-target.txt"
 
@@ -122,10 +121,9 @@ reset_case
 LC_ALL=en_US.UTF-8 wine_in 90 "$OUT/robot.exe" 'C:\e2e-setup\setup.exe' stay 5 >"$OUT/back.robot" 2>/dev/null
 if grep -q '^message_after_back=0' "$OUT/back.robot" && grep -q '^exited=1' "$OUT/back.robot" &&
     [ ! -e "$DRIVE/TEMP" ]; then
-    echo "PASS: winxp-back-from-last-page/no-installation"
+    pass winxp-back-from-last-page/no-installation
 else
-    echo "FAIL: winxp-back-from-last-page/no-installation ($(tr '\n\r' '  ' <"$OUT/back.robot"))"
-    failed=1
+    fail winxp-back-from-last-page/no-installation "$(tr '\n\r' '  ' <"$OUT/back.robot")"
 fi
 stop_prefix "$WINEPREFIX"
 

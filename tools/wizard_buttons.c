@@ -4,13 +4,15 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "resources/resource.h"
+
 static HWND found;
 static BOOL CALLBACK FindWizard(HWND w, LPARAM want_about) {
     char cls[64] = "", title[128] = "";
     GetClassNameA(w, cls, sizeof cls);
     GetWindowTextA(w, title, sizeof title);
     if (strcmp(cls, "#32770") != 0 || !IsWindowVisible(w)) return TRUE;
-    if (want_about ? strcmp(title, "About setup wizard") == 0 : GetDlgItem(w, 0x3024) != NULL) {
+    if (want_about ? strcmp(title, "About setup wizard") == 0 : GetDlgItem(w, ID_WIZNEXT) != NULL) {
         found = w;
         return FALSE;
     }
@@ -25,17 +27,17 @@ static void Click(HWND dlg, int id) {
     PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dlg, id));
 }
 static BOOL CALLBACK FindList(HWND w, LPARAM out) {
-    if (GetDlgCtrlID(w) == 1006) { *(HWND*)out = w; return FALSE; }
+    if (GetDlgCtrlID(w) == IDC_SERIES_LIST) { *(HWND*)out = w; return FALSE; }
     return TRUE;
 }
 int main(int argc, char** argv) {
     const char* cmd = argc > 1 ? argv[1] : "exists";
     HWND wiz = Find(!strcmp(cmd, "about-ok"));
     if (!wiz) { fprintf(stderr, "robot: no window for %s\n", cmd); return 1; }
-    if (!strcmp(cmd, "next")) Click(wiz, 0x3024);
-    else if (!strcmp(cmd, "back")) Click(wiz, 0x3023);
-    else if (!strcmp(cmd, "finish")) Click(wiz, 0x3025);
-    else if (!strcmp(cmd, "cancel")) Click(wiz, 1061);
+    if (!strcmp(cmd, "next")) Click(wiz, ID_WIZNEXT);
+    else if (!strcmp(cmd, "back")) Click(wiz, ID_WIZBACK);
+    else if (!strcmp(cmd, "finish")) Click(wiz, ID_WIZFINISH);
+    else if (!strcmp(cmd, "cancel")) Click(wiz, IDC_CANCEL_BUTTON);
     else if (!strcmp(cmd, "close")) PostMessageA(wiz, WM_SYSCOMMAND, SC_CLOSE, 0);
     else if (!strcmp(cmd, "about")) PostMessageA(wiz, WM_SYSCOMMAND, 0x10, 0);
     else if (!strcmp(cmd, "about-ok")) Click(wiz, IDOK);
@@ -52,7 +54,7 @@ int main(int argc, char** argv) {
         EnumChildWindows(wiz, FindList, (LPARAM)&list);
         if (!list) return 1;
         SendMessageA(list, LB_SETCURSEL, 0, 0);
-        PostMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(1006, LBN_SELCHANGE), (LPARAM)list);
+        PostMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(IDC_SERIES_LIST, LBN_SELCHANGE), (LPARAM)list);
     } else if (!strcmp(cmd, "exists")) {
         RECT r;
         GetWindowRect(wiz, &r);

@@ -31,16 +31,10 @@
 #include <stdlib.h>
 #include <string.h>
 
-#define ID_WIZBACK 0x3023
-#define ID_WIZNEXT 0x3024
-#define ID_WIZFINISH 0x3025
-#define IDC_LANGUAGE_CHINESE 1037
-#define IDC_LANGUAGE_ENGLISH 1038
-#define IDC_OS_FIRST 1070
-#define IDC_OS_LAST 1074
-#define IDC_SERIES_LIST 1006
-#define IDC_WELCOME_TITLE 1042
-#define IDC_COPY_PROGRESS 1035
+#include "resources/resource.h"  /* the wizard's control ids, as the program has them */
+
+#define IDC_OS_FIRST IDC_OS_WIN2000
+#define IDC_OS_LAST IDC_OS_WIN7
 
 static DWORD g_pid;
 static HWND g_wizard;

@@ -40,7 +40,8 @@ bool IsAbsolutePath(const std::string& path) {
 
 CommandLineOptions ParseCommandLine(const std::string& commandLine) {
     CommandLineOptions options;
-    bool languageSeen = false, logSeen = false;
+    bool languageSeen = false, logSeen = false, portSeen = false;
+    PrinterPort port;
     for (const std::string& arg : SplitArguments(commandLine)) {
         const std::string::size_type equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
@@ -60,6 +61,9 @@ CommandLineOptions ParseCommandLine(const std::string& commandLine) {
                    value.size() < kPathBuffer) {
             options.logPath = value;
             logSeen = true;
+        } else if (ok && hasValue && !portSeen && EqualNoCase(word, "port") && ParsePrinterPort(value, port)) {
+            options.port = value;
+            portSeen = true;
         } else {
             ok = false;
         }
@@ -78,11 +82,13 @@ std::uint16_t PreselectedLanguage(LanguagePreset preset, std::uint16_t systemLan
 }
 
 std::string UsageText() {
-    return "setup.exe [/quiet] [/lang=zh|en] [/log=<file>]\r\n"
+    return "setup.exe [/quiet] [/lang=zh|en] [/log=<file>] [/port=<port>]\r\n"
            "\r\n"
            "/quiet, /S\tinstall without showing any window\r\n"
            "/lang=zh|en\tlanguage of the printer's own texts (default: the system's)\r\n"
            "/log=<file>\twrite the installation's steps to <file>, a full path (UTF-8)\r\n"
+           "/port=<port>\tthe printer's port: LPT1:, COM5:, USB001, FILE:, IP_10.0.0.7[:9100]\r\n"
+           "\t\t(default: Port= in setting.dll, else LPT1:)\r\n"
            "/?\t\tthis list\r\n"
            "\r\n"
            "Exit codes of /quiet: 0 installed, 1603 installation failed,\r\n"

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "install/InstallOutcome.h"
+#include "install/PrinterPort.h"
 
 enum class LanguagePreset { System, Chinese, English };
 
@@ -14,12 +15,13 @@ struct CommandLineOptions {
     bool help = false;     // /?
     LanguagePreset language = LanguagePreset::System;  // /lang=zh or /lang=en
     std::string logPath;   // /log=<path>; empty: no log
+    std::string port;      // /port=<port> as given (a form ParsePrinterPort accepts); empty: not given
 };
 
 // Splits the command line after the program name into arguments (blanks separate them, double quotes group
 // blanks into one and are dropped) and reads the options. Names are case-insensitive and start with '/' or
 // '-'. A log path must be a full path (X:\... or \\server\...) and fit a path buffer, terminator
-// included.
+// included; a port must be one of the forms ParsePrinterPort accepts.
 CommandLineOptions ParseCommandLine(const std::string& commandLine);
 
 // The language choice the system and language page starts with: the preset when there is one, otherwise

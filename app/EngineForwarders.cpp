@@ -7,7 +7,18 @@
 #include "system/Cleanup.h"
 #include "system/Reg.h"
 
-InstallInputs CSetupApp::Inputs() const { return InstallInputs{PrinterName(), g_nOSType, g_wLanguage}; }
+InstallInputs CSetupApp::Inputs() const {
+    InstallInputs inputs{PrinterName(), g_nOSType, g_wLanguage};
+    // The command line before the settings file before the default.
+    if (!g_strPortOption.empty()) {
+        inputs.port = g_strPortOption;
+        inputs.portSource = PortSource::Option;
+    } else if (!g_strPortSetting.empty()) {
+        inputs.port = g_strPortSetting;
+        inputs.portSource = PortSource::Setting;
+    }
+    return inputs;
+}
 
 void CSetupApp::LoadLanguage(std::string language) {
     g_strLanguageFile = ProvisionLanguageTables(platform_, g_strAppDir, g_strSettingFile, language, g_strLanguageFile);

@@ -9,6 +9,8 @@ std::string g_strAppDir;
 int g_nOSType = GetOSType();
 
 std::uint16_t g_wLanguage = 0;
+std::string g_strPortOption;
+std::string g_strPortSetting;
 LanguagePreset g_languagePreset = LanguagePreset::System;
 bool g_bInstalled = false;
 char g_szPrinterName[kPathBuffer] = {};

@@ -44,6 +44,7 @@ BOOL CSetupApp::InitInstance() {
     }
 
     g_languagePreset = options.language;
+    g_strPortOption = options.port;
     log_.Clear();
     outcome_ = InstallOutcome::NotRun;
     PrepareStartup();
@@ -73,6 +74,8 @@ void CSetupApp::LogStartup(const char* mode) {
     log_.Add("program directory: " + (g_strAppDir.empty() ? std::string("unknown, nothing written there") : g_strAppDir));
     log_.Add("language table: " + (g_strLanguageFile.empty() ? std::string("none") : g_strLanguageFile));
     log_.Add("printer name: " + PrinterName());
+    const InstallInputs inputs = Inputs();
+    log_.Add("port: " + PortTextForLog(inputs.port) + " (" + PortSourceText(inputs.portSource) + ")");
 }
 
 void CSetupApp::WriteRunLog(const std::string& path) {
@@ -85,6 +88,7 @@ void CSetupApp::PrepareStartup() {
     g_strAppDir.clear();
     g_strLanguageFile.clear();
     g_strSettingFile.clear();
+    g_strPortSetting.clear();
     std::memset(g_szPrinterName, 0, sizeof g_szPrinterName);
 
     // The program's directory, up to and including the last backslash. A module path that is empty (cut
@@ -116,6 +120,9 @@ void CSetupApp::PrepareStartup() {
             if (!platform_.files.FindFiles(g_strSettingFile, found))
                 ExtractEmbeddedFile(kSettingsEntry, g_strSettingFile, false);
             platform_.profile.ReadString("Setting", "PrinterName", kDefaultPrinterName, name,
+                                         static_cast<std::uint32_t>(kPathBuffer), g_strSettingFile);
+            // The printer's port, when the shop chose one; the installation run checks it.
+            platform_.profile.ReadString("Setting", "Port", "", g_strPortSetting,
                                          static_cast<std::uint32_t>(kPathBuffer), g_strSettingFile);
         }
     }

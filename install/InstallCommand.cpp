@@ -84,12 +84,15 @@ InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs
     bool found = false, ran = false;
     DriverCheck driver = DriverCheck::Unknown;
     std::string command;
+    PrinterPort port;
     if (inputs.printerName != kModelWord) {
         log.Add("command: not run, this run staged no files of the printer it installs");
         found = ModelPrinterExists(platform.spooler);
     } else if (staged.Empty() || !CommandFilesIntact(staged)) {
         log.Add("command: not run, a staged file it takes changed");
-    } else if (!InstallCommandLine(systemDir, command)) {
+    } else if (!ParsePrinterPort(inputs.port, port)) {
+        log.Add("command: not run, the port is not one of the accepted forms");
+    } else if (!InstallCommandLine(systemDir, command, port.name)) {
         log.Add("command: not run, the system directory is unknown");
     } else {
         log.Add("command: " + command);

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr const char* kPort = "LPT1:";
-
 template <std::size_t N>
 std::string Text(const unsigned char (&bytes)[N]) {
     return std::string(reinterpret_cast<const char*>(bytes), N);
@@ -28,11 +26,13 @@ bool RundllProgram(const std::string& systemDir, std::string& out) {
     return FormatBounded(out, kPathBuffer, "\"%s\"", path.c_str());
 }
 
-bool InstallCommandLine(const std::string& systemDir, std::string& out) {
+bool InstallCommandLine(const std::string& systemDir, std::string& out, const std::string& portName) {
     std::string program;
-    if (!RundllProgram(systemDir, program)) return false;
+    PrinterPort port;
+    // Only a port in one of the accepted forms and spelled as the spooler spells it goes into the quotes.
+    if (!ParsePrinterPort(portName, port) || port.name != portName || !RundllProgram(systemDir, program)) return false;
     return FormatBounded(out, kPathBuffer, "%s printui.dll,PrintUIEntry /if /f C:\\TEMP\\%s.INF /r \"%s\" /b \"%s\" /m \"%s\" ",
-                         program.c_str(), kModelWord, kPort, kModelWord, kModelWord);
+                         program.c_str(), kModelWord, port.name.c_str(), kModelWord, kModelWord);
 }
 
 bool DefaultPrinterCommandLine(const std::string& systemDir, std::string& out) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "install/PrinterPort.h"
 #include "install/StagingPaths.h"
 
 // Wait limit for the install command and the pause after it.
@@ -13,8 +14,9 @@ constexpr std::uint32_t kSettlePauseMs = 100;
 // rundll32.exe by its full path in the system directory, quoted when the path has a blank; false when the
 // system directory is unknown or the path does not fit its buffer.
 bool RundllProgram(const std::string& systemDir, std::string& out);
-// "<rundll32> printui.dll,PrintUIEntry /if /f C:\TEMP\KX47.INF /r "LPT1:" /b "KX47" /m "KX47" "
-bool InstallCommandLine(const std::string& systemDir, std::string& out);
+// "<rundll32> printui.dll,PrintUIEntry /if /f C:\TEMP\KX47.INF /r "LPT1:" /b "KX47" /m "KX47" ", with the
+// port's name (one ParsePrinterPort gave: no quote or blank can be in it) in place of LPT1:.
+bool InstallCommandLine(const std::string& systemDir, std::string& out, const std::string& portName = kDefaultPort);
 // "<rundll32> printui.dll,PrintUIEntry /y /n "KX47""
 bool DefaultPrinterCommandLine(const std::string& systemDir, std::string& out);
 

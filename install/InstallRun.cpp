@@ -15,6 +15,7 @@
 #include "install/StagingPlan.h"
 #include "platform/BoundedFormat.h"
 #include "system/Cleanup.h"
+#include "system/UninstallEntry.h"
 
 namespace {
 
@@ -67,6 +68,12 @@ private:
     // Removes the earlier copies from the driver directory, copies the uninstaller and the driver file set
     // there and compares every copy with what was staged; on any failure puts back what was there before.
     bool ReplaceDriverDirectoryFiles(const std::string& driverDir);
+    // The chosen port is one of the accepted forms and the spooler lists it, or it is a network port, which
+    // the run creates; false otherwise, with the reason in the log.
+    bool CheckPort();
+    // Creates the missing network port through the Standard TCP/IP Port monitor and records it under the
+    // uninstall entry, for the uninstaller.
+    bool CreatePort();
 
     Platform& platform_;
     const InstallInputs& inputs_;
@@ -74,6 +81,8 @@ private:
     InstallOutcome& reported_;  // the outcome the result message tells, once it is shown
     std::uint16_t langId_ = 0;  // the system default language, read once at the start
     StagingRecord staged_;      // what this run staged, held until the run is over
+    PrinterPort port_;          // the port the printer is created on
+    bool portMissing_ = false;  // a network port the spooler does not list yet
 };
 
 InstallOutcome InstallationRun::Run() {
@@ -106,6 +115,7 @@ InstallOutcome InstallationRun::Run() {
         log_.Add("printer name: cannot form the installation's file names, paths and keys; nothing touched");
         return Fail();
     }
+    if (!CheckPort()) return Fail();
 
     // Staged and read back first; then the driver directory, as a whole; then the rest of the clean-up and
     // the uninstall entry; last the system's command.
@@ -117,7 +127,53 @@ InstallOutcome InstallationRun::Run() {
     }
     log_.Add("driver directory: uninstaller and driver files copied and compared");
     CleanUp(platform_, printerName, false, &log_);
+    // The port is made only for the printer that the system's command creates, which it does under the
+    // model word's name alone.
+    if (portMissing_ && printerName != kModelWord)
+        log_.Add("port: " + port_.name + " not created, the command does not run under this printer name");
+    else if (portMissing_ && !CreatePort())
+        return Fail();
     return RunInstallCommand(platform_, inputs_, langId_, staged_, log_, &reported_);
+}
+
+bool InstallationRun::CheckPort() {
+    const std::string from = std::string(" (from ") + PortSourceText(inputs_.portSource) + ")";
+    if (!ParsePrinterPort(inputs_.port, port_)) {
+        log_.Add("port: \"" + PortTextForLog(inputs_.port) + "\"" + from +
+                 " is not one of LPTn:, COMn: (n 1 to 256), USBnnn, FILE:, IP_a.b.c.d[:port]; nothing touched");
+        return false;
+    }
+    std::vector<std::string> ports;
+    if (!platform_.spooler.EnumPortNames(ports)) {
+        LogFailure("port: listing the system's ports (nothing touched)");
+        return false;
+    }
+    for (const std::string& listed : ports) {
+        if (!EqualNoCase(listed, port_.name)) continue;
+        log_.Add("port: " + port_.name + from + ", exists");
+        return true;
+    }
+    if (port_.kind != PortKind::Network) {
+        log_.Add("port: " + port_.name + from + " does not exist on this machine; nothing touched");
+        return false;
+    }
+    portMissing_ = true;
+    log_.Add("port: " + port_.name + from + " does not exist yet, a Standard TCP/IP port to " + port_.address + ":" +
+             std::to_string(port_.portNumber) + " is created before the command");
+    return true;
+}
+
+bool InstallationRun::CreatePort() {
+    std::uint32_t error = 0;
+    if (!platform_.spooler.AddTcpIpPort(port_.name, port_.address, port_.portNumber, error)) {
+        log_.Failed("port: creating " + port_.name + " (Standard TCP/IP Port monitor)", error);
+        return false;
+    }
+    log_.Add("port: " + port_.name + " created by this run (Standard TCP/IP, raw, " + port_.address + ":" +
+             std::to_string(port_.portNumber) + ")");
+    if (!RecordCreatedPort(platform_.registry, inputs_.printerName, port_.name))
+        log_.Add("port: cannot be recorded under the uninstall entry; the uninstaller will leave it");
+    return true;
 }
 
 bool InstallationRun::StageEmbeddedFile(std::uint16_t id, const std::string& path, bool patchNames) {

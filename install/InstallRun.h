@@ -5,6 +5,7 @@
 #include <string>
 
 #include "install/InstallOutcome.h"
+#include "install/PrinterPort.h"
 #include "install/RunLog.h"
 #include "install/StagingRecord.h"
 #include "platform/Platform.h"
@@ -13,6 +14,8 @@ struct InstallInputs {
     std::string printerName;     // names the printer's driver files, the uninstaller and the uninstall entry
     int osType = 0;              // the host's release code: the column of the staging plan
     std::uint16_t language = 0;  // 0 Chinese, otherwise English: the printer's own texts and the result message
+    std::string port = kDefaultPort;  // the port's text as chosen; the run refuses one ParsePrinterPort does not accept
+    PortSource portSource = PortSource::Default;
 };
 
 // The whole run, its steps written to log. Whatever goes wrong inside it, even an exception, ends as a failed

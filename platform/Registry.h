@@ -17,6 +17,10 @@ public:
     virtual bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
                           std::uint32_t size) = 0;
     virtual void CloseKey(RegKeyHandle key) = 0;
+    // RegOpenKeyExA(HKLM, path, 0, KEY_QUERY_VALUE, &key), RegQueryValueExA: a REG_SZ value of fewer than 260
+    // characters, without its terminator. False when the key or the value is missing, of another type or
+    // longer.
+    virtual bool ReadString(const std::string& path, const std::string& name, std::string& text) = 0;
     // RegDeleteKeyA(HKLM, path): a key without subkeys; false when it is not there or cannot be deleted.
     virtual bool DeleteKey(const std::string& path) = 0;
 };

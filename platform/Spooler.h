@@ -4,10 +4,11 @@
 
 using PrinterHandle = std::uintptr_t;  // 0: none
 
-// A local printer with the name of its driver (PRINTER_INFO_2A pPrinterName, pDriverName).
+// A local printer with the name of its driver and its port (PRINTER_INFO_2A pPrinterName, pDriverName, pPortName).
 struct LocalPrinter {
     std::string name;
     std::string driver;
+    std::string port;  // pPortName: one port, or several separated by commas
 };
 
 // An installed printer driver of "Windows NT x86" (DRIVER_INFO_3A): its name and every file it names, as the
@@ -43,6 +44,16 @@ public:
     virtual bool RemoveForm(PrinterHandle handle, const std::string& form) = 0;
     // ClosePrinter.
     virtual void ClosePrinterHandle(PrinterHandle handle) = 0;
+    // EnumPortsA(NULL, 1, ...): the size, then the filling call (asked again once when a port was added in
+    // between); every port's name (PORT_INFO_1A pName). False when it fails; then ports is empty.
+    virtual bool EnumPortNames(std::vector<std::string>& ports) = 0;
+    // A Standard TCP/IP port: XcvDataW(h, L"AddPort", PORT_DATA_1 {name, version 1, RAW, address, portNumber})
+    // on OpenPrinterA(",XcvMonitor Standard TCP/IP Port", SERVER_ACCESS_ADMINISTER). False with the error of
+    // the call that failed, or the monitor's status, in error.
+    virtual bool AddTcpIpPort(const std::string& name, const std::string& address, std::uint32_t portNumber,
+                              std::uint32_t& error) = 0;
+    // XcvDataW(h, L"DeletePort", DELETE_PORT_DATA_1 {name, version 1}) on the same monitor.
+    virtual bool DeleteTcpIpPort(const std::string& name, std::uint32_t& error) = 0;
 };
 
 constexpr std::uint32_t kServerAccessAdminister = 0x00000001;  // SERVER_ACCESS_ADMINISTER

@@ -33,3 +33,13 @@ bool BuildUninstallEntry(const std::string& printerName, const std::string& driv
     entry.values.push_back({"Publisher", publisher});
     return true;
 }
+
+bool RecordCreatedPort(IRegistry& registry, const std::string& printerName, const std::string& port) {
+    UninstallEntry entry;
+    RegKeyHandle key = 0;
+    if (!BuildUninstallEntry(printerName, std::string(), entry) || !registry.CreateKey(entry.keyPath, key)) return false;
+    const bool written = registry.SetValue(key, kPortCreatedValue, kRegSz, reinterpret_cast<const unsigned char*>(port.c_str()),
+                                           static_cast<std::uint32_t>(port.size() + 1));
+    registry.CloseKey(key);
+    return written;
+}

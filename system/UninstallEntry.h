@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Registry.h"
+
 struct UninstallValue {
     std::string name;
     std::string text;  // stored as REG_SZ, terminating zero included in the size
@@ -17,3 +19,11 @@ struct UninstallEntry {
 // copy; when it is empty the entry carries no value naming the uninstaller (DisplayName and Publisher only).
 // False when the key path or any text would not fit its 260-character buffer: then no entry is written at all.
 bool BuildUninstallEntry(const std::string& printerName, const std::string& driverDir, UninstallEntry& entry);
+
+// The value of the entry's key that names a port the installation created (a Standard TCP/IP port), which
+// the uninstaller removes when no printer uses it any more.
+constexpr const char* kPortCreatedValue = "PortCreated";
+
+// Writes PortCreated = port into printerName's entry key (created when missing); false when the key path
+// does not fit or the registry refuses.
+bool RecordCreatedPort(IRegistry& registry, const std::string& printerName, const std::string& port);

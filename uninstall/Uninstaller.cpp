@@ -5,6 +5,7 @@
 #include "install/ModelWord.h"
 #include "install/NameLines.h"
 #include "install/PrinterNameCheck.h"
+#include "install/PrinterPort.h"
 #include "install/SafeFiles.h"
 #include "install/StagingPlan.h"
 #include "platform/BoundedFormat.h"
@@ -204,6 +205,9 @@ public:
             return Stop(UninstallStop::Declined);
 
         if (!p_.files.ReadWholeFile(modulePath, ownBytes_)) ownBytes_.clear();
+        // The port the installation created, as its entry recorded it (read before the key goes).
+        std::string createdPort;
+        if (!p_.registry.ReadString(entry.keyPath, kPortCreatedValue, createdPort)) createdPort.clear();
         // The installation runs the system's command, which makes the printer and the driver, only under
         // the model word's own name, compared as the installation compares it (case-sensitively): under
         // another name they belong to another installation.
@@ -211,6 +215,7 @@ public:
             RemovePrinters();
             RemoveDriver();
         }
+        if (!createdPort.empty()) RemovePort(createdPort);
         RemoveDriverFiles();
         RemoveStagedFiles(staged, modulePath);
         RemoveKey(entry.keyPath);
@@ -256,6 +261,34 @@ private:
                 for (const LocalPrinter& printer : printers) used = used || EqualNoCase(printer.driver, driver.name);
             return Note(RemovalKind::Driver, driver.name, used ? RemovalOutcome::UsedByPrinter : RemovalOutcome::Failed);
         }
+    }
+
+    // A Standard TCP/IP port the installation created: only a network port in the accepted form (the
+    // installation creates no other), and only when no printer prints to it any more.
+    void RemovePort(const std::string& recorded) {
+        PrinterPort port;
+        if (!ParsePrinterPort(recorded, port) || port.kind != PortKind::Network || port.name != recorded) return;
+        std::vector<std::string> ports;
+        if (!p_.spooler.EnumPortNames(ports)) return Note(RemovalKind::Port, port.name, RemovalOutcome::Failed);
+        bool listed = false;
+        for (const std::string& listedPort : ports) listed = listed || EqualNoCase(listedPort, port.name);
+        if (!listed) return;  // gone already
+        std::vector<LocalPrinter> printers;
+        if (!ListPrinters(printers)) return Note(RemovalKind::Port, port.name, RemovalOutcome::Failed);
+        for (const LocalPrinter& printer : printers) {
+            // pPortName names one port, or several separated by commas.
+            std::size_t start = 0;
+            while (start <= printer.port.size()) {
+                std::size_t comma = printer.port.find(',', start);
+                if (comma == std::string::npos) comma = printer.port.size();
+                if (EqualNoCase(printer.port.substr(start, comma - start), port.name))
+                    return Note(RemovalKind::Port, port.name, RemovalOutcome::UsedByPrinter);
+                start = comma + 1;
+            }
+        }
+        std::uint32_t error = 0;
+        Note(RemovalKind::Port, port.name,
+             p_.spooler.DeleteTcpIpPort(port.name, error) ? RemovalOutcome::Removed : RemovalOutcome::Failed);
     }
 
     // The driver file set in the driver directory and its version subdirectory; a file that a driver still
@@ -397,7 +430,7 @@ std::string ReportText(const UninstallReport& report, std::uint16_t langId) {
         case UninstallStop::None: break;
     }
     static const UninstallTextId kLabels[] = {UninstallTextId::Printer, UninstallTextId::Driver, UninstallTextId::File,
-                                              UninstallTextId::Key, UninstallTextId::Program};
+                                              UninstallTextId::Key, UninstallTextId::Program, UninstallTextId::Port};
     static const UninstallTextId kSuffixes[] = {UninstallTextId::Removed, UninstallTextId::AtRestart,
                                                 UninstallTextId::InUse, UninstallTextId::UsedByPrinter,
                                                 UninstallTextId::Changed, UninstallTextId::Failed};

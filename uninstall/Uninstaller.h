@@ -4,7 +4,7 @@
 // printers the installation made and the model word's driver (under the model word's name only: the
 // installation runs the system's command under no other), the driver files no other installed driver
 // names, the staged files that still hold what the installation wrote, the uninstall entry and, at the next
-// restart, itself.
+// restart, itself; and the network port the installation created, when no printer uses it any more.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -20,12 +20,12 @@ bool PrinterNameFromProgramName(const std::string& fileName, std::string& printe
 // driven by the model word's driver (names without regard to case).
 bool IsInstalledPrinter(const LocalPrinter& printer);
 
-enum class RemovalKind { Printer, Driver, File, Key, Program };
+enum class RemovalKind { Printer, Driver, File, Key, Program, Port };
 enum class RemovalOutcome {
     Removed,
     AtRestart,      // removed when the system restarts (the running program itself)
     InUse,          // kept: another installed driver names the file
-    UsedByPrinter,  // kept: a printer still uses the driver
+    UsedByPrinter,  // kept: a printer still uses the driver (or the port)
     Changed,        // kept: not what the installation wrote
     Failed,         // it should have gone, and the system refused
 };

@@ -636,6 +636,18 @@ bool MemoryRegistry::QueryValue(const std::string& path, const std::string& name
     return true;
 }
 
+bool MemoryRegistry::ReadString(const std::string& path, const std::string& name, std::string& text) {
+    text.clear();
+    std::uint32_t type = 0;
+    Bytes data;
+    if (!QueryValue(path, name, type, data) || type != kRegSz || data.size() > kPathBuffer) return false;
+    std::size_t n = 0;
+    while (n < data.size() && data[n] != 0) ++n;
+    if (n >= kPathBuffer) return false;
+    text.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(n));
+    return true;
+}
+
 bool MemoryRegistry::DeleteKey(const std::string& path) {
     const std::string norm = Upper(path);
     auto it = keys_.find(norm);
@@ -704,7 +716,9 @@ bool MemorySpooler::EnumLocalPrinterRecords(std::uint32_t bytes, std::vector<Loc
     if (!EnumLocalPrinters(bytes, names, lastError)) return false;
     for (const std::string& name : names) {
         auto driver = driverOf.find(name);
-        records.push_back(LocalPrinter{name, driver == driverOf.end() ? std::string() : driver->second});
+        auto port = portOf.find(name);
+        records.push_back(LocalPrinter{name, driver == driverOf.end() ? std::string() : driver->second,
+                                       port == portOf.end() ? std::string() : port->second});
     }
     return true;
 }
@@ -721,6 +735,7 @@ bool MemorySpooler::DeleteLocalPrinter(const std::string& name) {
         if (!EqualNoCase(*it, name)) continue;
         if (undeletable.count(*it)) return false;
         driverOf.erase(*it);
+        portOf.erase(*it);
         printers.erase(it);
         return true;
     }
@@ -759,6 +774,44 @@ bool MemorySpooler::RemoveForm(PrinterHandle handle, const std::string& form) {
 }
 
 void MemorySpooler::ClosePrinterHandle(PrinterHandle handle) { handles_.erase(handle); }
+
+bool MemorySpooler::EnumPortNames(std::vector<std::string>& list) {
+    list.clear();
+    if (portEnumerationFails) return false;
+    list = ports;
+    return true;
+}
+
+bool MemorySpooler::AddTcpIpPort(const std::string& name, const std::string& address, std::uint32_t portNumber,
+                                 std::uint32_t& error) {
+    if (tcpMonitorMissing) return error = 1801, false;  // ERROR_INVALID_PRINTER_NAME: no such monitor
+    if (name.empty() || name.size() >= 64 || address.empty() || address.size() >= 49) return error = 87, false;
+    for (const std::string& port : ports)
+        if (EqualNoCase(port, name)) return error = 183, false;  // ERROR_ALREADY_EXISTS
+    ports.push_back(name);
+    tcpPorts[name] = TcpPort{address, portNumber};
+    error = 0;
+    return true;
+}
+
+bool MemorySpooler::DeleteTcpIpPort(const std::string& name, std::uint32_t& error) {
+    if (tcpMonitorMissing) return error = 1801, false;
+    auto tcp = tcpPorts.end();
+    for (auto it = tcpPorts.begin(); it != tcpPorts.end(); ++it)
+        if (EqualNoCase(it->first, name)) tcp = it;
+    if (tcp == tcpPorts.end()) return error = 1796, false;  // ERROR_UNKNOWN_PORT: not one of this monitor's
+    // Like the real monitor: a port that a printer still prints to stays.
+    for (const auto& [printer, port] : portOf)
+        if (EqualNoCase(port, tcp->first)) return error = 170, false;  // ERROR_BUSY
+    for (auto it = ports.begin(); it != ports.end(); ++it)
+        if (EqualNoCase(*it, tcp->first)) {
+            ports.erase(it);
+            break;
+        }
+    tcpPorts.erase(tcp);
+    error = 0;
+    return true;
+}
 
 // ---- processes, user interface -----------------------------------------------------------------------
 

@@ -177,6 +177,7 @@ public:
     bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
                   std::uint32_t size) override;
     void CloseKey(RegKeyHandle key) override;
+    bool ReadString(const std::string& path, const std::string& name, std::string& text) override;
     bool DeleteKey(const std::string& path) override;
     // A value as stored (type and raw bytes).
     bool QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) const;
@@ -214,12 +215,26 @@ public:
     bool OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) override;
     bool RemoveForm(PrinterHandle handle, const std::string& form) override;
     void ClosePrinterHandle(PrinterHandle handle) override;
+    bool EnumPortNames(std::vector<std::string>& list) override;
+    bool AddTcpIpPort(const std::string& name, const std::string& address, std::uint32_t portNumber,
+                      std::uint32_t& error) override;
+    bool DeleteTcpIpPort(const std::string& name, std::uint32_t& error) override;
 
     std::string driverDirectory = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";
     bool driverDirectoryFails = false;
     std::vector<std::string> printers;          // local printers in enumeration order
     std::map<std::string, std::string> driverOf;  // a printer's driver by its name as listed ("" when absent)
+    std::map<std::string, std::string> portOf;  // a printer's port by its name as listed ("" when absent)
     std::vector<InstalledDriver> drivers;       // installed drivers of "Windows NT x86"
+    // The ports as a fresh Wine prefix lists them; a plugged-in USB printer adds USB001 and so on.
+    std::vector<std::string> ports{"COM1:", "COM2:", "COM3:", "COM4:", "FILE:", "LPT1:", "LPT2:", "LPT3:"};
+    bool portEnumerationFails = false;
+    bool tcpMonitorMissing = false;             // no "Standard TCP/IP Port" monitor
+    struct TcpPort {
+        std::string address;
+        std::uint32_t portNumber = 0;
+    };
+    std::map<std::string, TcpPort> tcpPorts;    // the Standard TCP/IP ports by name
     bool driverEnumerationFails = false;
     std::set<std::string> undeletable;          // printers and drivers whose deletion is refused
     int failEnumerationNumber = 0;              // the n-th filling call (1-based) fails; 0: none

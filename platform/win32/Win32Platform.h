@@ -60,6 +60,7 @@ public:
     bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
                   std::uint32_t size) override;
     void CloseKey(RegKeyHandle key) override;
+    bool ReadString(const std::string& path, const std::string& name, std::string& text) override;
     bool DeleteKey(const std::string& path) override;
 };
 
@@ -77,6 +78,10 @@ public:
     bool OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) override;
     bool RemoveForm(PrinterHandle handle, const std::string& form) override;
     void ClosePrinterHandle(PrinterHandle handle) override;
+    bool EnumPortNames(std::vector<std::string>& ports) override;
+    bool AddTcpIpPort(const std::string& name, const std::string& address, std::uint32_t portNumber,
+                      std::uint32_t& error) override;
+    bool DeleteTcpIpPort(const std::string& name, std::uint32_t& error) override;
 };
 
 class Win32Processes : public IProcesses {

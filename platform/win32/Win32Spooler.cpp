@@ -16,6 +16,8 @@ struct SpoolerApi {
     decltype(&::EnumPrinterDriversA) enumPrinterDrivers = nullptr;
     decltype(&::DeletePrinter) deletePrinter = nullptr;
     decltype(&::DeletePrinterDriverA) deletePrinterDriver = nullptr;
+    decltype(&::EnumPortsA) enumPorts = nullptr;
+    decltype(&::XcvDataW) xcvData = nullptr;
     DWORD loadError = 0;  // why the library is missing, for the callers that report an error code
 };
 
@@ -36,6 +38,8 @@ const SpoolerApi& Spooler() {
         a.enumPrinterDrivers = SystemProc<decltype(&::EnumPrinterDriversA)>(module, "EnumPrinterDriversA");
         a.deletePrinter = SystemProc<decltype(&::DeletePrinter)>(module, "DeletePrinter");
         a.deletePrinterDriver = SystemProc<decltype(&::DeletePrinterDriverA)>(module, "DeletePrinterDriverA");
+        a.enumPorts = SystemProc<decltype(&::EnumPortsA)>(module, "EnumPortsA");
+        a.xcvData = SystemProc<decltype(&::XcvDataW)>(module, "XcvDataW");
         return a;
     }();
     return api;
@@ -72,6 +76,61 @@ bool FillPrinterRecords(std::uint32_t bytes, Bytes& block, DWORD& count, std::ui
 }
 
 std::string TextOrEmpty(const char* text) { return text ? text : ""; }
+
+// The data of the Standard TCP/IP Port monitor's "AddPort" and "DeletePort" (tcpxcv.h, version 1).
+struct TcpPortData1 {
+    WCHAR portName[64];
+    DWORD version;
+    DWORD protocol;
+    DWORD size;
+    DWORD reserved;
+    WCHAR hostAddress[49];
+    WCHAR snmpCommunity[33];
+    DWORD doubleSpool;
+    WCHAR queue[33];
+    WCHAR ipAddress[16];
+    BYTE reserved2[540];
+    DWORD portNumber;
+    DWORD snmpEnabled;
+    DWORD snmpDevIndex;
+};
+struct TcpDeletePortData1 {
+    WCHAR portName[64];
+    BYTE reserved[98];
+    DWORD version;
+    DWORD reserved2;
+};
+constexpr DWORD kProtocolRawTcp = 1;  // PROTOCOL_RAWTCP_TYPE
+
+// An ASCII text into a wide field, which keeps its terminator; false when it does not fit.
+template <std::size_t N>
+bool ToWideField(const std::string& text, WCHAR (&field)[N]) {
+    if (text.size() >= N) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) field[i] = static_cast<unsigned char>(text[i]);
+    field[text.size()] = 0;
+    return true;
+}
+
+// One call of the Standard TCP/IP Port monitor: true when the call and the monitor both succeed.
+bool CallTcpMonitor(const wchar_t* what, void* data, DWORD size, std::uint32_t& error) {
+    const SpoolerApi& api = Spooler();
+    if (!api.openPrinter || !api.closePrinter || !api.xcvData) {
+        error = api.loadError ? api.loadError : ERROR_PROC_NOT_FOUND;
+        return false;
+    }
+    char monitor[] = ",XcvMonitor Standard TCP/IP Port";
+    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, SERVER_ACCESS_ADMINISTER};
+    HANDLE handle = nullptr;
+    if (!api.openPrinter(monitor, &handle, &defaults) || !handle) {
+        error = GetLastError() ? GetLastError() : ERROR_INVALID_PRINTER_NAME;
+        return false;
+    }
+    DWORD needed = 0, status = ERROR_SUCCESS;
+    const bool called = api.xcvData(handle, what, static_cast<PBYTE>(data), size, nullptr, 0, &needed, &status) != 0;
+    error = called ? status : GetLastError();
+    api.closePrinter(handle);
+    return called && status == ERROR_SUCCESS;
+}
 
 }  // namespace
 
@@ -116,7 +175,8 @@ bool Win32Spooler::EnumLocalPrinterRecords(std::uint32_t bytes, std::vector<Loca
     if (!FillPrinterRecords(bytes, block, count, lastError)) return false;
     const PRINTER_INFO_2A* info = reinterpret_cast<const PRINTER_INFO_2A*>(block.data());
     for (DWORD i = 0; i < count; ++i)
-        printers.push_back(LocalPrinter{TextOrEmpty(info[i].pPrinterName), TextOrEmpty(info[i].pDriverName)});
+        printers.push_back(LocalPrinter{TextOrEmpty(info[i].pPrinterName), TextOrEmpty(info[i].pDriverName),
+                                        TextOrEmpty(info[i].pPortName)});
     return true;
 }
 
@@ -198,4 +258,52 @@ bool Win32Spooler::RemoveForm(PrinterHandle handle, const std::string& form) {
 void Win32Spooler::ClosePrinterHandle(PrinterHandle handle) {
     const SpoolerApi& api = Spooler();
     if (api.closePrinter && handle != 0) api.closePrinter(reinterpret_cast<HANDLE>(handle));
+}
+
+bool Win32Spooler::EnumPortNames(std::vector<std::string>& ports) {
+    ports.clear();
+    const SpoolerApi& api = Spooler();
+    if (!api.enumPorts) return false;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD needed = 0, count = 0;
+        if (api.enumPorts(nullptr, 1, nullptr, 0, &needed, &count)) return true;  // none
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0) return false;
+        Bytes block(needed, 0);
+        if (!api.enumPorts(nullptr, 1, block.data(), needed, &needed, &count)) {
+            if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) continue;  // a port was added in between
+            return false;
+        }
+        if (static_cast<std::uint64_t>(count) * sizeof(PORT_INFO_1A) > block.size())
+            count = static_cast<DWORD>(block.size() / sizeof(PORT_INFO_1A));
+        const PORT_INFO_1A* info = reinterpret_cast<const PORT_INFO_1A*>(block.data());
+        for (DWORD i = 0; i < count; ++i) ports.push_back(TextOrEmpty(info[i].pName));
+        return true;
+    }
+    ports.clear();
+    return false;
+}
+
+bool Win32Spooler::AddTcpIpPort(const std::string& name, const std::string& address, std::uint32_t portNumber,
+                                std::uint32_t& error) {
+    TcpPortData1 data = {};
+    if (!ToWideField(name, data.portName) || !ToWideField(address, data.hostAddress) ||
+        !ToWideField("public", data.snmpCommunity)) {
+        error = ERROR_INVALID_PARAMETER;
+        return false;
+    }
+    data.version = 1;
+    data.protocol = kProtocolRawTcp;
+    data.size = sizeof data;
+    data.portNumber = portNumber;
+    return CallTcpMonitor(L"AddPort", &data, sizeof data, error);
+}
+
+bool Win32Spooler::DeleteTcpIpPort(const std::string& name, std::uint32_t& error) {
+    TcpDeletePortData1 data = {};
+    if (!ToWideField(name, data.portName)) {
+        error = ERROR_INVALID_PARAMETER;
+        return false;
+    }
+    data.version = 1;
+    return CallTcpMonitor(L"DeletePort", &data, sizeof data, error);
 }

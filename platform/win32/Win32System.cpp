@@ -147,6 +147,22 @@ void Win32Registry::CloseKey(RegKeyHandle key) {
     if (key != 0) RegCloseKey(ToHkey(key));
 }
 
+bool Win32Registry::ReadString(const std::string& path, const std::string& name, std::string& text) {
+    text.clear();
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    BYTE buf[kPathBuffer + 1] = {};
+    DWORD type = 0, size = kPathBuffer;  // one byte more stays zero: the value is always terminated
+    const bool read = RegQueryValueExA(key, name.c_str(), nullptr, &type, buf, &size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    if (!read || type != REG_SZ || size > kPathBuffer) return false;
+    std::size_t n = 0;
+    while (n < size && buf[n] != 0) ++n;
+    if (n >= kPathBuffer) return false;
+    text.assign(reinterpret_cast<const char*>(buf), n);
+    return true;
+}
+
 bool Win32Registry::DeleteKey(const std::string& path) {
     return !path.empty() && RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str()) == ERROR_SUCCESS;
 }

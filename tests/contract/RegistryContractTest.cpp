@@ -68,6 +68,28 @@ TEST_P(RegistryContract, KeysAndValues) {
     EXPECT_EQ(Query(key + "\\Missing", "Text"), "<missing>");
 }
 
+// A string value reads back without its terminator, under any spelling of its name; a missing key or value,
+// a value of another type and one of 260 characters or more do not.
+TEST_P(RegistryContract, StringValuesReadBack) {
+    const std::string key = host().RegistryTestKey();
+    std::string text = "stale";
+    EXPECT_FALSE(os().registry.ReadString(key, "PortCreated", text));
+    EXPECT_TRUE(text.empty());
+    Write(key, "PortCreated", kRegSz, Sz("IP_10.0.0.7"));
+    Write(key, "Number", 4, Bytes{1, 2, 3, 4});
+    Write(key, "Long", kRegSz, Sz(std::string(260, 'x')));
+    Write(key, "Longest", kRegSz, Sz(std::string(259, 'y')));
+    ASSERT_TRUE(os().registry.ReadString(key, "portcreated", text));
+    EXPECT_EQ(text, "IP_10.0.0.7");
+    EXPECT_FALSE(os().registry.ReadString(key, "Missing", text));
+    EXPECT_FALSE(os().registry.ReadString(key, "Number", text));
+    EXPECT_FALSE(os().registry.ReadString(key, "Long", text));
+    EXPECT_TRUE(text.empty());
+    ASSERT_TRUE(os().registry.ReadString(key, "Longest", text));
+    EXPECT_EQ(text, std::string(259, 'y'));
+    EXPECT_FALSE(os().registry.ReadString(key + "\\Missing", "PortCreated", text));
+}
+
 SETUP_CONTRACT_SUITE(RegistryContract);
 
 }  // namespace

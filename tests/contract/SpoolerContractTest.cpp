@@ -72,9 +72,50 @@ TEST_P(SpoolerContract, PrintersAndDriversAreListedAndDeleted) {
     auto record = std::find_if(records.begin(), records.end(), [&](const LocalPrinter& p) { return p.name == standIn; });
     ASSERT_NE(record, records.end());
     EXPECT_EQ(record->driver, "Generic / Text Only");
+    EXPECT_EQ(record->port, "LPT1:");
     ASSERT_TRUE(listed(standIn));
     EXPECT_TRUE(os().spooler.DeleteLocalPrinter(standIn));
     EXPECT_FALSE(listed(standIn));
+}
+
+bool Lists(const std::vector<std::string>& ports, const std::string& name) {
+    return std::any_of(ports.begin(), ports.end(), [&](const std::string& p) { return EqualNoCase(p, name); });
+}
+
+// EnumPorts level 1 names the machine's ports, the parallel port and the file port among them; a port the
+// system makes when a printer is plugged in is listed from then on.
+TEST_P(SpoolerContract, PortsAreListedByName) {
+    std::vector<std::string> ports{"stale"};
+    ASSERT_TRUE(os().spooler.EnumPortNames(ports));
+    EXPECT_TRUE(Lists(ports, "LPT1:"));
+    EXPECT_TRUE(Lists(ports, "FILE:"));
+    EXPECT_FALSE(Lists(ports, "stale"));
+    for (const std::string& port : ports) EXPECT_FALSE(port.empty());
+    EXPECT_FALSE(Lists(ports, "USB217"));
+    if (!host().PlugInPort("USB217")) GTEST_SKIP() << "this host cannot add a port";
+    ASSERT_TRUE(os().spooler.EnumPortNames(ports));
+    EXPECT_TRUE(Lists(ports, "USB217"));
+}
+
+// The Standard TCP/IP Port monitor makes a raw port under the given name and deletes it again; it refuses a
+// second port of the same name and the deletion of a port it does not have.
+TEST_P(SpoolerContract, StandardTcpIpPortsAreAddedAndDeleted) {
+    if (const std::string why = host().Limitation("Standard TCP/IP Port"); !why.empty()) GTEST_SKIP() << why;
+    const std::string name = "IP_192.0.2.213";
+    std::vector<std::string> ports;
+    ASSERT_TRUE(os().spooler.EnumPortNames(ports));
+    ASSERT_FALSE(Lists(ports, name)) << "left over from an earlier run";
+    std::uint32_t error = 0;
+    ASSERT_TRUE(os().spooler.AddTcpIpPort(name, "192.0.2.213", 9100, error)) << "error " << error;
+    ASSERT_TRUE(os().spooler.EnumPortNames(ports));
+    EXPECT_TRUE(Lists(ports, name));
+    EXPECT_FALSE(os().spooler.AddTcpIpPort(name, "192.0.2.213", 9100, error));
+    EXPECT_NE(error, 0u);
+    EXPECT_TRUE(os().spooler.DeleteTcpIpPort(name, error)) << "error " << error;
+    ASSERT_TRUE(os().spooler.EnumPortNames(ports));
+    EXPECT_FALSE(Lists(ports, name));
+    EXPECT_FALSE(os().spooler.DeleteTcpIpPort(name, error));
+    EXPECT_NE(error, 0u);
 }
 
 SETUP_CONTRACT_SUITE(SpoolerContract);

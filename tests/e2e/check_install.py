@@ -6,6 +6,7 @@ check_install.py --case NAME --drive DRIVE_C --store STORE_DIR --robot ROBOT_OUT
                  --uninstall-entry REG_QUERY_OUT --os-code N --lang-id 0xNNNN --choice chinese|english
                  [--printer-name NAME] [--expect success|failure|refused|untouched]
                  [--driver-before LISTING] [--unattended EXIT_CODE [--windows]] [--attack] [--drivers LISTING]
+                 [--port PORT]
 
 refused: nothing staged, no command, no uninstall entry. untouched: the run failed in the staging area, so
 no command ran, there is no uninstall entry and the driver directory is as LISTING (driver_listing below)
@@ -18,6 +19,7 @@ saved by the Wine server after the walk (waited for, within REGISTRY_WAIT second
 --attack: the stand-in ran in attack mode; it must have been refused both the overwrite of a staged file and
 the rename of the plug-ins' directory while the command ran. --drivers: the output of drivers.exe (the
 spooler's EnumPrinterDriversA level 3) after the walk, which must list the driver with every file in "3".
+--port: the port the command's /r must name (default LPT1:); on success the stand-in made the printer on it.
 
 --unattended: the robot started setup.exe with options instead of walking the wizard (robot.exe
 --unattended); the program must end with EXIT_CODE and, unless --windows is given, without ever having made a
@@ -277,6 +279,7 @@ def main():
     ap.add_argument("--windows", action="store_true")
     ap.add_argument("--attack", action="store_true")
     ap.add_argument("--drivers")
+    ap.add_argument("--port", default="LPT1:")
     a = ap.parse_args()
     failed = []
 
@@ -372,7 +375,7 @@ def main():
 
     # The commands the stand-in saw: the full program path, the exact arguments, the staging directory.
     rundll = "C:\\windows\\system32\\rundll32.exe"
-    install = rundll + ' printui.dll,PrintUIEntry /if /f C:\\TEMP\\KX47.INF /r "LPT1:" /b "KX47" /m "KX47" '
+    install = rundll + ' printui.dll,PrintUIEntry /if /f C:\\TEMP\\KX47.INF /r "%s" /b "KX47" /m "KX47" ' % a.port
     default = rundll + ' printui.dll,PrintUIEntry /y /n "KX47"'
     processes = [l[len("process="):] for l in log if l.startswith("process=")]
     cwds = [l[len("cwd="):] for l in log if l.startswith("cwd=")]
@@ -385,6 +388,8 @@ def main():
 
     # The system's command installed the driver, as the files it was given hold them.
     if a.expect == "success":
+        check("printer-on-port", "port=" + a.port in log, repr([l for l in log if l.startswith("port=")]))
+
         def store_bytes(sid, patched):
             data = read(os.path.join(a.store, "%d.bin" % sid))
             return rewrite(data, n) if patched and data is not None else data

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end runs of setup.exe with options under Wine, as deployment tools start it: /quiet stages and
 # installs exactly what the wizard does, with no window at any moment and the exit code of the outcome; the
-# language option; a bad option; the log. Prints PASS:/FAIL: lines; exits non-zero on any failure.
+# language option; a bad option; the log; the printer's port from /port= and from setting.dll. Prints PASS:/FAIL: lines; exits non-zero on any failure.
 # Usage: unattended_runs.sh [setup.exe]   E2E_SET=refusal: only the run that must be refused as a 32-bit
 #        program on 64-bit Windows (exit code 1633).
 source "$(dirname "$0")/../../tools/lib.sh"
@@ -9,9 +9,10 @@ set +e
 E2E_OUT_SUFFIX=-unattended
 source "$(dirname "$0")/walks.sh"
 
-# run <case> "<options>" <LC_ALL> <lang id> <choice> <expect> <exit code> [--windows]
+# run <case> "<options>" <LC_ALL> <lang id> <choice> <expect> <exit code> [check_install.py options: --windows,
+# --port PORT]
 run() {
-    local name="$1" options="$2" locale="$3" langid="$4" choice="$5" expect="$6" code="$7" windows="${8:-}"
+    local name="$1" options="$2" locale="$3" langid="$4" choice="$5" expect="$6" code="$7"
     if ! run_robot "$name" "$locale" KX47 150 --unattended 'C:\e2e-setup\setup.exe' "$options" "$(scaled 120)"; then
         fail "$name/robot-walk" "$(grep -m1 '^ERROR' "$OUT/$name.robot")"
         return 0
@@ -19,7 +20,7 @@ run() {
     list_drivers "$name" "$expect"
     /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$OUT/$name.robot" \
         --log "$OUT/$name.printui" --uninstall-entry "$OUT/$name.entry" --os-code 7 --lang-id "$langid" \
-        --choice "$choice" --expect "$expect" --unattended "$code" "${DRIVERS_ARGS[@]}" $windows || failed=1
+        --choice "$choice" --expect "$expect" --unattended "$code" "${DRIVERS_ARGS[@]}" "${@:8}" || failed=1
 }
 
 # Every file of the staging area and the driver directory with its digest.
@@ -73,6 +74,25 @@ check "quiet-bad-option/writes-nothing" \
 reset_case
 run "bad-option-with-windows" '/install' en_US.UTF-8 0x0409 english refused 87 --windows
 check "bad-option-with-windows/writes-nothing" test ! -e "$SETUP_DIR/Language" -a ! -e "$SETUP_DIR/setting.dll"
+
+# The printer's port. Wine's spooler lists COM1:-COM4:, LPT1:-LPT3:, FILE: and the ports in the system's Ports
+# key, where a plugged-in USB printer's USB001 is put. Without it, /port=USB001 is refused before anything
+# is touched; with it, the printer is made on it.
+PORTS_KEY='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports'
+wine_in 60 reg delete "$PORTS_KEY" /v USB001 /f >/dev/null 2>&1
+reset_case
+run "quiet-port-missing" '/quiet /port=USB001' en_US.UTF-8 0x0409 english refused 1603
+reset_case
+if wine_in 60 reg add "$PORTS_KEY" /v USB001 /t REG_SZ /d "" /f >/dev/null 2>"$OUT/ports-key.stderr"; then
+    run "quiet-port-usb001" '/quiet /port=usb001' en_US.UTF-8 0x0409 english success 0 --port USB001
+else
+    echo "FAIL: quiet-port-usb001/port-added ($(head -c 300 "$OUT/ports-key.stderr"))"
+    failed=1
+fi
+# The wizard, with the port chosen in setting.dll.
+reset_case
+printf '[Setting]\r\nLanguage=English\r\nPrinterName=KX47\r\nPort=COM2:\r\n' >"$SETUP_DIR/setting.dll"
+E2E_PORT=COM2: walk "wizard-port-setting-com2" winxp 7 en_US.UTF-8 0x0409 english
 
 stop_prefix "$WINEPREFIX"
 exit "$failed"

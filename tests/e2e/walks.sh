@@ -114,7 +114,8 @@ list_drivers() {
 }
 
 # walk <case> <wine version> <os code> <LC_ALL> <lang id> <choice> [expect] [printer name] [message wait]
-# (E2E_DRIVER_BEFORE: the driver directory's listing before the walk, for expect=untouched)
+# (E2E_DRIVER_BEFORE: the driver directory's listing before the walk, for expect=untouched; E2E_PORT: the
+# port the command must name, LPT1: when unset)
 walk() {
     local name="$1" version="$2" code="$3" locale="$4" langid="$5" choice="$6"
     local expect="${7:-success}" printer="${8:-KX47}" wait="${9:-30}"
@@ -127,5 +128,5 @@ walk() {
     /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$OUT/$name.robot" \
         --log "$OUT/$name.printui" --uninstall-entry "$OUT/$name.entry" --os-code "$code" --lang-id "$langid" \
         --choice "$choice" --printer-name "$printer" --expect "$expect" "${DRIVERS_ARGS[@]}" \
-        ${E2E_DRIVER_BEFORE:+--driver-before "$E2E_DRIVER_BEFORE"} || failed=1
+        ${E2E_DRIVER_BEFORE:+--driver-before "$E2E_DRIVER_BEFORE"} ${E2E_PORT:+--port "$E2E_PORT"} || failed=1
 }

@@ -19,6 +19,7 @@ public:
         windows_.files.SetCurrentDir(kScratch);
         windows_.spooler.printers = {"Contract Printer"};
         windows_.spooler.driverOf["Contract Printer"] = "Generic / Text Only";
+        windows_.spooler.portOf["Contract Printer"] = "LPT1:";
         LoadStoreInto(windows_.resources);
         MemoryFileSystem& files = windows_.files;
         windows_.processes.canStart = [&files](const std::string& commandLine) {
@@ -43,6 +44,10 @@ public:
         return std::string(kProgram) + " " + kSleepOption + std::to_string(ms);
     }
     std::string StandInPrinter() override { return windows_.spooler.printers.front(); }
+    bool PlugInPort(const std::string& name) override {
+        windows_.spooler.ports.push_back(name);
+        return true;
+    }
     bool MakeHardLink(const std::string& existing, const std::string& link) override {
         if (!windows_.files.Exists(existing) || windows_.files.Exists(link)) return false;
         windows_.files.HardLink(existing, link);

@@ -32,6 +32,9 @@ public:
     // Makes sure that a local printer exists where the host can arrange one; its name, or empty when the
     // host cannot (then whatever printers the machine has are enumerated).
     virtual std::string StandInPrinter() = 0;
+    // Makes the spooler list a port as a plugged-in printer's (USB001...), removed when the case ends; false
+    // when the host cannot.
+    virtual bool PlugInPort(const std::string& name) = 0;
     // What another user's program may do to the files: a second name for an existing file, attributes, and
     // a handle held open until the case ends, sharing as the MemoryFileSystem::kShare* bits say.
     virtual bool MakeHardLink(const std::string& existing, const std::string& link) = 0;

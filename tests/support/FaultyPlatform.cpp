@@ -240,6 +240,10 @@ public:
         FAULT("IRegistry::CloseKey", false);  // nothing to fail: the key is closed all the same
         inner_.CloseKey(key);
     }
+    bool ReadString(const std::string& path, const std::string& name, std::string& text) override {
+        if (FAULT("IRegistry::ReadString", false) != Fault::None) return text.clear(), false;
+        return inner_.ReadString(path, name, text);
+    }
     bool DeleteKey(const std::string& path) override {
         return FAULT("IRegistry::DeleteKey", false) == Fault::None && inner_.DeleteKey(path);
     }
@@ -307,6 +311,24 @@ public:
     void ClosePrinterHandle(PrinterHandle handle) override {
         FAULT("ISpooler::ClosePrinterHandle", false);
         inner_.ClosePrinterHandle(handle);
+    }
+    bool EnumPortNames(std::vector<std::string>& ports) override {
+        const Fault f = FAULT("ISpooler::EnumPortNames", true);
+        if (f == Fault::Fail) return ports.clear(), false;
+        if (!inner_.EnumPortNames(ports)) return false;
+        if (f == Fault::Short) ports.resize(ports.size() / 2);
+        if (f == Fault::Damaged)
+            for (std::string& port : ports) Damage(port);
+        return true;
+    }
+    bool AddTcpIpPort(const std::string& name, const std::string& address, std::uint32_t portNumber,
+                      std::uint32_t& error) override {
+        if (FAULT("ISpooler::AddTcpIpPort", false) != Fault::None) return error = 5, false;
+        return inner_.AddTcpIpPort(name, address, portNumber, error);
+    }
+    bool DeleteTcpIpPort(const std::string& name, std::uint32_t& error) override {
+        if (FAULT("ISpooler::DeleteTcpIpPort", false) != Fault::None) return error = 5, false;
+        return inner_.DeleteTcpIpPort(name, error);
     }
 
 private:

@@ -128,10 +128,10 @@ TEST(UninstallRules, OwnNameAndOwnPrinters) {
         EXPECT_FALSE(PrinterNameFromProgramName(other, name)) << other;
 
     for (const char* ours : {"KX47", "kx47", "KX47 (Copy 2)", "KX47 (copy 12)"})
-        EXPECT_TRUE(IsInstalledPrinter({ours, "KX47"})) << ours;
+        EXPECT_TRUE(IsInstalledPrinter({ours, "KX47", ""})) << ours;
     for (const char* theirs : {"KX47 (Copy )", "KX47 (Copy 2) x", "KX47 (Copy x)", "KX47 Front", "KX470"})
-        EXPECT_FALSE(IsInstalledPrinter({theirs, "KX47"})) << theirs;
-    EXPECT_FALSE(IsInstalledPrinter({"KX47", "Generic / Text Only"}));
+        EXPECT_FALSE(IsInstalledPrinter({theirs, "KX47", ""})) << theirs;
+    EXPECT_FALSE(IsInstalledPrinter({"KX47", "Generic / Text Only", ""}));
 }
 
 // What the uninstaller carries is what the store holds: every entry a plan stages has its digest, which is

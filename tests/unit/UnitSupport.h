@@ -94,6 +94,8 @@ protected:
         std::memset(g_szScratch, 0, sizeof g_szScratch);
         g_wLanguage = 0;
         g_languagePreset = LanguagePreset::System;
+        g_strPortOption.clear();
+        g_strPortSetting.clear();
         g_bInstalled = false;
     }
     std::string Entry(std::uint16_t id) const { return ToString(win.resources.entries.at(id)); }

@@ -18,6 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 const char kSleepOption[] = "--contract-sleep=";
+const char kPortsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
 
 bool RunningOnWine() {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
@@ -45,6 +46,11 @@ public:
         fs::current_path(previousDir_, ec);
         RemoveRegistryTree(registryKey_);
         if (!printerKey_.empty()) RemoveRegistryTree(printerKey_);
+        HKEY ports = nullptr;
+        if (!pluggedPorts_.empty() && RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPortsKey, 0, KEY_SET_VALUE, &ports) == ERROR_SUCCESS) {
+            for (const std::string& name : pluggedPorts_) RegDeleteValueA(ports, name.c_str());
+            RegCloseKey(ports);
+        }
         // A child that still has the directory as its current one may hold it for a moment.
         for (int attempt = 0; attempt < 50; ++attempt) {
             fs::remove_all(scratch_, ec);
@@ -97,6 +103,17 @@ public:
         registry.SetValue(key, "Attributes", REG_DWORD, reinterpret_cast<const unsigned char*>(&attributes), sizeof attributes);
         registry.CloseKey(key);
         return name;
+    }
+    // Wine's spooler lists the ports named in the system's Ports key (Windows reads it only at its start).
+    bool PlugInPort(const std::string& name) override {
+        if (!RunningOnWine()) return false;
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPortsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+            return false;
+        const bool set = RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1) == ERROR_SUCCESS;
+        RegCloseKey(key);
+        if (set) pluggedPorts_.push_back(name);
+        return set;
     }
     bool MakeHardLink(const std::string& existing, const std::string& link) override {
         return CreateHardLinkA(link.c_str(), existing.c_str(), nullptr) != 0;
@@ -166,6 +183,8 @@ public:
         // Wine leaves these to the Unix permissions, which do not stop root.
         if (what == "writing read-only files") return "Wine opens a read-only file for writing when run as root";
         if (what == "hidden files") return "Wine opens a hidden file with CREATE_ALWAYS and normal attributes";
+        if (what == "Standard TCP/IP Port")
+            return "Wine has no Standard TCP/IP Port monitor: the case runs on the in-memory Windows only";
         return std::string();
     }
 
@@ -176,6 +195,7 @@ private:
     std::string printerKey_;
     std::vector<HANDLE> held_;
     std::vector<std::string> marked_;
+    std::vector<std::string> pluggedPorts_;
 };
 
 }  // namespace

@@ -94,6 +94,7 @@ static int add_printer(const char *name, const char *port, const char *model) {
     RegSetValueExA(key, "Attributes", 0, REG_DWORD, (const BYTE *)&attributes, sizeof attributes);
     RegCloseKey(key);
     log_line("added", name);
+    log_line("port", port);
     return 1;
 }
 

@@ -86,8 +86,7 @@ reset_case
 if wine_in 60 reg add "$PORTS_KEY" /v USB001 /t REG_SZ /d "" /f >/dev/null 2>"$OUT/ports-key.stderr"; then
     run "quiet-port-usb001" '/quiet /port=usb001' en_US.UTF-8 0x0409 english success 0 --port USB001
 else
-    echo "FAIL: quiet-port-usb001/port-added ($(head -c 300 "$OUT/ports-key.stderr"))"
-    failed=1
+    fail quiet-port-usb001/port-added "$(head -c 300 "$OUT/ports-key.stderr")"
 fi
 # The wizard, with the port chosen in setting.dll.
 reset_case

@@ -29,7 +29,6 @@ installed_files() {
         xargs -0 -r sha256sum)
 }
 
-# check <case/check> <condition...>
 if [ "${E2E_SET:-}" = refusal ]; then
     set_wine_version "$WINEPREFIX" winxp
     reset_case

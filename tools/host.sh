@@ -72,6 +72,18 @@ ensure_deps() {
     ensure_wine32
 }
 
+# A font with the Chinese characters, for the wizard's Chinese texts on screen (tools/screenshots): without one
+# Wine draws every Chinese character as an empty box. Debian's WenQuanYi Micro Hei covers simplified and
+# traditional Chinese; Wine finds it through fontconfig.
+ensure_cjk_font() {
+    if command -v fc-list >/dev/null && [ -n "$(fc-list ':lang=zh-cn' family)" ] &&
+        [ -n "$(fc-list ':lang=zh-tw' family)" ]; then
+        return 0
+    fi
+    apt_install fonts-wqy-microhei fontconfig
+    fc-cache >/dev/null 2>&1 || true
+}
+
 # ---- 32-bit programs: native or through qemu-user ----------------------------------------------------
 # Some kernels run with IA-32 emulation disabled: no 32-bit Linux program starts ("Exec format error"), so
 # Wine's 32-bit loader cannot either. There, qemu-user's qemu-i386, registered with binfmt_misc for i386

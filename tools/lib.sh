@@ -59,6 +59,8 @@ ensure_deps() {
     dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
     /usr/bin/python3 -c 'import pefile' >/dev/null 2>&1 || need+=(python3-pefile)
     /usr/bin/python3 -c 'import PIL' >/dev/null 2>&1 || need+=(python3-pil)
+    command -v osslsigncode >/dev/null || need+=(osslsigncode)  # tools/sign
+    command -v openssl >/dev/null || need+=(openssl)  # the signing test's throwaway certificate
     command -v Xvfb >/dev/null || need+=(xvfb)
     command -v xauth >/dev/null || need+=(xauth)
     command -v import >/dev/null || need+=(imagemagick)  # import: the screenshots

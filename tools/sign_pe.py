@@ -12,8 +12,8 @@ signed bytes. A program that already carries a signature is refused (signing twi
 signature or replace the first, and neither is what the build means).
 
 --size: the program is to come out at exactly that many bytes, signature included (the uninstaller, whose size
-the store's catalogue fixes). It is then the program as linked, not padded: it is padded to the size less the
-signature's length and then signed. The length is learnt from a first signature of the program padded to the
+the store's catalogue fixes). It is then the program as linked (or padded before: it is padded again from its
+linked size): it is padded to the size less the signature's length and then signed. The length is learnt from a first signature of the program padded to the
 whole size (the same key and time-stamp server give a signature of the same length); a time-stamp reply of
 another length is met by padding and signing again, at most twice more.
 
@@ -89,14 +89,16 @@ def check_readable(path):
 def sign_to_size(args, program, work):
     """Pads a copy of the linked program so that, signed, it is exactly args.size bytes; returns the signed copy."""
     trial, padded, signed = (os.path.join(work, n) for n in ("trial.exe", "padded.exe", "signed.exe"))
+    with open(program, "rb") as f:
+        linked = len(pad_pe.unpadded(f.read()))
     shutil.copyfile(program, trial)
     pad_pe.pad(trial, args.size)
     osslsigncode_sign(args, trial, signed)
     length = os.path.getsize(signed) - args.size
     for _ in range(3):
-        if args.size - length < os.path.getsize(program):
-            raise SignError("%s is %d bytes; with its %d-byte signature it does not fit in %d"
-                            % (program, os.path.getsize(program), length, args.size))
+        if args.size - length < linked:
+            raise SignError("%s is %d bytes as linked; with its %d-byte signature it does not fit in %d"
+                            % (program, linked, length, args.size))
         shutil.copyfile(program, padded)
         pad_pe.pad(padded, args.size - length)
         osslsigncode_sign(args, padded, signed)

@@ -6,7 +6,8 @@ writes it (bytes under the primary, an empty placeholder under the others).
 - after the step every identifier reads back its bytes, the sharing ones through the primary's data entry,
   and the file keeps its size; a second run changes nothing;
 - it refuses (and leaves the program as it was) a placeholder that carries bytes, a primary whose bytes
-  differ from shared.tsv, and an identifier that shared.tsv does not list.
+  differ from shared.tsv, an identifier that shared.tsv does not list, and a signed program (the step runs
+  before signing; rewriting a signed program would break its signature).
 
 usage: share_store_test.py   (prints PASS:/FAIL: lines; exits non-zero on a failure)
 """
@@ -129,6 +130,20 @@ def run(arch):
         result = share(exe, work)
         check("%s: unlisted identifier refused" % arch,
               result.returncode != 0 and "13 is not in shared.tsv" in result.stderr, result.stderr)
+
+        # A signed program: the step would break its signature.
+        exe = build(work, arch)
+        key, cert = os.path.join(work, "key.pem"), os.path.join(work, "cert.pem")
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert,
+                        "-days", "2", "-subj", "/CN=Throwaway share test", "-addext", "extendedKeyUsage=codeSigning"],
+                       check=True, capture_output=True)
+        subprocess.run(["osslsigncode", "sign", "-h", "sha256", "-certs", cert, "-key", key, "-in", exe,
+                        "-out", exe + ".signed"], check=True, capture_output=True)
+        os.replace(exe + ".signed", exe)
+        signed = contents(exe)
+        result = share(exe, work)
+        check("%s: signed program refused, left alone" % arch,
+              result.returncode != 0 and "signed" in result.stderr and contents(exe) == signed, result.stderr)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

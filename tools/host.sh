@@ -61,6 +61,8 @@ ensure_deps() {
     command -v import >/dev/null || need+=(imagemagick)  # import: the screenshots
     command -v xwd >/dev/null || need+=(x11-apps)
     command -v timeout >/dev/null || need+=(coreutils)
+    command -v osslsigncode >/dev/null || need+=(osslsigncode)  # tools/sign
+    command -v openssl >/dev/null || need+=(openssl)  # the signing test's throwaway certificate
     command -v clang++-14 >/dev/null || need+=(clang-14)  # the fuzz tree
     compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null || need+=(libclang-rt-14-dev)
     # qemu-user in the same install when 32-bit programs will need it.

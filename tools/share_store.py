@@ -11,7 +11,8 @@ SizeofResource give it the primary's bytes. Nothing moves: the resource section 
 layout, only those directory entries (and the header checksum, when the linker set one) change. The
 placeholders' own data entries stay behind unreferenced (16 bytes and the alignment each).
 
-Running it again on a program it has already rewritten changes nothing. Before writing, every
+Running it again on a program it has already rewritten changes nothing. A signed program is refused: the
+signature covers the resource directory, so the sharing comes before the signing. Before writing, every
 identifier is read back from the rewritten image and compared with shared.tsv; on any mismatch
 the program is left as it was and the step fails (and with it the build).
 """
@@ -102,6 +103,9 @@ def check(pe, shared):
 def share(exe, store_dir):
     shared = read_shared(store_dir)
     pe = pefile.PE(exe)
+    security = pe.OPTIONAL_HEADER.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_SECURITY"]]
+    if security.VirtualAddress or security.Size:
+        raise ShareError("the program is signed; sharing would break its signature (share first, then sign)")
     langs = owner_data_languages(pe)
     changed = 0
     for ident, (primary, size, _) in sorted(shared.items()):

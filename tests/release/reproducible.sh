@@ -11,9 +11,7 @@ FIRST="$(realpath "${1:?usage: reproducible.sh <built product tree> <second tree
 SECOND="$(realpath -m "${2:?usage: reproducible.sh <built product tree> <second tree>}")"
 cache() { sed -n "s/^$1:[A-Z]*=//p" "$FIRST/CMakeCache.txt"; }
 
-failed=0
-pass() { echo "PASS: $1"; }
-fail() { echo "FAIL: $1${2:+ ($2)}"; failed=1; }
+source "$ROOT/tests/e2e/report.sh"
 
 [ "$(cache SETUP_KIND)" = product ] || { fail "first-tree-is-product" "$FIRST"; exit 1; }
 [ -z "$(cache SETUP_SIGN)" ] || { fail "first-tree-unsigned" "$FIRST is configured to sign; a signature is not reproducible"; exit 1; }

@@ -17,13 +17,7 @@ TREE="$(realpath "${2:?usage: signed_build.sh --pem|--pfx <tree>}")"
 UNSIGNED_TREE="${3:-}"
 KEYS="$TREE/test-signing"
 
-failed=0
-pass() { echo "PASS: $1"; }
-fail() { echo "FAIL: $1${2:+ ($2)}"; failed=1; }
-check() {  # check <case> <command...>
-    local name="$1"; shift
-    if "$@"; then pass "$name"; else fail "$name"; fi
-}
+source "$ROOT/tests/e2e/report.sh"
 
 rm -rf "$KEYS"
 mkdir -p "$KEYS"

@@ -4,7 +4,8 @@
 
 using RegKeyHandle = std::uintptr_t;  // 0: no key
 
-constexpr std::uint32_t kRegSz = 1;  // REG_SZ
+constexpr std::uint32_t kRegSz = 1;     // REG_SZ
+constexpr std::uint32_t kRegDword = 4;  // REG_DWORD, four bytes, little-endian
 
 class IRegistry {
 public:
@@ -16,6 +17,8 @@ public:
     // RegSetValueExA with name, type, data and size unchanged.
     virtual bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
                           std::uint32_t size) = 0;
+    // RegDeleteValueA: true when the key has no value of that name afterwards (deleted, or never there).
+    virtual bool DeleteValue(RegKeyHandle key, const std::string& name) = 0;
     virtual void CloseKey(RegKeyHandle key) = 0;
     // RegDeleteKeyA(HKLM, path): a key without subkeys; false when it is not there or cannot be deleted.
     virtual bool DeleteKey(const std::string& path) = 0;

@@ -130,6 +130,8 @@ public:
         return read;
     }
     bool DeleteHeld(HeldHandle held) override { return inner_.DeleteHeld(held); }
+    bool CreateHeldFile(const std::string& path, HeldHandle& held) override { return inner_.CreateHeldFile(path, held); }
+    bool AppendHeld(HeldHandle held, const Bytes& data) override { return inner_.AppendHeld(held, data); }
     void Release(HeldHandle held) override { inner_.Release(held); }
 
 private:

@@ -15,6 +15,7 @@
 #include "install/StagingPlan.h"
 #include "platform/BoundedFormat.h"
 #include "system/Cleanup.h"
+#include "system/UninstallDetails.h"
 
 namespace {
 
@@ -104,6 +105,14 @@ InstallOutcome InstallationRun::Run() {
     log_.Add("driver directory: " + driverDir);
     if (CheckPrinterName(printerName, driverDir, platform_.system.AnsiCodePage()) != PrinterNameProblem::None) {
         log_.Add("printer name: cannot form the installation's file names, paths and keys; nothing touched");
+        return Fail();
+    }
+
+    // An earlier successful installation's values in the uninstall entry go before anything changes: until
+    // this run's outcome check holds, the entry says nothing of an installed version.
+    if (!RemoveUninstallDetails(platform_.registry, printerName)) {
+        LogFailure("uninstall entry: removing the values of an earlier installation");
+        log_.Add("uninstall entry: nothing touched");
         return Fail();
     }
 

@@ -176,6 +176,9 @@ public:
     std::uint32_t AnsiCodePage() override { return inner_.AnsiCodePage(); }
     bool IsAdministrator() override { return inner_.IsAdministrator(); }
     bool RunsUnderWow64() override { return false; }
+    std::uint32_t LastError() override { return inner_.LastError(); }
+    std::string AnsiToUtf8(const std::string& text) override { return inner_.AnsiToUtf8(text); }
+    std::string LocalTime() override { return inner_.LocalTime(); }
 
 private:
     ISystemInfo& inner_;

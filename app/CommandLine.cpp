@@ -3,55 +3,23 @@
 #include <vector>
 
 #include "localization/LanguageChoice.h"
+#include "platform/CommandArguments.h"
 #include "platform/Types.h"
-
-namespace {
-
-std::vector<std::string> SplitArguments(const std::string& line) {
-    std::vector<std::string> args;
-    std::string current;
-    bool inArgument = false, quoted = false;
-    for (char c : line) {
-        if (c == '"') {
-            quoted = !quoted;
-            inArgument = true;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
-            if (inArgument) args.push_back(current);
-            current.clear();
-            inArgument = false;
-        } else {
-            current += c;
-            inArgument = true;
-        }
-    }
-    if (inArgument) args.push_back(current);
-    return args;
-}
-
-// A full path: a drive letter, a colon and a backslash, or a UNC path. Anything else would be taken from the
-// current directory, which the installation moves to C:\TEMP.
-bool IsAbsolutePath(const std::string& path) {
-    const bool letter = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-    if (letter && path[1] == ':' && path[2] == '\\') return true;
-    return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
-}
-
-}  // namespace
 
 CommandLineOptions ParseCommandLine(const std::string& commandLine) {
     CommandLineOptions options;
     bool languageSeen = false, logSeen = false, portSeen = false;
     PrinterPort port;
     for (const std::string& arg : SplitArguments(commandLine)) {
-        const std::string::size_type equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        const bool hasValue = equals != std::string::npos;
-        const std::string value = hasValue ? arg.substr(equals + 1) : std::string();
-        bool ok = name.size() >= 2 && (name[0] == '/' || name[0] == '-');
-        const std::string word = ok ? name.substr(1) : std::string();
-        if (ok && !hasValue && (EqualNoCase(word, "quiet") || EqualNoCase(word, "S"))) {
+        OptionArgument option;
+        bool ok = ReadOption(arg, option);
+        const std::string& word = option.word;
+        const std::string& value = option.value;
+        const bool hasValue = option.hasValue;
+        // /quiet and /S are one option: given twice (in either spelling) it is refused like any other.
+        if (ok && !hasValue && !options.quiet && (EqualNoCase(word, "quiet") || EqualNoCase(word, "S"))) {
             options.quiet = true;
-        } else if (ok && !hasValue && word == "?") {
+        } else if (ok && !hasValue && !options.help && word == "?") {
             options.help = true;
         } else if (ok && hasValue && !languageSeen && EqualNoCase(word, "lang") &&
                    (EqualNoCase(value, "zh") || EqualNoCase(value, "en"))) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "install/ExitCodes.h"
 #include "install/InstallOutcome.h"
 #include "install/PrinterPort.h"
 
@@ -30,13 +31,6 @@ std::uint16_t PreselectedLanguage(LanguagePreset preset, std::uint16_t systemLan
 
 // What /? shows (and a bad option in a run with windows): the options and the exit codes.
 std::string UsageText();
-
-// Exit codes as deployment tools read them (those of Windows Installer).
-constexpr int kExitSuccess = 0;
-constexpr int kExitInstallFailed = 1603;       // ERROR_INSTALL_FAILURE
-constexpr int kExitNotAdministrator = 740;     // ERROR_ELEVATION_REQUIRED
-constexpr int kExitUnsupportedHost = 1633;     // ERROR_INSTALL_PLATFORM_UNSUPPORTED
-constexpr int kExitBadArguments = 87;          // ERROR_INVALID_PARAMETER
 
 // The exit code of an unattended run that ended so; a run that never ended is a failed installation.
 int ExitCodeFor(InstallOutcome outcome);

@@ -11,6 +11,7 @@
 #include "platform/BoundedFormat.h"
 #include "platform/DbcsText.h"
 #include "resources/StoreEntries.h"
+#include "system/UninstallDetails.h"
 
 namespace {
 
@@ -28,7 +29,8 @@ CSetupApp::CSetupApp(Platform& platform, WizardRunner runWizard)
       runWizard_(runWizard) {}
 
 BOOL CSetupApp::InitInstance() {
-    const CommandLineOptions options = ParseCommandLine(m_lpCmdLine != nullptr ? m_lpCmdLine : "");
+    const std::string commandLine = m_lpCmdLine != nullptr ? m_lpCmdLine : "";
+    const CommandLineOptions options = ParseCommandLine(commandLine);
     windows_.SetQuiet(options.quiet);
     exitCode_ = kExitSuccess;
     if (!options.valid) {
@@ -37,15 +39,32 @@ BOOL CSetupApp::InitInstance() {
         exitCode_ = kExitBadArguments;
         return FALSE;
     }
+
+    // The log is written as the run goes: a run that is ended or hangs still leaves its steps.
+    log_.Clear();
+    LogFile logFile(platform_.files, [this](const std::string& line) { return platform_.system.AnsiToUtf8(line); });
+    if (!options.logPath.empty() && logFile.Open(options.logPath))
+        log_.StreamTo([&logFile](const std::string& line) { logFile.Write(line); });
+    log_.Add(std::string("setup.exe version ") + ProductVersionText() + ", local time " + platform_.system.LocalTime() +
+             ", command line: " + commandLine);
+
     if (options.help) {
-        windows_.SetQuiet(false);  // asked for in so many words
-        platform_.ui.ShowAppMessage(UsageText());
+        // A run without windows opens none for the list either: it goes to the log.
+        if (options.quiet) {
+            for (std::string::size_type at = 0, end; at < UsageText().size(); at = end + 2) {
+                end = UsageText().find("\r\n", at);
+                if (end == std::string::npos) end = UsageText().size();
+                log_.Add(UsageText().substr(at, end - at));
+            }
+        } else {
+            platform_.ui.ShowAppMessage(UsageText());
+        }
+        log_.StreamTo(nullptr);
         return FALSE;
     }
 
     g_languagePreset = options.language;
     g_strPortOption = options.port;
-    log_.Clear();
     outcome_ = InstallOutcome::NotRun;
     PrepareStartup();
     LogStartup(options.quiet ? "unattended (/quiet)" : "wizard");
@@ -60,7 +79,7 @@ BOOL CSetupApp::InitInstance() {
         runWizard_(*this);
         if (outcome_ == InstallOutcome::NotRun) log_.Add("the wizard ended without an installation run");
     }
-    if (!options.logPath.empty()) WriteRunLog(options.logPath);
+    log_.StreamTo(nullptr);
     return FALSE;
 }
 
@@ -76,12 +95,6 @@ void CSetupApp::LogStartup(const char* mode) {
     log_.Add("printer name: " + PrinterName());
     const InstallInputs inputs = Inputs();
     log_.Add("port: " + PortTextForLog(inputs.port) + " (" + PortSourceText(inputs.portSource) + ")");
-}
-
-void CSetupApp::WriteRunLog(const std::string& path) {
-    const Bytes text = RenderRunLog(log_.Lines(), [this](const std::string& line) { return platform_.system.AnsiToUtf8(line); });
-    // Whatever had the name is removed first and the log created anew: a planted link is never written through.
-    ReplaceWithNewFile(platform_.files, path, text);
 }
 
 void CSetupApp::PrepareStartup() {

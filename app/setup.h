@@ -54,7 +54,6 @@ public:
 private:
     // The facts of start-up for the log.
     void LogStartup(const char* mode);
-    void WriteRunLog(const std::string& path);
     // What the run works on, from the process-wide state.
     InstallInputs Inputs() const;
     bool running_ = false;  // an installation run is under way

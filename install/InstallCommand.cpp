@@ -9,6 +9,7 @@
 #include "platform/BoundedFormat.h"
 #include "platform/DbcsText.h"
 #include "system/PrinterMatch.h"
+#include "system/UninstallDetails.h"
 
 namespace {
 
@@ -39,6 +40,24 @@ bool CommandFilesIntact(const StagingRecord& staged) {
 bool InsideDirectory(const std::string& path, const std::string& dir) {
     return path.size() > dir.size() + 1 && EqualNoCase(path.substr(0, dir.size()), dir) && path[dir.size()] == '\\' &&
            path.find("..") == std::string::npos;
+}
+
+// The uninstall entry's values of an installation whose outcome check held. Its size: what it staged and what
+// it copied from there into the driver directory.
+void AddUninstallDetails(Platform& platform, const std::string& printerName, const StagingRecord& staged, RunLog& log) {
+    std::string driverDir;
+    std::uint64_t bytes = staged.TotalBytes();
+    std::vector<std::string> copies{UninstallerName(printerName)};
+    for (const std::string& name : DriverCopyOrder(printerName)) copies.push_back(name);
+    for (const std::string& name : copies) {
+        std::string path;
+        const Bytes* copied = JoinPath(path, kStagingDir, name) ? staged.Find(path) : nullptr;
+        if (copied != nullptr) bytes += copied->size();
+    }
+    if (platform.spooler.DriverDirectory(driverDir) && WriteUninstallDetails(platform.registry, printerName, driverDir, bytes))
+        log.Add(std::string("uninstall entry: version ") + ProductVersionText() + ", quiet removal and size added");
+    else
+        log.Failed("uninstall entry: adding the version, quiet removal and size", platform.system.LastError());
 }
 
 }  // namespace
@@ -131,6 +150,7 @@ InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs
     const InstallOutcome outcome = !found                             ? InstallOutcome::Failed
                                    : driver == DriverCheck::Verified ? InstallOutcome::Installed
                                                                      : InstallOutcome::PrinterFound;
+    if (outcome == InstallOutcome::Installed) AddUninstallDetails(platform, inputs.printerName, staged, log);
     if (reported != nullptr) *reported = outcome;
     ReportInstallResult(platform, found, inputs.language, langId, log);
     return outcome;

@@ -15,6 +15,7 @@
 #include "install/StagingPlan.h"
 #include "platform/BoundedFormat.h"
 #include "system/Cleanup.h"
+#include "system/UninstallDetails.h"
 #include "system/UninstallEntry.h"
 
 namespace {
@@ -116,6 +117,14 @@ InstallOutcome InstallationRun::Run() {
         return Fail();
     }
     if (!CheckPort()) return Fail();
+
+    // An earlier successful installation's values in the uninstall entry go before anything changes: until
+    // this run's outcome check holds, the entry says nothing of an installed version.
+    if (!RemoveUninstallDetails(platform_.registry, printerName)) {
+        LogFailure("uninstall entry: removing the values of an earlier installation");
+        log_.Add("uninstall entry: nothing touched");
+        return Fail();
+    }
 
     // Staged and read back first; then the driver directory, as a whole; then the rest of the clean-up and
     // the uninstall entry; last the system's command.

@@ -3,6 +3,7 @@
 // is released, the record keeps a handle on it: nobody can write, rename or remove a staged file, or rename,
 // remove or replace a staging directory with a junction, while the run and the system's command use them.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,12 @@ public:
     bool StillIntact() const;
     bool Empty() const { return staged_.empty(); }
     std::size_t Count() const { return staged_.size(); }
+    // The bytes of every staged file together.
+    std::uint64_t TotalBytes() const {
+        std::uint64_t total = 0;
+        for (const Entry& entry : staged_) total += entry.bytes.size();
+        return total;
+    }
     // Lets go of every file and directory (the record keeps what was staged).
     void Release();
 

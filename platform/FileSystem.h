@@ -68,6 +68,13 @@ public:
     virtual bool ReadHeld(HeldHandle held, Bytes& out) = 0;
     // Marks a file held forDelete for deletion: its name goes when the handle is released.
     virtual bool DeleteHeld(HeldHandle held) = 0;
+    // Creates a new file at path as WriteNewFile does (never opening or following anything already there, the
+    // same access list) and holds it for writing, sharing read only: others can read it while it grows.
+    // False, with nothing held, when it cannot be created.
+    virtual bool CreateHeldFile(const std::string& path, HeldHandle& held) = 0;
+    // Writes all bytes at the end of a file made by CreateHeldFile and flushes them to the disk
+    // (FlushFileBuffers): a process that is ended afterwards leaves them in the file.
+    virtual bool AppendHeld(HeldHandle held, const Bytes& data) = 0;
     // Closes the handle.
     virtual void Release(HeldHandle held) = 0;
 };

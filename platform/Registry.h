@@ -4,7 +4,8 @@
 
 using RegKeyHandle = std::uintptr_t;  // 0: no key
 
-constexpr std::uint32_t kRegSz = 1;  // REG_SZ
+constexpr std::uint32_t kRegSz = 1;     // REG_SZ
+constexpr std::uint32_t kRegDword = 4;  // REG_DWORD, four bytes, little-endian
 
 class IRegistry {
 public:
@@ -16,6 +17,8 @@ public:
     // RegSetValueExA with name, type, data and size unchanged.
     virtual bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
                           std::uint32_t size) = 0;
+    // RegDeleteValueA: true when the key has no value of that name afterwards (deleted, or never there).
+    virtual bool DeleteValue(RegKeyHandle key, const std::string& name) = 0;
     virtual void CloseKey(RegKeyHandle key) = 0;
     // RegOpenKeyExA(HKLM, path, 0, KEY_QUERY_VALUE, &key), RegQueryValueExA: a REG_SZ value of fewer than 260
     // characters, without its terminator. False when the key or the value is missing, of another type or

@@ -34,4 +34,6 @@ public:
     // Text in the system's ANSI code page as UTF-8 (MultiByteToWideChar, then WideCharToMultiByte); empty when
     // it cannot be converted.
     virtual std::string AnsiToUtf8(const std::string& text) = 0;
+    // GetLocalTime as "YYYY-MM-DD hh:mm:ss".
+    virtual std::string LocalTime() = 0;
 };

@@ -3,6 +3,7 @@
 
 usage: pe_check.py [-v] [--x86_64] <setup.exe> <store dir>
        pe_check.py [-v] [--x86_64] --uninstaller <uninstall.exe> <store dir>
+       pe_check.py --versions <setup.exe> <uninstall.exe> [<DisplayVersion>]
 
 - a 32-bit x86 (machine 0x14c) program for the GUI subsystem that Windows 2000 accepts (subsystem and OS
   version at most 5.0);
@@ -19,6 +20,12 @@ usage: pe_check.py [-v] [--x86_64] <setup.exe> <store dir>
 --uninstaller checks uninstall.exe the same way (header, imports) and that it is exactly the catalogue size
 of the manifest's uninstaller entry (255), asks for administrator rights in its manifest, and is that store
 entry (unless a vendor directory supplied it).
+
+--versions reads the VERSIONINFO resource of both programs back: each has FileVersion, ProductVersion,
+CompanyName, ProductName, FileDescription, OriginalFilename and LegalCopyright, not empty; its FileVersion and
+ProductVersion texts are its fixed file and product version numbers; both agree on everything but the
+description and the file name (setup.exe, uninstall.exe); and, when given, DisplayVersion (the uninstall
+entry's value) is their ProductVersion.
 
 --x86_64 checks the test-only x86_64 build: machine 0x8664 and the store checks; the Windows 2000
 header and import checks apply to the shipped i686 program only.
@@ -353,7 +360,83 @@ def check_uninstaller(pe, exe, store_dir, problems):
             problems.append("store entry %d (origin %s) is not %s" % (ident, origin, exe))
 
 
+VERSION_STRINGS = ("FileVersion", "ProductVersion", "CompanyName", "ProductName", "FileDescription",
+                   "OriginalFilename", "LegalCopyright")
+
+
+def read_version(exe, problems):
+    """({name: text} of the first string table, (file version, product version) as "a.b.c.d") of the
+    VERSIONINFO resource, or None when there is none."""
+    try:
+        pe = pefile.PE(exe)
+    except (OSError, pefile.PEFormatError) as e:
+        problems.append("%s cannot be read as a PE file: %s" % (exe, e))
+        return None
+    fixed = getattr(pe, "VS_FIXEDFILEINFO", None)
+    strings = {}
+    for info in getattr(pe, "FileInfo", None) or []:
+        for entry in info if isinstance(info, list) else [info]:
+            for table in getattr(entry, "StringTable", []):
+                for key, value in table.entries.items():
+                    strings.setdefault(key.decode("utf-8", "replace"), value.decode("utf-8", "replace"))
+    if not fixed or not strings:
+        problems.append("%s has no version resource" % exe)
+        return None
+    f = fixed[0]
+
+    def text(ms, ls):
+        return "%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+    return strings, (text(f.FileVersionMS, f.FileVersionLS), text(f.ProductVersionMS, f.ProductVersionLS))
+
+
+def check_versions(setup, uninstaller, display_version, problems):
+    read = {}
+    for exe, file_name in ((setup, "setup.exe"), (uninstaller, "uninstall.exe")):
+        got = read_version(exe, problems)
+        if got is None:
+            continue
+        strings, (file_version, product_version) = got
+        for name in VERSION_STRINGS:
+            if not strings.get(name, "").strip():
+                problems.append("%s: version string %s is missing or empty" % (exe, name))
+        if strings.get("FileVersion") != file_version:
+            problems.append("%s: FileVersion %r is not its fixed file version %s" % (exe, strings.get("FileVersion"), file_version))
+        if strings.get("ProductVersion") != product_version:
+            problems.append("%s: ProductVersion %r is not its fixed product version %s"
+                            % (exe, strings.get("ProductVersion"), product_version))
+        if strings.get("OriginalFilename", "").lower() != file_name:
+            problems.append("%s: OriginalFilename %r is not %s" % (exe, strings.get("OriginalFilename"), file_name))
+        read[exe] = strings
+    if len(read) == 2:
+        a, b = read[setup], read[uninstaller]
+        for name in ("FileVersion", "ProductVersion", "CompanyName", "ProductName", "LegalCopyright"):
+            if a.get(name) != b.get(name):
+                problems.append("%s differs: %r in %s, %r in %s" % (name, a.get(name), setup, b.get(name), uninstaller))
+        if display_version is not None and display_version != a.get("ProductVersion"):
+            problems.append("DisplayVersion %r is not the programs' ProductVersion %r" % (display_version, a.get("ProductVersion")))
+    return read
+
+
+def versions_main(args):
+    if len(args) not in (2, 3):
+        print("usage: pe_check.py --versions <setup.exe> <uninstall.exe> [<DisplayVersion>]", file=sys.stderr)
+        return 2
+    problems = []
+    read = check_versions(args[0], args[1], args[2] if len(args) == 3 else None, problems)
+    for p in problems:
+        print("FAIL: " + p)
+    if problems:
+        return 1
+    strings = read[args[0]]
+    print("%s and %s: version %s of %s by %s%s" % (args[0], args[1], strings["ProductVersion"], strings["ProductName"],
+                                                   strings["CompanyName"],
+                                                   ", the uninstall entry's DisplayVersion" if len(args) == 3 else ""))
+    return 0
+
+
 def main(argv):
+    if "--versions" in argv:
+        return versions_main([a for a in argv[1:] if a != "--versions"])
     verbose = "-v" in argv
     x86_64 = "--x86_64" in argv
     uninstaller = "--uninstaller" in argv

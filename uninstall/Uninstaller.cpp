@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "install/ExitCodes.h"
 #include "install/ModelWord.h"
 #include "install/NameLines.h"
 #include "install/PrinterNameCheck.h"
@@ -11,8 +12,10 @@
 #include "platform/BoundedFormat.h"
 #include "platform/DbcsText.h"
 #include "system/PrinterMatch.h"
+#include "resources/product.h"
 #include "system/UninstallEntry.h"
 #include "uninstall/Sha256.h"
+#include "uninstall/UninstallOptions.h"
 #include "uninstall/UninstallData.h"
 
 namespace {
@@ -179,9 +182,23 @@ UninstallLanguage LanguageOf(std::uint16_t langId) {
     return IsChineseLangId(langId) ? UninstallLanguage::Big5 : UninstallLanguage::English;
 }
 
+// The log's words for a removal and for a stop (English, as setup.exe's log).
+const char* const kKindWords[] = {"printer ", "printer driver ", "file ", "registry key HKEY_LOCAL_MACHINE\\",
+                                  "this uninstaller ", "printer port "};
+static_assert(sizeof kKindWords / sizeof *kKindWords == static_cast<int>(RemovalKind::Port) + 1,
+              "a log word for every kind of removal");
+const char* const kOutcomeWords[] = {"removed", "removed at the next restart", "kept, still used by another driver",
+                                     "kept, still used by a printer", "kept, changed since the installation",
+                                     "could not be removed"};
+const char* const kStopWords[] = {"", "the program's file name names no printer; nothing removed",
+                                  "not run by an administrator; nothing removed",
+                                  "a 32-bit program on 64-bit Windows (or cannot tell); nothing removed",
+                                  "the spooler names no driver directory; nothing removed", "answered No; nothing removed"};
+
 class Run {
 public:
-    Run(Platform& platform, UninstallReport& report) : p_(platform), report_(report) {}
+    Run(Platform& platform, UninstallReport& report, bool ask, RunLog* log)
+        : p_(platform), report_(report), ask_(ask), log_(log) {}
 
     void Go() {
         const std::string modulePath = p_.system.ModulePath();
@@ -201,8 +218,9 @@ public:
         std::string question = UninstallText(UninstallTextId::Question, Language());
         const std::size_t at = question.find("{name}");
         if (at != std::string::npos) question.replace(at, 6, name_);
-        if (!p_.ui.AskYesNo(question, UninstallText(UninstallTextId::Caption, Language())))
+        if (ask_ && !p_.ui.AskYesNo(question, UninstallText(UninstallTextId::Caption, Language())))
             return Stop(UninstallStop::Declined);
+        Log("removing the installation of printer name " + name_ + ", driver directory " + driverDir_);
 
         if (!p_.files.ReadWholeFile(modulePath, ownBytes_)) ownBytes_.clear();
         // The port the installation created, as its entry recorded it (read before the key goes).
@@ -224,14 +242,33 @@ public:
 
 private:
     UninstallLanguage Language() { return LanguageOf(p_.system.SystemDefaultLangId()); }
-    void Stop(UninstallStop stop) { report_.stop = stop; }
+    void Log(const std::string& line) {
+        if (log_ != nullptr) log_->Add(line);
+    }
+    void Stop(UninstallStop stop) {
+        report_.stop = stop;
+        Log(std::string("stopped: ") + kStopWords[static_cast<int>(stop)]);
+    }
     void Note(RemovalKind kind, const std::string& what, RemovalOutcome outcome) {
         report_.removals.push_back(Removal{kind, what, outcome});
+        std::string line = kKindWords[static_cast<int>(kind)] + what + ": " + kOutcomeWords[static_cast<int>(outcome)];
+        if (outcome == RemovalOutcome::Failed) line += ", Win32 error " + std::to_string(p_.system.LastError());
+        Log(line);
     }
 
     bool SomethingAt(const std::string& path) {
         PathState state;
         return p_.files.Inspect(path, state) && state.exists;
+    }
+
+    // A file of the driver set that cannot be opened: at the next restart in a run without windows when it is a
+    // plain file no installed driver names; otherwise a failure.
+    RemovalOutcome InUseRemoval(const std::string& path, bool keep) {
+        PathState state;
+        if (ask_ || keep || !p_.files.Inspect(path, state) || !state.exists || state.isDirectory || state.isReparsePoint ||
+            state.links > 1)
+            return RemovalOutcome::Failed;
+        return p_.files.RemoveAtRestart(path) ? RemovalOutcome::AtRestart : RemovalOutcome::Failed;
     }
 
     bool ListPrinters(std::vector<LocalPrinter>& printers) {
@@ -313,9 +350,11 @@ private:
                 Candidate candidate(p_.files, path);
                 if (!candidate.Plain()) {
                     // Not a plain file: kept as changed. Something there that cannot be opened (in use, no
-                    // access) should have gone: a failure.
+                    // access) should have gone: a failure, unless a run without windows has it go at the next
+                    // restart (a file the spooler still has loaded), as installers do. That is safe here as for
+                    // the program itself: only administrators can change the driver directory, which is held.
                     if (candidate.Opened()) Note(RemovalKind::File, path, RemovalOutcome::Changed);
-                    else if (SomethingAt(path)) Note(RemovalKind::File, path, RemovalOutcome::Failed);
+                    else if (SomethingAt(path)) Note(RemovalKind::File, path, InUseRemoval(path, named || !listed));
                     continue;
                 }
                 if (!listed) Note(RemovalKind::File, path, RemovalOutcome::Failed);
@@ -378,6 +417,8 @@ private:
 
     Platform& p_;
     UninstallReport& report_;
+    const bool ask_;
+    RunLog* const log_;
     std::string name_, driverDir_;
     std::uint32_t codePage_ = 0;
     Bytes ownBytes_;
@@ -408,12 +449,18 @@ bool IsInstalledPrinter(const LocalPrinter& printer) {
     return true;
 }
 
-UninstallReport Uninstall(Platform& platform) {
+UninstallReport Uninstall(Platform& platform, bool ask, RunLog* log) {
     UninstallReport report;
     try {
-        Run(platform, report).Go();
+        Run(platform, report, ask, log).Go();
     } catch (...) {
         report.interrupted = true;
+        if (log != nullptr) {
+            try {
+                log->Add("stopped by an unexpected error; what is listed above is all it did");
+            } catch (...) {
+            }
+        }
     }
     return report;
 }
@@ -451,13 +498,67 @@ std::string ReportText(const UninstallReport& report, std::uint16_t langId) {
     return report.interrupted ? out + "\n\n" + text(UninstallTextId::Interrupted) : out;
 }
 
-int RunUninstaller(Platform& platform) {
-    const UninstallReport report = Uninstall(platform);
-    if (report.stop == UninstallStop::Declined) return 2;
-    bool failed = report.stop != UninstallStop::None || report.interrupted;
-    for (const Removal& r : report.removals) failed = failed || r.outcome == RemovalOutcome::Failed;
+int QuietExitCode(const UninstallReport& report) {
+    if (report.stop == UninstallStop::NotAdministrator) return kExitNotAdministrator;
+    if (report.stop == UninstallStop::Wow64) return kExitUnsupportedHost;
+    if (report.stop != UninstallStop::None || report.interrupted) return kExitInstallFailed;
+    bool restart = false;
+    for (const Removal& r : report.removals) {
+        if (r.outcome == RemovalOutcome::Failed || r.outcome == RemovalOutcome::UsedByPrinter) return kExitInstallFailed;
+        restart = restart || (r.outcome == RemovalOutcome::AtRestart && r.kind != RemovalKind::Program);
+    }
+    return restart ? kExitRestartRequired : kExitSuccess;
+}
+
+int RunUninstaller(Platform& platform, const std::string& commandLine) {
+    const UninstallOptions options = ParseUninstallOptions(commandLine);
     const std::uint16_t langId = platform.system.SystemDefaultLangId();
-    platform.ui.ShowMessage(ReportText(report, langId), UninstallText(UninstallTextId::Caption, LanguageOf(langId)),
-                            kMbOk | (failed ? kMbIconWarning : kMbIconInformation) | kMbTaskModal);
-    return failed ? 1 : 0;
+    const char* caption = UninstallText(UninstallTextId::Caption, LanguageOf(langId));
+    if (!options.valid) {
+        // Nothing is removed or written; only a run with windows says why.
+        if (!options.quiet)
+            platform.ui.ShowMessage("Unknown option: " + options.problem + "\r\n\r\n" + UninstallUsageText(), caption,
+                                    kMbOk | kMbIconWarning | kMbTaskModal);
+        return kExitBadArguments;
+    }
+
+    // The log is written as the run goes: a removal that is ended or hangs still leaves its steps.
+    RunLog log;
+    LogFile logFile(platform.files, [&platform](const std::string& line) { return platform.system.AnsiToUtf8(line); });
+    if (!options.logPath.empty() && logFile.Open(options.logPath))
+        log.StreamTo([&logFile](const std::string& line) { logFile.Write(line); });
+    const std::string module = platform.system.ModulePath();
+    log.Add((module.empty() ? std::string("uninstall.exe") : FileNameOf(module, platform.system.AnsiCodePage())) +
+            " version " PRODUCT_VERSION_TEXT ", local time " + platform.system.LocalTime() + ", command line: " +
+            commandLine);
+
+    int exitCode = kExitSuccess;
+    if (options.help) {
+        if (options.quiet) {
+            const std::string usage = UninstallUsageText();
+            for (std::string::size_type at = 0, end; at < usage.size(); at = end + 2) {
+                end = usage.find("\r\n", at);
+                if (end == std::string::npos) end = usage.size();
+                log.Add(usage.substr(at, end - at));
+            }
+        } else {
+            platform.ui.ShowMessage(UninstallUsageText(), caption, kMbOk | kMbIconInformation | kMbTaskModal);
+        }
+    } else {
+        const UninstallReport report = Uninstall(platform, !options.quiet, &log);
+        if (options.quiet) {
+            exitCode = QuietExitCode(report);
+        } else if (report.stop == UninstallStop::Declined) {
+            exitCode = 2;
+        } else {
+            bool failed = report.stop != UninstallStop::None || report.interrupted;
+            for (const Removal& r : report.removals) failed = failed || r.outcome == RemovalOutcome::Failed;
+            platform.ui.ShowMessage(ReportText(report, langId), caption,
+                                    kMbOk | (failed ? kMbIconWarning : kMbIconInformation) | kMbTaskModal);
+            exitCode = failed ? 1 : 0;
+        }
+    }
+    log.Add("exit code: " + std::to_string(exitCode));
+    log.StreamTo(nullptr);
+    return exitCode;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "install/RunLog.h"
 #include "platform/Platform.h"
 
 // The printer name in an uninstaller's file name "uninstall<name>.exe" (its letters in any case); false for
@@ -43,13 +44,24 @@ struct UninstallReport {
     bool interrupted = false;       // an exception ended the removal (out of memory): it is incomplete
 };
 
-// The whole removal, the question included; shows nothing else. Never throws.
-UninstallReport Uninstall(Platform& platform);
+// The whole removal, the question included unless ask is false (then it is taken as Yes); shows nothing
+// else. Each refusal and removal goes to log, when set, as it happens. Never throws.
+UninstallReport Uninstall(Platform& platform, bool ask = true, RunLog* log = nullptr);
 
 // The report as the user reads it, in the system's language (GBK on 0x0804, Big5 on the other Chinese ids,
 // English otherwise).
 std::string ReportText(const UninstallReport& report, std::uint16_t langId);
 
-// Uninstall, then the report in a message box (nothing after a No). The exit code: 0 when nothing failed,
-// 1 when the program refused or a removal failed, 2 after a No.
-int RunUninstaller(Platform& platform);
+// The exit code of a run without windows: 0 everything removed (the program itself at the next restart
+// included), 3010 removed once the system restarts, 1603 something that should have gone was kept (a removal
+// failed, a printer still uses the driver) or the removal stopped, 740 not an administrator, 1633 64-bit
+// Windows.
+int QuietExitCode(const UninstallReport& report);
+
+// The program's run on its command line (after the program name). Without options: Uninstall, then the
+// report in a message box (nothing after a No), exit code 0 when nothing failed, 1 when the program refused
+// or a removal failed, 2 after a No. /quiet: no window at all and QuietExitCode. /log=<path>: the run's steps
+// written to the file as they happen, headed by the version, the local time and the command line. /?: the
+// options in a message box (in the log with /quiet), exit 0. Bad options: 87, nothing removed, and a run
+// with windows says which option in a box.
+int RunUninstaller(Platform& platform, const std::string& commandLine = std::string());

@@ -375,6 +375,26 @@ bool MemoryFileSystem::DeleteHeld(HeldHandle handle) {
     return true;
 }
 
+bool MemoryFileSystem::CreateHeldFile(const std::string& path, HeldHandle& held) {
+    held = 0;
+    if (!WriteNewFile(path, Bytes())) return false;
+    held = nextHeld_++;
+    held_[held] = Held{Resolve(path, false), false, false, false};
+    return true;
+}
+
+bool MemoryFileSystem::AppendHeld(HeldHandle handle, const Bytes& data) {
+    auto h = held_.find(handle);
+    if (h == held_.end() || h->second.directory) return false;
+    auto it = nodes_.find(h->second.norm);
+    if (it == nodes_.end() || !Reserve(data.size())) return false;
+    Bytes grown = it->second.data;
+    grown.insert(grown.end(), data.begin(), data.end());
+    SetData(it->second, grown);
+    if (onChange) onChange("append " + it->second.spelling);
+    return true;
+}
+
 void MemoryFileSystem::Release(HeldHandle handle) {
     auto h = held_.find(handle);
     if (h == held_.end()) return;
@@ -621,6 +641,17 @@ bool MemoryRegistry::SetValue(RegKeyHandle key, const std::string& name, std::ui
     std::string n = Upper(name);
     if (!k.values.count(n)) k.order.push_back(name);
     k.values[n] = Value{type, Bytes(data, data + size)};
+    return true;
+}
+
+bool MemoryRegistry::DeleteValue(RegKeyHandle key, const std::string& name) {
+    auto h = handles_.find(key);
+    if (h == handles_.end() || denyWrites) return false;
+    Key& k = keys_[h->second];
+    const std::string n = Upper(name);
+    k.values.erase(n);
+    for (auto it = k.order.begin(); it != k.order.end();)
+        it = Upper(*it) == n ? k.order.erase(it) : it + 1;
     return true;
 }
 

@@ -28,6 +28,8 @@ public:
     bool HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) override;
     bool ReadHeld(HeldHandle held, Bytes& out) override;
     bool DeleteHeld(HeldHandle held) override;
+    bool CreateHeldFile(const std::string& path, HeldHandle& held) override;
+    bool AppendHeld(HeldHandle held, const Bytes& data) override;
     void Release(HeldHandle held) override;
     std::string CurrentDir() const { return currentDir_; }
     std::size_t HeldCount() const { return held_.size(); }  // handles the program has not released
@@ -153,6 +155,7 @@ public:
     std::uint32_t LastError() override { return lastError; }
     // Code page 1252 as Latin-1 (its 0x80..0x9F aside); in any other code page only ASCII converts.
     std::string AnsiToUtf8(const std::string& text) override;
+    std::string LocalTime() override { return localTime; }
 
     // Sets both the packed number and the record of an NT release (platform 2) or a non-NT one (1).
     void SetVersion(std::uint32_t major, std::uint32_t minor, bool nt, std::uint32_t build = 0);
@@ -168,6 +171,7 @@ public:
     bool administrator = true;
     bool wow64 = false;
     std::uint32_t lastError = 0;
+    std::string localTime = "2010-06-01 09:30:00";
 };
 
 class MemoryRegistry : public IRegistry {
@@ -176,6 +180,7 @@ public:
     bool OpenKey(const std::string& path, RegKeyHandle& key) override;
     bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
                   std::uint32_t size) override;
+    bool DeleteValue(RegKeyHandle key, const std::string& name) override;
     void CloseKey(RegKeyHandle key) override;
     bool ReadString(const std::string& path, const std::string& name, std::string& text) override;
     bool DeleteKey(const std::string& path) override;

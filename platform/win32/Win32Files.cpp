@@ -259,6 +259,36 @@ bool Win32FileSystem::HoldFile(const std::string& path, bool forDelete, HeldHand
     return true;
 }
 
+bool Win32FileSystem::CreateHeldFile(const std::string& path, HeldHandle& held) {
+    held = 0;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, PrivateFileSecurity(), CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD links = 0, attributes = 0;
+    if (!HandleFacts(file, links, &attributes) || links != 1 || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        CloseHandle(file);
+        DeleteFileA(path.c_str());
+        return false;
+    }
+    held = reinterpret_cast<HeldHandle>(file);
+    return true;
+}
+
+bool Win32FileSystem::AppendHeld(HeldHandle held, const Bytes& data) {
+    HANDLE file = AsHandle(held);
+    if (held == 0 || (SetFilePointer(file, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR))
+        return false;
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < data.size()) {
+        DWORD put = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
+        ok = WriteFile(file, data.data() + done, want, &put, nullptr) && put == want;
+        done += put;
+    }
+    return ok && FlushFileBuffers(file);
+}
+
 bool Win32FileSystem::ReadHeld(HeldHandle held, Bytes& out) {
     out.clear();
     HANDLE file = AsHandle(held);

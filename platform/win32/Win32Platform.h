@@ -22,6 +22,8 @@ public:
     bool HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) override;
     bool ReadHeld(HeldHandle held, Bytes& out) override;
     bool DeleteHeld(HeldHandle held) override;
+    bool CreateHeldFile(const std::string& path, HeldHandle& held) override;
+    bool AppendHeld(HeldHandle held, const Bytes& data) override;
     void Release(HeldHandle held) override;
 };
 
@@ -51,6 +53,7 @@ public:
     bool RunsUnderWow64() override;
     std::uint32_t LastError() override;
     std::string AnsiToUtf8(const std::string& text) override;
+    std::string LocalTime() override;
 };
 
 class Win32Registry : public IRegistry {
@@ -59,6 +62,7 @@ public:
     bool OpenKey(const std::string& path, RegKeyHandle& key) override;
     bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
                   std::uint32_t size) override;
+    bool DeleteValue(RegKeyHandle key, const std::string& name) override;
     void CloseKey(RegKeyHandle key) override;
     bool ReadString(const std::string& path, const std::string& name, std::string& text) override;
     bool DeleteKey(const std::string& path) override;

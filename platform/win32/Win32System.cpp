@@ -92,6 +92,14 @@ bool Win32SystemInfo::RunsUnderWow64() {
 
 std::uint32_t Win32SystemInfo::LastError() { return GetLastError(); }
 
+std::string Win32SystemInfo::LocalTime() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    char text[24];
+    wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+    return text;
+}
+
 std::string Win32SystemInfo::AnsiToUtf8(const std::string& text) {
     if (text.empty()) return std::string();
     const int length = static_cast<int>(text.size());
@@ -141,6 +149,12 @@ bool Win32Registry::SetValue(RegKeyHandle key, const std::string& name, std::uin
     Bytes copy(data, data + size);
     copy.push_back(0xFF);
     return RegSetValueExA(ToHkey(key), name.c_str(), 0, type, copy.data(), size) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::DeleteValue(RegKeyHandle key, const std::string& name) {
+    if (key == 0) return false;
+    const LONG result = RegDeleteValueA(ToHkey(key), name.c_str());
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
 void Win32Registry::CloseKey(RegKeyHandle key) {

@@ -130,6 +130,8 @@ public:
         return read;
     }
     bool DeleteHeld(HeldHandle held) override { return inner_.DeleteHeld(held); }
+    bool CreateHeldFile(const std::string& path, HeldHandle& held) override { return inner_.CreateHeldFile(path, held); }
+    bool AppendHeld(HeldHandle held, const Bytes& data) override { return inner_.AppendHeld(held, data); }
     void Release(HeldHandle held) override { inner_.Release(held); }
 
 private:
@@ -176,6 +178,7 @@ public:
     bool RunsUnderWow64() override { return false; }
     std::uint32_t LastError() override { return inner_.LastError(); }
     std::string AnsiToUtf8(const std::string& text) override { return inner_.AnsiToUtf8(text); }
+    std::string LocalTime() override { return inner_.LocalTime(); }
 
 private:
     ISystemInfo& inner_;

@@ -237,4 +237,27 @@ TEST_P(FilesContract, HeldFilesAndDirectoriesRefuseOtherWritersUntilLetGo) {
     EXPECT_FALSE(state.exists);
 }
 
+TEST_P(FilesContract, AHeldNewFileGrowsByAppendsAndIsNobodyElsesMeanwhile) {
+    const std::string log = InScratch("run.log");
+    Put("taken.log", "someone's");
+    HeldHandle held = 1;
+    EXPECT_FALSE(files().CreateHeldFile(InScratch("taken.log"), held));  // never opens what is there
+    EXPECT_EQ(held, 0u);
+    EXPECT_EQ(Text(InScratch("taken.log")), "someone's");
+    EXPECT_FALSE(files().CreateHeldFile(InScratch("missing\\run.log"), held));
+
+    ASSERT_TRUE(files().CreateHeldFile(log, held));
+    EXPECT_TRUE(files().AppendHeld(held, ToBytes("first line\r\n")));
+    EXPECT_TRUE(files().AppendHeld(held, ToBytes("second line\r\n")));
+    EXPECT_TRUE(files().AppendHeld(held, Bytes()));
+    EXPECT_FALSE(host().OtherWrite(log, ToBytes("foreign")));
+    EXPECT_FALSE(host().OtherReplace(log, ToBytes("foreign")));
+    PathState state;
+    ASSERT_TRUE(files().Inspect(log, state));
+    EXPECT_EQ(state.size, 25u);  // on the disk before the handle is let go
+    files().Release(held);
+    EXPECT_EQ(Text(log), "first line\r\nsecond line\r\n");
+    EXPECT_TRUE(host().OtherWrite(log, ToBytes("foreign")));
+}
+
 }  // namespace

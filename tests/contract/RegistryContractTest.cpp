@@ -90,6 +90,22 @@ TEST_P(RegistryContract, StringValuesReadBack) {
     EXPECT_FALSE(os().registry.ReadString(key + "\\Missing", "PortCreated", text));
 }
 
+TEST_P(RegistryContract, ADeletedValueIsGoneAndAMissingOneCountsAsGone) {
+    const std::string key = host().RegistryTestKey();
+    Write(key, "Stays", kRegSz, Sz("s"));
+    Write(key, "Goes", 4, Bytes{1, 0, 0, 0});
+    RegKeyHandle handle = 0;
+    ASSERT_TRUE(os().registry.OpenKey(key, handle));
+    EXPECT_TRUE(os().registry.DeleteValue(handle, "GOES"));
+    EXPECT_TRUE(os().registry.DeleteValue(handle, "Goes"));  // not there any more: nothing left to delete
+    EXPECT_TRUE(os().registry.DeleteValue(handle, "NeverThere"));
+    os().registry.CloseKey(handle);
+    EXPECT_EQ(Query(key, "Goes"), "<missing>");
+    EXPECT_EQ(Query(key, "Stays"), "1:s" + std::string(1, '\0'));
+    EXPECT_FALSE(os().registry.DeleteValue(0, "Stays"));
+    EXPECT_EQ(Query(key, "Stays"), "1:s" + std::string(1, '\0'));
+}
+
 SETUP_CONTRACT_SUITE(RegistryContract);
 
 }  // namespace

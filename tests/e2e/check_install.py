@@ -127,6 +127,14 @@ def reg_values(text):
     return values
 
 
+def product_version():
+    """The version text resources/product.h makes from its numbers ("1.0.0.0")."""
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources", "product.h")) as f:
+        text = f.read()
+    return ".".join(re.search(r"#define PRODUCT_VERSION_%s (\d+)" % part, text).group(1)
+                    for part in ("MAJOR", "MINOR", "PATCH", "BUILD"))
+
+
 def files_in(directory):
     """Upper-case file name -> path, for the files directly in directory (Windows names ignore case)."""
     try:
@@ -369,6 +377,14 @@ def main():
     command = "C:\\" + DRIVER_DIR.replace("/", "\\") + "\\" + uninstaller
     want = {"DisplayName": ("REG_SZ", "%s printer driver uninstall" % n), "UninstallString": ("REG_SZ", command),
             "DisplayIcon": ("REG_SZ", command + ",-0"), "Publisher": ("REG_SZ", "%s printer" % n)}
+    # A verified installation adds five values; any other outcome leaves none of them.
+    if a.expect == "success":
+        want.update({"DisplayVersion": ("REG_SZ", product_version()),
+                     "QuietUninstallString": ("REG_SZ", '"%s" /quiet' % command),
+                     "NoModify": ("REG_DWORD", "0x1"), "NoRepair": ("REG_DWORD", "0x1")})
+        size = values.get("EstimatedSize", ("", ""))
+        check("uninstall-entry-size", size[0] == "REG_DWORD" and int(size[1] or "0", 16) > 0, repr(size))
+        values.pop("EstimatedSize", None)
     wrong = ["%s=%r, want %r" % (k, values.get(k), want.get(k)) for k in sorted(set(values) | set(want))
              if values.get(k) != want.get(k)]
     check("uninstall-entry", not wrong, "; ".join(wrong))

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end runs of setup.exe with options under Wine, as deployment tools start it: /quiet stages and
 # installs exactly what the wizard does, with no window at any moment and the exit code of the outcome; the
-# language option; a bad option; the log; the printer's port from /port= and from setting.dll. Prints PASS:/FAIL: lines; exits non-zero on any failure.
+# language option; the quiet removal by the uninstall entry's QuietUninstallString and the programs' versions;
+# a bad option; the log; the printer's port from /port= and from setting.dll. Prints PASS:/FAIL: lines; exits
+# non-zero on any failure.
 # Usage: unattended_runs.sh [setup.exe]   E2E_SET=refusal: only the run that must be refused as a 32-bit
 #        program on 64-bit Windows (exit code 1633).
 source "$(dirname "$0")/../../tools/lib.sh"
@@ -62,6 +64,31 @@ run "quiet-command-installs-nothing" "-S" zh_CN.UTF-8 0x0804 chinese failure 160
 # The language option on a Chinese system: the English plug-in.
 reset_case
 run "quiet-lang-en" "/QUIET /lang=en" zh_CN.UTF-8 0x0804 english success 0
+
+# The removal a deployment tool runs: the entry's QuietUninstallString as it stands, under the same window
+# watch: exit code 0, no window, and the printer, the driver and the entry gone. Before it, the version
+# resources of setup.exe and of the uninstaller the installation left, against the entry's DisplayVersion.
+entry_value() { tr -d '\r' <"$OUT/quiet-lang-en.entry" | grep -a "^    $1    " | sed "s/^    $1    [A-Z_]*    //"; }
+quiet_command=$(entry_value QuietUninstallString)
+display_version=$(entry_value DisplayVersion)
+check "quiet-removal/the-entry-names-it-and-the-version" test -n "$quiet_command" -a -n "$display_version"
+check "versions/setup-uninstaller-and-DisplayVersion-agree" /usr/bin/python3 "$ROOT/tests/pe_check.py" --versions \
+    "$EXE" "$DRIVE/windows/system32/spool/drivers/w32x86/uninstallKX47.exe" "$display_version"
+if run_robot "quiet-removal" zh_CN.UTF-8 KX47 150 --command "$quiet_command" "$(scaled 120)"; then
+    removal() { tr -d '\r' <"$OUT/quiet-removal.robot"; }
+    check "quiet-removal/exit-code-0" grep -q '^exit_code=0$' <(removal)
+    check "quiet-removal/no-window-ever" grep -q '^windows_seen=0$' <(removal)
+    check "quiet-removal/no-printer-left" bash -c "! grep -q '^printer=KX47' '$OUT/quiet-removal.robot'"
+    check "quiet-removal/entry-gone" grep -q '^ABSENT ' "$OUT/quiet-removal.entry"
+    wine_in 60 "$OUT/drivers.exe" >"$OUT/quiet-removal.drivers" 2>&1
+    check "quiet-removal/driver-gone" bash -c "grep -q '^drivers=' '$OUT/quiet-removal.drivers' &&
+        ! grep -q '^driver=KX47|' '$OUT/quiet-removal.drivers'"
+else
+    fail quiet-removal/robot-walk "$(grep -m1 '^ERROR' "$OUT/quiet-removal.robot")"
+fi
+# The restart's removal of the uninstaller is the system's; the prefix's later runs must not meet it.
+wine_in 60 reg.exe delete 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations /f \
+    >/dev/null 2>&1
 
 # A bad option: nothing at all is written, not even the program's own files or the log.
 reset_case

@@ -131,6 +131,13 @@ public:
     bool DeleteHeld(HeldHandle held) override {
         return FAULT("IFileSystem::DeleteHeld", false) == Fault::None && inner_.DeleteHeld(held);
     }
+    bool CreateHeldFile(const std::string& path, HeldHandle& held) override {
+        if (FAULT("IFileSystem::CreateHeldFile", false) != Fault::None) return held = 0, false;
+        return inner_.CreateHeldFile(path, held);
+    }
+    bool AppendHeld(HeldHandle held, const Bytes& data) override {
+        return FAULT("IFileSystem::AppendHeld", false) == Fault::None && inner_.AppendHeld(held, data);
+    }
     // A handle that fails to close stays open: the file stays held.
     void Release(HeldHandle held) override {
         if (FAULT("IFileSystem::Release", false) == Fault::None) inner_.Release(held);
@@ -212,6 +219,9 @@ public:
     std::uint32_t LastError() override {
         return FAULT("ISystemInfo::LastError", false) == Fault::None ? inner_.LastError() : 0;
     }
+    std::string LocalTime() override {
+        return FAULT("ISystemInfo::LocalTime", false) == Fault::None ? inner_.LocalTime() : std::string();
+    }
     std::string AnsiToUtf8(const std::string& text) override {
         return FAULT("ISystemInfo::AnsiToUtf8", false) == Fault::None ? inner_.AnsiToUtf8(text) : std::string();
     }
@@ -235,6 +245,9 @@ public:
     bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
                   std::uint32_t size) override {
         return FAULT("IRegistry::SetValue", false) == Fault::None && inner_.SetValue(key, name, type, data, size);
+    }
+    bool DeleteValue(RegKeyHandle key, const std::string& name) override {
+        return FAULT("IRegistry::DeleteValue", false) == Fault::None && inner_.DeleteValue(key, name);
     }
     void CloseKey(RegKeyHandle key) override {
         FAULT("IRegistry::CloseKey", false);  // nothing to fail: the key is closed all the same

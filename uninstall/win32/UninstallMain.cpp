@@ -1,4 +1,4 @@
-// Program entry of uninstall<name>.exe: the removal runs on the Win32 platform. It takes no arguments.
+// Program entry of uninstall<name>.exe: the removal runs on the Win32 platform, on its command line.
 #include <windows.h>
 
 #include <bits/functexcept.h>
@@ -28,7 +28,7 @@ void __throw_logic_error(const char*) { throw bad_alloc(); }
 void __throw_out_of_range_fmt(const char*, ...) { throw bad_alloc(); }
 }  // namespace std
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     // As in setup.exe: no DLL loaded by name is taken from the current directory (SetDllDirectoryA from XP SP1),
     // nor, where SetDefaultDllDirectories exists, from the program's own directory.
     const HMODULE kernel = GetModuleHandleA("kernel32.dll");
@@ -39,5 +39,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
     if (auto setDefault = SystemProc<SetDefaultDllDirectoriesFn>(kernel, "SetDefaultDllDirectories"))
         setDefault(kSearchSystem32);
-    return RunUninstaller(HostPlatform());
+    return RunUninstaller(HostPlatform(), commandLine != nullptr ? commandLine : "");
 }

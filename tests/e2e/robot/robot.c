@@ -10,6 +10,8 @@
  *   until it ends, looks every few milliseconds for any window of its process (top-level or message-only);
  *   prints windows_seen=<count> with the class names, dismisses a dialog it finds (a run with windows may show
  *   one) after printing its text, then exit_code=<code>.
+ * robot.exe --command "<command line>" <wait seconds>: the same watch over a command line run as it stands (the
+ *   uninstall entry's QuietUninstallString), then the local printers as --uninstall prints them.
  * robot.exe --uninstall <command line> <yes|no> <wait seconds>   runs an uninstall command as the uninstall
  *   entry would, answers its question, reads and dismisses its report (after Yes) and prints the exit code
  *   and the local printers (printer=<name>|<driver>). ROBOT_EXTRA_PRINTER names a printer (driver
@@ -316,18 +318,16 @@ static void CALLBACK created(HWINEVENTHOOK hook, DWORD event, HWND h, LONG objec
     if (h && object == OBJID_WINDOW && child == CHILDID_SELF) note_window(h);
 }
 
-static int unattended(const char *setup, const char *arguments, DWORD wait) {
+static int watch(char *command, DWORD wait, int printers) {
     STARTUPINFOA si;
     PROCESS_INFORMATION pi;
-    char command[2 * MAX_PATH + 8];
     DWORD start, code = 0;
     int dismissed = 0;
 
     reset_keys();
     memset(&si, 0, sizeof si);
     si.cb = sizeof si;
-    snprintf(command, sizeof command, "\"%s\" %s", setup, arguments);
-    if (!CreateProcessA(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) fail("setup.exe did not start");
+    if (!CreateProcessA(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) fail("the program did not start");
     g_pid = pi.dwProcessId;
     SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL, created, g_pid, 0, WINEVENT_OUTOFCONTEXT);
     start = GetTickCount();
@@ -358,8 +358,15 @@ static int unattended(const char *setup, const char *arguments, DWORD wait) {
     }
     GetExitCodeProcess(pi.hProcess, &code);
     printf("exited=1\nwindows_seen=%d\nexit_code=%lu\n", g_seenCount, (unsigned long)code);
+    if (printers) print_printers();
     write_entry();
     return 0;
+}
+
+static int unattended(const char *setup, const char *arguments, DWORD wait) {
+    char command[2 * MAX_PATH + 8];
+    snprintf(command, sizeof command, "\"%s\" %s", setup, arguments);
+    return watch(command, wait, 0);
 }
 
 int main(int argc, char **argv) {
@@ -383,6 +390,13 @@ int main(int argc, char **argv) {
     }
     if (getenv("SETUP_TIME_SCALE") && atoi(getenv("SETUP_TIME_SCALE")) > 0)
         g_scale = (DWORD)atoi(getenv("SETUP_TIME_SCALE"));
+    if (argc == 4 && !strcmp(argv[1], "--command")) {
+        char command[2 * MAX_PATH + 8];
+        setvbuf(stdout, NULL, _IONBF, 0);
+        printf("system_langid=0x%04X\n", (unsigned)GetSystemDefaultLangID());
+        snprintf(command, sizeof command, "%s", argv[2]);
+        return watch(command, scaled((DWORD)atoi(argv[3]) * 1000), 1);
+    }
     if (argc == 5 && !strcmp(argv[1], "--unattended")) {
         setvbuf(stdout, NULL, _IONBF, 0);
         printf("system_langid=0x%04X\n", (unsigned)GetSystemDefaultLangID());

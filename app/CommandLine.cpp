@@ -8,34 +8,23 @@
 
 CommandLineOptions ParseCommandLine(const std::string& commandLine) {
     CommandLineOptions options;
-    bool languageSeen = false, logSeen = false, portSeen = false;
+    bool languageSeen = false, portSeen = false;
     PrinterPort port;
     for (const std::string& arg : SplitArguments(commandLine)) {
         OptionArgument option;
         bool ok = ReadOption(arg, option);
         const std::string& word = option.word;
         const std::string& value = option.value;
-        const bool hasValue = option.hasValue;
-        // /quiet and /S are one option: given twice (in either spelling) it is refused like any other.
-        if (ok && !hasValue && !options.quiet && (EqualNoCase(word, "quiet") || EqualNoCase(word, "S"))) {
-            options.quiet = true;
-        } else if (ok && !hasValue && !options.help && word == "?") {
-            options.help = true;
-        } else if (ok && hasValue && !languageSeen && EqualNoCase(word, "lang") &&
-                   (EqualNoCase(value, "zh") || EqualNoCase(value, "en"))) {
+        // Each option once: /quiet and /S are one option, given twice (in either spelling) it is refused.
+        if (ok && TakeCommonOption(option, options)) continue;
+        if (ok && option.hasValue && !languageSeen && EqualNoCase(word, "lang") &&
+            (EqualNoCase(value, "zh") || EqualNoCase(value, "en"))) {
             options.language = EqualNoCase(value, "zh") ? LanguagePreset::Chinese : LanguagePreset::English;
             languageSeen = true;
-        } else if (ok && hasValue && !logSeen && EqualNoCase(word, "log") && IsAbsolutePath(value) &&
-                   value.size() < kPathBuffer) {
-            options.logPath = value;
-            logSeen = true;
-        } else if (ok && hasValue && !portSeen && EqualNoCase(word, "port") && ParsePrinterPort(value, port)) {
+        } else if (ok && option.hasValue && !portSeen && EqualNoCase(word, "port") && ParsePrinterPort(value, port)) {
             options.port = value;
             portSeen = true;
-        } else {
-            ok = false;
-        }
-        if (!ok && options.valid) {
+        } else if (options.valid) {
             options.valid = false;
             options.problem = arg;
         }

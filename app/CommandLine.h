@@ -6,16 +6,15 @@
 #include "install/ExitCodes.h"
 #include "install/InstallOutcome.h"
 #include "install/PrinterPort.h"
+#include "platform/CommandArguments.h"
 
 enum class LanguagePreset { System, Chinese, English };
 
-struct CommandLineOptions {
+// /quiet or /S: the installation without any window; /?; /log=<path>; and these.
+struct CommandLineOptions : CommonOptions {
     bool valid = true;     // false: an option the program does not know, a bad value, or one given twice
     std::string problem;   // the offending argument, when not valid
-    bool quiet = false;    // /quiet or /S: the installation without any window
-    bool help = false;     // /?
     LanguagePreset language = LanguagePreset::System;  // /lang=zh or /lang=en
-    std::string logPath;   // /log=<path>; empty: no log
     std::string port;      // /port=<port> as given (a form ParsePrinterPort accepts); empty: not given
 };
 

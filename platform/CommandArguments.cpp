@@ -1,5 +1,7 @@
 #include "platform/CommandArguments.h"
 
+#include "platform/Types.h"
+
 std::vector<std::string> SplitArguments(const std::string& line) {
     std::vector<std::string> args;
     std::string current;
@@ -36,4 +38,19 @@ bool IsAbsolutePath(const std::string& path) {
     const bool letter = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
     if (letter && path[1] == ':' && path[2] == '\\') return true;
     return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
+}
+
+bool TakeCommonOption(const OptionArgument& option, CommonOptions& common) {
+    const std::string& word = option.word;
+    if (!option.hasValue && !common.quiet && (EqualNoCase(word, "quiet") || EqualNoCase(word, "S"))) {
+        common.quiet = true;
+    } else if (!option.hasValue && !common.help && word == "?") {
+        common.help = true;
+    } else if (option.hasValue && common.logPath.empty() && EqualNoCase(word, "log") && IsAbsolutePath(option.value) &&
+               option.value.size() < kPathBuffer) {
+        common.logPath = option.value;
+    } else {
+        return false;
+    }
+    return true;
 }

@@ -18,3 +18,13 @@ bool ReadOption(const std::string& argument, OptionArgument& option);
 // A full path: a drive letter, a colon and a backslash, or a UNC path. Anything else would be taken from the
 // current directory, which the installation moves to C:\TEMP.
 bool IsAbsolutePath(const std::string& path);
+
+// The options both programs take, each at most once: /quiet (or /S: the same option), /? and /log=<full path
+// that fits a path buffer, terminator included>.
+struct CommonOptions {
+    bool quiet = false;    // /quiet or /S: no window at all
+    bool help = false;     // /?
+    std::string logPath;   // /log=<path>; empty: no log
+};
+// Records option in common when it is one of those, well formed and not given before; false otherwise.
+bool TakeCommonOption(const OptionArgument& option, CommonOptions& common);

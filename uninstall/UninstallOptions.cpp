@@ -1,26 +1,13 @@
 #include "uninstall/UninstallOptions.h"
 
 #include "platform/CommandArguments.h"
-#include "platform/Types.h"
 
 UninstallOptions ParseUninstallOptions(const std::string& commandLine) {
     UninstallOptions options;
-    bool logSeen = false;
     for (const std::string& arg : SplitArguments(commandLine)) {
         OptionArgument option;
-        bool ok = ReadOption(arg, option);
-        if (ok && !option.hasValue && !options.quiet && (EqualNoCase(option.word, "quiet") || EqualNoCase(option.word, "S"))) {
-            options.quiet = true;
-        } else if (ok && !option.hasValue && !options.help && option.word == "?") {
-            options.help = true;
-        } else if (ok && option.hasValue && !logSeen && EqualNoCase(option.word, "log") && IsAbsolutePath(option.value) &&
-                   option.value.size() < kPathBuffer) {
-            options.logPath = option.value;
-            logSeen = true;
-        } else {
-            ok = false;
-        }
-        if (!ok && options.valid) {
+        if (ReadOption(arg, option) && TakeCommonOption(option, options)) continue;
+        if (options.valid) {
             options.valid = false;
             options.problem = arg;
         }

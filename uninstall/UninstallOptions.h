@@ -2,12 +2,12 @@
 #pragma once
 #include <string>
 
-struct UninstallOptions {
+#include "platform/CommandArguments.h"
+
+// /quiet or /S: the removal without any window, the question taken as Yes; /?; /log=<path>.
+struct UninstallOptions : CommonOptions {
     bool valid = true;    // false: an option it does not know, a bad value, or one given twice
     std::string problem;  // the offending argument, when not valid
-    bool quiet = false;   // /quiet or /S: the removal without any window, the question taken as Yes
-    bool help = false;    // /?
-    std::string logPath;  // /log=<path>, a full path that fits a path buffer; empty: no log
 };
 
 UninstallOptions ParseUninstallOptions(const std::string& commandLine);

@@ -17,6 +17,9 @@ value() { grep -a "^$1=" "$2" | head -n 1 | cut -d= -f2-; }
 text_of() { /usr/bin/python3 -c 'import sys; print(bytes.fromhex(sys.argv[1]).decode("gbk", "replace"))' "$(value "$1" "$2")"; }
 
 set_wine_version "$WINEPREFIX" winxp
+# One Wine session for the walks and the registry queries between them: a query never meets a server that
+# is still ending the uninstaller's session and saving the registry, nor starts a new one that reads it early.
+hold_server "$WINEPREFIX"
 reset_case
 walk "install" winxp 7 zh_CN.UTF-8 0x0804 chinese
 command=$(grep -a '^    UninstallString    ' "$OUT/install.entry" | sed 's/.*REG_SZ    //' | tr -d '\r')

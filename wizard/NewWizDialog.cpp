@@ -63,7 +63,8 @@ CNewWizPage* CNewWizDialog::MoveTarget(CNewWizPage* from, LONG target, int step)
 BOOL CNewWizDialog::ActivatePage(CNewWizPage* target) {
     if (!target->m_bCreated) {
         if (!target->Create(target->m_nDialogID, this)) return FALSE;
-        // The page's controls take part in the wizard's dialog navigation, ahead of the buttons.
+        // The page's controls take part in the wizard's dialog navigation: the page, created after the
+        // template's controls, comes after Cancel in the Tab cycle and before Back.
         target->ModifyExStyle(0, WS_EX_CONTROLPARENT);
         target->m_bCreated = TRUE;
         if (!target->OnPageCreated()) return FALSE;
@@ -75,7 +76,7 @@ BOOL CNewWizDialog::ActivatePage(CNewWizPage* target) {
     RECT place;
     ::GetWindowRect(GetDlgItem(static_cast<int>(m_nPlaceholderID)), &place);
     ScreenToClient(&place);
-    target->SetWindowPos(HWND_TOP, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    target->SetWindowPos(nullptr, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     target->EnableWindow(true);
     target->ShowWindow(SW_SHOW);

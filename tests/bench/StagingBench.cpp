@@ -156,6 +156,7 @@ private:
 class NoCommand : public IProcesses {
 public:
     RunOutcome RunHidden(const std::string&, std::uint32_t) override { return RunOutcome::Ended; }
+    RunOutcome RunHiddenNative(const std::string&, std::uint32_t) override { return RunOutcome::Ended; }
     bool StartHidden(const std::string&) override { return true; }
     void Pause(std::uint32_t) override {}
 };
@@ -174,6 +175,7 @@ public:
     std::uint32_t AnsiCodePage() override { return inner_.AnsiCodePage(); }
     bool IsAdministrator() override { return inner_.IsAdministrator(); }
     bool RunsUnderWow64() override { return false; }
+    std::uint16_t NativeArchitecture() override { return inner_.NativeArchitecture(); }
 
 private:
     ISystemInfo& inner_;

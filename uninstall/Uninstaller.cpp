@@ -1,6 +1,7 @@
 #include "uninstall/Uninstaller.h"
 
 #include <array>
+#include <iterator>
 
 #include "install/HostArchitecture.h"
 #include "install/ModelWord.h"
@@ -315,14 +316,16 @@ private:
         std::string copy;
         if (JoinPath(copy, driverDir_, UninstallerName(name_))) staged.push_back(StagedPath{copy, {}, false, true});
         HeldDirectories dirs(p_.files);
-        bool plain[3];
-        for (int i = 0; i < 3; ++i) plain[i] = dirs.Hold(kStagingDirs[i]);
+        std::vector<const char*> stagingDirs(std::begin(kStagingDirs), std::end(kStagingDirs));
+        if (driver_ == HostDriver::X64) stagingDirs.assign(std::begin(kStagingDirsX64), std::end(kStagingDirsX64));
+        std::vector<bool> plain;
+        for (const char* dir : stagingDirs) plain.push_back(dirs.Hold(dir));
         const bool driverDirPlain = dirs.Hold(driverDir_);
         for (const StagedPath& file : staged) {
             if (EqualNoCase(file.path, modulePath)) continue;  // itself: last, at the next restart
             bool inPlainDir = file.path == copy && driverDirPlain;
-            for (int i = 0; i < 3; ++i)
-                inPlainDir = inPlainDir || (plain[i] && EqualNoCase(file.path.substr(0, LastPathSeparator(file.path, codePage_)), kStagingDirs[i]));
+            for (std::size_t i = 0; i < stagingDirs.size(); ++i)
+                inPlainDir = inPlainDir || (plain[i] && EqualNoCase(file.path.substr(0, LastPathSeparator(file.path, codePage_)), stagingDirs[i]));
             if (!inPlainDir) continue;  // below a junction or a link it would be elsewhere
             Candidate candidate(p_.files, file.path);
             if (!candidate.Plain()) {

@@ -10,6 +10,7 @@
 #include "install/StagingRecord.h"
 #include "platform/BoundedFormat.h"
 #include "platform/DbcsText.h"
+#include "resources/StoreEntries.h"
 #include "system/PrinterMatch.h"
 
 namespace {
@@ -61,7 +62,9 @@ bool ModelPrinterExists(ISpooler& spooler) {
 // This run staged the INF and every file it names, and they still hold what it staged (they are held: the
 // directories cannot have moved, the files cannot have changed, and their bytes are read through the handles).
 bool CommandFilesIntact(const StagingRecord& staged, HostDriver driver) {
-    for (const char* name : CommandFiles(driver)) {
+    std::vector<const char*> names = CommandFiles(driver);
+    if (driver == HostDriver::X64 && kCatalogX64Id != 0) names.push_back(kCatalogX64Name);  // the INF names it
+    for (const char* name : names) {
         std::string path;
         if (!JoinPath(path, kStagingDir, name) || staged.Find(path) == nullptr) return false;
     }

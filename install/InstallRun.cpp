@@ -175,6 +175,10 @@ bool InstallationRun::StageDriverFiles() {
     if (!JoinPath(path, kStagingDir, InfName(printerName)) ||
         !StageEmbeddedFile(X64() ? kInfX64Entry : kInfEntry, path, false))
         return false;
+    // The vendor's signed catalog, when the store has one, beside the x64 INF that names it.
+    if (X64() && kCatalogX64Id != 0 &&
+        (!JoinPath(path, kStagingDir, kCatalogX64Name) || !StageEmbeddedFile(kCatalogX64Id, path, false)))
+        return false;
     for (const StagedFile& file : plan_) {
         const std::size_t targets = file.alsoI386x86 ? 3 : 1;
         for (std::size_t i = 0; i < targets; ++i) {

@@ -9,6 +9,7 @@ column and its flags. The file is rewritten only when its text changes. Prints n
 """
 import argparse
 import os
+import re
 import sys
 
 sys.dont_write_bytecode = True  # keep the source tree clean
@@ -43,6 +44,12 @@ def header(entries):
     for e in entries:
         if e.role is not None:
             out.append("constexpr std::uint16_t k%sEntry = %d;  // %s" % (camel(e.role), e.ident, e.written))
+    catalog = next((e for e in entries if e.role == gen_store.CATALOG_ROLE), None)
+    if catalog is not None and not re.fullmatch(r"[A-Za-z0-9_.-]+", catalog.written):
+        raise gen_store.StoreError("%s: the catalog's name %r cannot stand in an INF" % (catalog.line, catalog.written))
+    out += ["// The vendor's signed catalog that the x64 INF names, staged beside it on x64 (0: this store has none).",
+            "constexpr std::uint16_t kCatalogX64Id = %d;" % (catalog.ident if catalog else 0),
+            'constexpr const char* kCatalogX64Name = "%s";' % (catalog.written if catalog else "")]
     out.append("")
     for slot in slots.values():
         ids = ", ".join(str(slot.ids.get(c, 0)) for c in gen_store.PLAN_COLUMNS)

@@ -59,6 +59,10 @@ bool StagedPaths(const std::string& printerName, HostDriver driver, std::vector<
     paths.push_back(StagedPath{path, {driver == HostDriver::X64 ? kInfX64Entry : kInfEntry}, false, false});
     paths.push_back(StagedPath{kScratchFile, {}, true, false});
     if (driver == HostDriver::X64) {
+        if (kCatalogX64Id != 0) {
+            if (!JoinPath(path, kStagingDirsX64[0], kCatalogX64Name)) return false;
+            AddStaged(paths, path, kCatalogX64Id);
+        }
         for (std::uint16_t langId : {0x0804, 0x0404, 0x0409})
             for (std::uint16_t wLanguage : {0, 1})
                 for (const StagedFile& file : StagingPlanX64(langId, wLanguage, printerName)) {

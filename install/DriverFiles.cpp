@@ -32,6 +32,12 @@ std::vector<std::string> DriverCopyOrder(const std::string& printerName) {
     return order;
 }
 
+bool IsUnidrvCoreFile(const std::string& fileName) {
+    for (const DriverFileForm* form : {&kUnidrvFile, &kUnidrvHelpFile, &kUnidrvUiFile, &kUniresFile})
+        if (EqualNoCase(fileName, form->text)) return true;
+    return false;
+}
+
 bool DriverNamesFile(const InstalledDriver& driver, const std::string& fileName, std::uint32_t codePage) {
     for (const std::string& used : driver.files)
         if (EqualNoCase(FileNameOf(used, codePage), fileName)) return true;

@@ -44,5 +44,8 @@ std::vector<DriverFile> DriverFileSet(const std::string& printerName);
 // The same files in the order they are copied into the driver directory.
 std::vector<std::string> DriverCopyOrder(const std::string& printerName);
 
+// Whether the file is one of the four Unidrv core files (names without regard to case).
+bool IsUnidrvCoreFile(const std::string& fileName);
+
 // Whether one of the installed driver's files has this file name (paths split in the code page).
 bool DriverNamesFile(const InstalledDriver& driver, const std::string& fileName, std::uint32_t codePage);

@@ -6,6 +6,8 @@
 // is put back when a copy fails), and a failure anywhere ends the run with the failure message.
 #include "install/InstallRun.h"
 
+#include <iterator>
+
 #include "install/EmbeddedStore.h"
 #include "install/InstallCommandText.h"
 #include "install/ModelWord.h"
@@ -51,7 +53,9 @@ void PutBack(IFileSystem& files, const std::vector<KeptFile>& kept) {
 class InstallationRun {
 public:
     InstallationRun(Platform& platform, const InstallInputs& inputs, RunLog& log, InstallOutcome& reported)
-        : platform_(platform), inputs_(inputs), log_(log), reported_(reported) {}
+        : platform_(platform), inputs_(inputs), log_(log), reported_(reported) {
+        inputs_.driver = HostDriver::X86;
+    }
 
     InstallOutcome Run();
 
@@ -75,9 +79,13 @@ private:
     // Creates the missing network port through the Standard TCP/IP Port monitor and records it under the
     // uninstall entry, for the uninstaller.
     bool CreatePort();
+    // Where this run stages the driver file fileName (the first copy of a file staged in several places).
+    bool StagedPathOf(const std::string& fileName, std::string& path) const;
+    bool X64() const { return inputs_.driver == HostDriver::X64; }
 
     Platform& platform_;
-    const InstallInputs& inputs_;
+    InstallInputs inputs_;      // with the driver this host takes
+    std::vector<StagedFile> plan_;  // the driver files this run stages
     RunLog& log_;
     InstallOutcome& reported_;  // the outcome the result message tells, once it is shown
     std::uint16_t langId_ = 0;  // the system default language, read once at the start
@@ -93,16 +101,21 @@ InstallOutcome InstallationRun::Run() {
     log_.Add(std::string("installation: language of the printer's texts ") +
              (inputs_.language == 0 ? "Chinese" : "English"));
 
-    // The driver is for 32-bit Windows and only an administrator can install it: anything else would leave a
-    // half installation, so nothing is touched.
-    if (platform_.system.RunsUnderWow64()) {
-        log_.Add("host: a 32-bit program on 64-bit Windows (or cannot tell); nothing installed");
+    // The drivers are for 32-bit Windows and for 64-bit Windows on x64 processors, and only an administrator
+    // can install one: anything else would leave a half installation, so nothing is touched.
+    inputs_.driver = DriverForHost(platform_.system);
+    if (inputs_.driver == HostDriver::Unsupported) {
+        log_.Add("host: a 32-bit program on 64-bit Windows whose processor is not x64 (or cannot tell); nothing installed");
         return Fail(InstallOutcome::UnsupportedHost);
     }
+    if (X64()) log_.Add("host: a 32-bit program on 64-bit Windows on an x64 processor; the x64 driver");
     if (!platform_.system.IsAdministrator()) {
         log_.Add("host: not run by an administrator; nothing installed");
         return Fail(InstallOutcome::NotAdministrator);
     }
+    platform_.spooler.UseEnvironment(EnvironmentOf(inputs_.driver));
+    plan_ = X64() ? StagingPlanX64(langId_, inputs_.language, printerName)
+                  : StagingPlan(inputs_.osType, langId_, inputs_.language, printerName);
 
     // Nothing is touched unless the driver directory is known and the printer name can form every file
     // name, path and key of the installation.
@@ -208,7 +221,9 @@ bool InstallationRun::StageDriverFiles() {
     const std::string& printerName = inputs_.printerName;
     // Each directory is held as a plain directory before anything is made inside it (below a junction it
     // would be elsewhere), and stays held until the run is over: it cannot become a junction meanwhile.
-    for (const char* dir : kStagingDirs) {
+    std::vector<const char*> dirs(std::begin(kStagingDirs), std::end(kStagingDirs));
+    if (X64()) dirs.assign(std::begin(kStagingDirsX64), std::end(kStagingDirsX64));
+    for (const char* dir : dirs) {
         if (!files.MakeDirectory(dir)) LogFailure(std::string("staging: creating ") + dir);
         if (!staged_.HoldDirectory(files, dir)) {
             log_.Add(std::string("staging: ") + dir + " is not a plain directory (or cannot be held); nothing touched");
@@ -222,12 +237,19 @@ bool InstallationRun::StageDriverFiles() {
     if (!JoinPath(path, kStagingDir, UninstallerName(printerName)) ||
         !StageEmbeddedFile(kUninstallerEntry, path, false))
         return false;
-    if (!JoinPath(path, kStagingDir, InfName(printerName)) || !StageEmbeddedFile(kInfEntry, path, false)) return false;
-    for (const StagedFile& file : StagingPlan(inputs_.osType, langId_, inputs_.language, printerName)) {
+    if (!JoinPath(path, kStagingDir, InfName(printerName)) ||
+        !StageEmbeddedFile(X64() ? kInfX64Entry : kInfEntry, path, false))
+        return false;
+    // The vendor's signed catalog, when the store has one, beside the x64 INF that names it.
+    if (X64() && kCatalogX64Id != 0 &&
+        (!JoinPath(path, kStagingDir, kCatalogX64Name) || !StageEmbeddedFile(kCatalogX64Id, path, false)))
+        return false;
+    for (const StagedFile& file : plan_) {
         const std::size_t targets = file.alsoI386x86 ? 3 : 1;
-        for (std::size_t i = 0; i < targets; ++i)
-            if (!JoinPath(path, kStagingDirs[i], file.fileName) || !StageEmbeddedFile(file.id, path, file.patchNames))
-                return false;
+        for (std::size_t i = 0; i < targets; ++i) {
+            const char* dir = file.inAmd64 ? kStagingDirsX64[1] : kStagingDirs[i];
+            if (!JoinPath(path, dir, file.fileName) || !StageEmbeddedFile(file.id, path, file.patchNames)) return false;
+        }
     }
     if (staged_.StillIntact()) return true;
     log_.Add("staging: a staged file changed after it was written; nothing else touched");
@@ -237,7 +259,10 @@ bool InstallationRun::StageDriverFiles() {
 bool InstallationRun::ReplaceDriverDirectoryFiles(const std::string& driverDir) {
     IFileSystem& files = platform_.files;
     const std::string& printerName = inputs_.printerName;
-    const std::vector<DriverFile> driverFiles = DriverFileSet(printerName);
+    // On x64 the run stages no Unidrv core files: the driver directory's are the system's, and stay.
+    std::vector<DriverFile> driverFiles;
+    for (const DriverFile& file : DriverFileSet(printerName))
+        if (!X64() || !IsUnidrvCoreFile(file.fileName)) driverFiles.push_back(file);
     const std::string uninstaller = UninstallerName(printerName);
 
     // Everything this step removes or writes, in the order removed: the driver file set (the printer's own
@@ -281,18 +306,25 @@ bool InstallationRun::ReplaceDriverDirectoryFiles(const std::string& driverDir) 
     for (const std::string& target : targets) ok = ok && RemoveExisting(files, target);
     if (ok) {
         std::vector<std::string> copies{uninstaller};
-        for (const std::string& name : DriverCopyOrder(printerName)) copies.push_back(name);
+        for (const std::string& name : DriverCopyOrder(printerName))
+            if (!X64() || !IsUnidrvCoreFile(name)) copies.push_back(name);
         // Written from the bytes this run staged, as new files (never copied from C:\TEMP by path), and read
         // back: each copy holds what this run staged, alone under its name.
         for (const std::string& name : copies) {
             std::string from, to;
-            const Bytes* bytes = JoinPath(from, kStagingDir, name) ? staged_.Find(from) : nullptr;
+            const Bytes* bytes = StagedPathOf(name, from) ? staged_.Find(from) : nullptr;
             ok = ok && bytes != nullptr && JoinPath(to, driverDir, name) && ReplaceWithNewFile(files, to, *bytes) &&
                  HoldsExactly(files, to, *bytes);
         }
     }
     if (!ok) PutBack(files, kept);
     return ok;
+}
+
+bool InstallationRun::StagedPathOf(const std::string& fileName, std::string& path) const {
+    for (const StagedFile& file : plan_)
+        if (file.inAmd64 && EqualNoCase(file.fileName, fileName)) return JoinPath(path, kStagingDirsX64[1], fileName);
+    return JoinPath(path, kStagingDir, fileName);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "install/HostArchitecture.h"
 #include "install/InstallOutcome.h"
 #include "install/PrinterPort.h"
 #include "install/RunLog.h"
@@ -16,13 +17,15 @@ struct InstallInputs {
     std::uint16_t language = 0;  // 0 Chinese, otherwise English: the printer's own texts and the result message
     std::string port = kDefaultPort;  // the port's text as chosen; the run refuses one ParsePrinterPort does not accept
     PortSource portSource = PortSource::Default;
+    HostDriver driver = HostDriver::X86;  // the driver installed: the run sets it from the host
 };
 
 // The whole run, its steps written to log. Whatever goes wrong inside it, even an exception, ends as a failed
 // installation with its message; the result message is followed by a quit message for the main window.
 InstallOutcome RunInstallation(Platform& platform, const InstallInputs& inputs, RunLog& log);
 
-// The command step: the system's command on the staged INF, only when staged holds it and every file it names
+// The command step (for inputs.driver): the system's command on the staged INF, through the 64-bit rundll32 for
+// the x64 driver, only when staged holds it and every file it names
 // as they still are on disk (held by staged, which the caller lets go only after this step); then the check
 // for the printer and for the driver the command installed, the default-printer command and the result
 // message (in inputs.language, for the system language langId). reported, when set, receives the outcome
@@ -38,7 +41,8 @@ enum class DriverCheck {
                    // directory, a plain file with one name holding exactly this run's bytes
     NotThisRuns,   // installed, but some such file is missing, elsewhere or holds other bytes
 };
-DriverCheck CheckInstalledDriver(Platform& platform, const StagingRecord& staged);
+// The driver is looked for in the spooler's environment chosen last.
+DriverCheck CheckInstalledDriver(Platform& platform, const StagingRecord& staged, HostDriver driver = HostDriver::X86);
 
 // Shows the result message and leaves a quit message for the main window.
 void ReportInstallResult(Platform& platform, bool installed, std::uint16_t language, std::uint16_t langId, RunLog& log);

@@ -44,7 +44,15 @@ void Append(std::vector<StagedFile>& plan, const PlanRow (&rows)[N], PlanColumn 
             const std::string& printerName) {
     for (const PlanRow& row : rows)
         plan.push_back(StagedFile{row.slot->ids[column], row.file->NameFor(printerName), row.slot->rewriteNames,
-                                  row.slot->alsoI386x86});
+                                  row.slot->alsoI386x86, column == kX64 && row.slot->inAmd64});
+}
+
+// Row 7 by the chosen language and the system.
+void AppendPlugin(std::vector<StagedFile>& plan, std::uint16_t langId, std::uint16_t wLanguage, PlanColumn column,
+                  const std::string& printerName) {
+    if (wLanguage != 0) Append(plan, kPluginEnglish, column, printerName);
+    else if (IsSimplifiedChineseLangId(langId)) Append(plan, kPluginSimplified, column, printerName);
+    else Append(plan, kPluginTraditional, column, printerName);
 }
 
 }  // namespace
@@ -56,8 +64,16 @@ std::vector<StagedFile> StagingPlan(int osType, std::uint16_t langId, std::uint1
     Append(plan, kCommonRows, column, printerName);
     if (IsChineseLangId(langId)) Append(plan, kCoreChinese, column, printerName);
     else Append(plan, kCoreOther, column, printerName);
-    if (wLanguage != 0) Append(plan, kPluginEnglish, column, printerName);
-    else if (IsSimplifiedChineseLangId(langId)) Append(plan, kPluginSimplified, column, printerName);
-    else Append(plan, kPluginTraditional, column, printerName);
+    AppendPlugin(plan, langId, wLanguage, column, printerName);
+    return plan;
+}
+
+std::vector<StagedFile> StagingPlanX64(std::uint16_t langId, std::uint16_t wLanguage, const std::string& printerName) {
+    std::vector<StagedFile> plan;
+    Append(plan, kCommonRows, kX64, printerName);
+    AppendPlugin(plan, langId, wLanguage, kX64, printerName);
+    // The subdirectories of the 32-bit columns are not the x64 INF's: an entry goes to C:\TEMP, or to
+    // C:\TEMP\amd64 alone.
+    for (StagedFile& file : plan) file.alsoI386x86 = false;
     return plan;
 }

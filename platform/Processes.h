@@ -14,6 +14,11 @@ public:
     // CreateProcessA (hidden window), then WaitForSingleObject with the limit; a process still running then is
     // ended (TerminateProcess) and waited for a little; handles are closed.
     virtual RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) = 0;
+    // RunHidden with the WOW64 file system redirection of this thread turned off around CreateProcessA alone
+    // (Wow64DisableWow64FsRedirection, then Wow64RevertWow64FsRedirection at once; both looked up at run time),
+    // so that a program in the system directory is the 64-bit one. NotCreated when redirection cannot be
+    // turned off.
+    virtual RunOutcome RunHiddenNative(const std::string& commandLine, std::uint32_t timeoutMs) = 0;
     // WinExec(commandLine, SW_HIDE): does not wait.
     virtual bool StartHidden(const std::string& commandLine) = 0;
     // Sleep.

@@ -11,17 +11,25 @@ struct LocalPrinter {
     std::string port;  // pPortName: one port, or several separated by commas
 };
 
-// An installed printer driver of "Windows NT x86" (DRIVER_INFO_3A): its name and every file it names, as the
+// The spooler's names of the driver environments the installation knows.
+constexpr const char* kEnvironmentX86 = "Windows NT x86";
+constexpr const char* kEnvironmentX64 = "Windows x64";
+
+// An installed printer driver of the chosen environment (DRIVER_INFO_3A): its name and every file it names, as the
 // spooler gives them (driver, data, configuration and help file, then the dependent files; full paths).
 struct InstalledDriver {
     std::string name;
     std::vector<std::string> files;
 };
 
+// The driver calls (driver directory, installed drivers, driver deletion) work on one environment, "Windows NT
+// x86" until another is chosen.
 class ISpooler {
 public:
     virtual ~ISpooler() = default;
-    // GetPrinterDriverDirectoryA(NULL, "Windows NT x86", 1, buf, 260, &needed); false when it fails.
+    // Chooses the environment of the driver calls that follow (kEnvironmentX86 or kEnvironmentX64).
+    virtual void UseEnvironment(const std::string& environment) = 0;
+    // GetPrinterDriverDirectoryA(NULL, <environment>, 1, buf, 260, &needed); false when it fails.
     virtual bool DriverDirectory(std::string& dir) = 0;
     // EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2, NULL, 0, &needed, &count): the bytes needed (0: none/failure).
     virtual std::uint32_t LocalPrintersBytesNeeded() = 0;
@@ -31,12 +39,12 @@ public:
     // The same filling call as EnumLocalPrinters, with each printer's driver name.
     virtual bool EnumLocalPrinterRecords(std::uint32_t bytes, std::vector<LocalPrinter>& printers,
                                          std::uint32_t& lastError) = 0;
-    // EnumPrinterDriversA(NULL, "Windows NT x86", 3, ...): the size, then the filling call (asked again once
+    // EnumPrinterDriversA(NULL, <environment>, 3, ...): the size, then the filling call (asked again once
     // when a driver was added in between). False when it fails; then drivers is empty.
     virtual bool EnumInstalledDrivers(std::vector<InstalledDriver>& drivers) = 0;
     // OpenPrinterA(name, &h, PRINTER_ALL_ACCESS), DeletePrinter(h), ClosePrinter(h).
     virtual bool DeleteLocalPrinter(const std::string& name) = 0;
-    // DeletePrinterDriverA(NULL, "Windows NT x86", name): fails while a printer still uses the driver.
+    // DeletePrinterDriverA(NULL, <environment>, name): fails while a printer still uses the driver.
     virtual bool DeleteDriver(const std::string& name) = 0;
     // OpenPrinterA(NULL, &h, defaults) on the local print server with the given desired access.
     virtual bool OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) = 0;

@@ -9,6 +9,12 @@ struct OsVersion {
     std::uint32_t platformId = 0;  // VER_PLATFORM_WIN32_WINDOWS 1, VER_PLATFORM_WIN32_NT 2
 };
 
+// Values of wProcessorArchitecture.
+constexpr std::uint16_t kProcessorIntel = 0;   // PROCESSOR_ARCHITECTURE_INTEL: x86
+constexpr std::uint16_t kProcessorIa64 = 6;    // PROCESSOR_ARCHITECTURE_IA64
+constexpr std::uint16_t kProcessorAmd64 = 9;   // PROCESSOR_ARCHITECTURE_AMD64: x64
+constexpr std::uint16_t kProcessorArm64 = 12;  // PROCESSOR_ARCHITECTURE_ARM64
+
 class ISystemInfo {
 public:
     virtual ~ISystemInfo() = default;
@@ -29,6 +35,10 @@ public:
     virtual bool IsAdministrator() = 0;
     // IsWow64Process (looked up at run time): a 32-bit process on 64-bit Windows; true when it cannot tell.
     virtual bool RunsUnderWow64() = 0;
+    // wProcessorArchitecture of GetNativeSystemInfo (looked up at run time; GetSystemInfo where it is missing,
+    // as on Windows 2000, which runs only on the processor it was built for): the processor Windows itself
+    // runs on, whatever this process is built for. One of the kProcessor* values, or another one.
+    virtual std::uint16_t NativeArchitecture() = 0;
     // GetLastError: the error code of the calling thread's last failed system call.
     virtual std::uint32_t LastError() = 0;
     // Text in the system's ANSI code page as UTF-8 (MultiByteToWideChar, then WideCharToMultiByte); empty when

@@ -67,10 +67,46 @@ REFUSED = [
     ("unknown-flag", edit(153, "common.stdnames@xp+copied"), "unknown column or flag +copied"),
     ("not-a-use", edit(153, "common stdnames"), "use must be a role or"),
     ("role-repeats", edit(256, "uninstaller"), "role uninstaller repeats"),
+    ("x64-column-missing", edit(257, "common.render-plugin@other+subdirs"),
+     "slot common.render-plugin has no entry in column x64"),
+    ("core-in-x64", edit(196, "core-other.unidrv@other,x64"), "slot core-other.unidrv is staged on no x64 host"),
+    ("amd64-beside-32-bit-columns", edit(257, "common.render-plugin@other,x64+subdirs+amd64"),
+     "+amd64 is for an entry of the x64 column alone"),
+    ("subdirs-on-x64-alone", edit(257, "common.render-plugin@x64+subdirs"), "+subdirs is for the 32-bit columns"),
+    ("x64-names-differ", edit(187, "common.gpd@other+names") + "\n999\t<name>.GPD\tgpd-template\t8179\t"
+     "ours:printer.gpd\tcommon.gpd@x64\n", "slot common.gpd rewrites names in some columns only"),
 ]
 for name, text, want in REFUSED:
     entries, error = read(text)
     check("refuses-" + name, entries is None and want in error, error)
+
+# The x64 column as the program reads it: the core groups have none, every other slot has one entry there,
+# and only the x64 plug-ins go to C:\TEMP\amd64.
+entries, error = read(REAL)
+slots = gen_store.plan_slots(entries)
+check("x64-column-no-core", all(("x64" in s.ids) != s.name.startswith("core-") for s in slots.values()),
+      [s.name for s in slots.values()])
+check("x64-amd64-only-plug-ins",
+      sorted(s.name for s in slots.values() if s.amd64()) ==
+      ["common.render-plugin", "plugin-english.ui-plugin", "plugin-simplified.ui-plugin", "plugin-traditional.ui-plugin"],
+      [s.name for s in slots.values() if s.amd64()])
+
+# The optional vendor catalog: with a catalog row the x64 INF names it in its [Version] section; without one it
+# names none; the x86 INF never does.
+inf_x64 = next(e for e in entries if e.role == gen_store.X64_INF_ROLE)
+inf_x86 = next(e for e in entries if e.role == "inf")
+content = os.path.join(ROOT, gen_store.CONTENT_DIR)
+plain = gen_store.build_ours(inf_x64, content, gen_store.catalog_name(entries))
+check("x64-inf-names-no-catalog-by-default", b"CatalogFile" not in plain and len(plain) == inf_x64.size, len(plain))
+with_catalog = REAL + "999\tKX47.CAT\tcatalog-x64\t100\tvendor:kx47.cat\tcatalog-x64\n"
+cat_entries, error = read(with_catalog)
+named = gen_store.build_ours(inf_x64, content, gen_store.catalog_name(cat_entries or []))
+check("x64-inf-names-the-catalog",
+      named.split(b"\r\n")[2:4] == [b'Signature="$Windows NT$"', b"CatalogFile=KX47.CAT"] and
+      named.replace(b"CatalogFile=KX47.CAT\r\n", b"") == plain, named[:120])
+check("x86-inf-names-no-catalog", b"CatalogFile" not in gen_store.build_ours(inf_x86, content, "KX47.CAT"))
+check("x64-inf-decorated-ntamd64", b'"KX47"=Driver_KX47,NTamd64\r\n' in plain and b"[Driver_KX47.NTamd64]\r\n" in plain
+      and b"[SourceDisksFiles.amd64]\r\n" in plain and b"Include=NTPRINT.INF\r\n" in plain)
 
 print("store_manifest_test: %d failure(s)" % failures)
 sys.exit(1 if failures else 0)

@@ -45,11 +45,15 @@ class StoreError(Exception):
     pass
 
 
-# The columns of the staging plan, in the program's order: Windows XP, Windows 2000, every other host.
-PLAN_COLUMNS = ("xp", "win2000", "other")
-PLAN_FLAGS = ("names", "subdirs")
+# The columns of the staging plan, in the program's order: Windows XP, Windows 2000, every other 32-bit host,
+# and 64-bit Windows on an x64 processor.
+PLAN_COLUMNS = ("xp", "win2000", "other", "x64")
+X86_COLUMNS = ("xp", "win2000", "other")
+PLAN_FLAGS = ("names", "subdirs", "amd64")
+# The groups whose slots have no x64 column: 64-bit Windows carries the Unidrv core itself.
+NO_X64_GROUPS = ("core-chinese", "core-other")
 NAME = r"[a-z][a-z0-9]*(?:-[a-z0-9]+)*"
-USE_PATTERN = re.compile(r"(?:(?P<role>%s)|(?P<slot>%s\.%s)@(?P<columns>[a-z0-9,]+)(?P<flags>(?:\+[a-z]+)*))$"
+USE_PATTERN = re.compile(r"(?:(?P<role>%s)|(?P<slot>%s\.%s)@(?P<columns>[a-z0-9,]+)(?P<flags>(?:\+[a-z0-9]+)*))$"
                          % (NAME, NAME, NAME))
 
 
@@ -70,18 +74,23 @@ class Entry:
 
 
 class PlanSlot:
-    def __init__(self, name, written, flags):
+    def __init__(self, name, written):
         self.name = name        # <group>.<slot>
         self.written = written
-        self.flags = flags
+        self.flags = None       # the flags of its entries in the 32-bit columns
+        self.x64_flags = None   # the flags of its entry of the x64 column alone, if it has one
         self.ids = {}           # column -> identifier
+
+    def amd64(self):
+        """Whether its x64 entry is written to C:\\TEMP\\amd64 (instead of C:\\TEMP)."""
+        return self.x64_flags is not None and "amd64" in self.x64_flags
 
 
 def parse_use(entry):
     """Fills the entry's role or slot from its use column; returns an error text or None."""
     m = USE_PATTERN.match(entry.use)
     if not m:
-        return "use must be a role or <group>.<slot>@<columns>[+names][+subdirs], not %r" % entry.use
+        return "use must be a role or <group>.<slot>@<columns>[+names][+subdirs][+amd64], not %r" % entry.use
     if m.group("role"):
         entry.role = m.group("role")
         return None
@@ -92,6 +101,10 @@ def parse_use(entry):
         return "unknown column or flag %s in %r" % (", ".join(bad), entry.use)
     if len(set(columns)) != len(columns) or len(set(flags)) != len(flags):
         return "a column or flag repeats in %r" % entry.use
+    if columns == ["x64"] and "subdirs" in flags:
+        return "+subdirs is for the 32-bit columns, not for an entry of x64 alone, in %r" % entry.use
+    if "amd64" in flags and columns != ["x64"]:
+        return "+amd64 is for an entry of the x64 column alone, in %r" % entry.use
     entry.slot, entry.columns, entry.flags = m.group("slot"), tuple(columns), tuple(sorted(flags))
     return None
 
@@ -103,18 +116,29 @@ def plan_slots(entries):
     for e in entries:
         if e.slot is None:
             continue
-        slot = slots.setdefault(e.slot, PlanSlot(e.slot, e.written, e.flags))
-        if (slot.written, slot.flags) != (e.written, e.flags):
+        slot = slots.setdefault(e.slot, PlanSlot(e.slot, e.written))
+        if e.columns == ("x64",):
+            slot.x64_flags = e.flags
+        elif slot.flags is None:
+            slot.flags = e.flags
+        if slot.written != e.written or (e.columns != ("x64",) and slot.flags != e.flags):
             errors.append("%s: slot %s is written as %s with flags %s elsewhere" %
-                          (e.line, e.slot, slot.written, "+".join(slot.flags) or "none"))
+                          (e.line, e.slot, slot.written, "+".join(slot.flags or ()) or "none"))
         for column in e.columns:
             if column in slot.ids:
                 errors.append("%s: slot %s has entry %d in column %s already" % (e.line, e.slot, slot.ids[column], column))
             slot.ids[column] = e.ident
     for slot in slots.values():
-        missing = [c for c in PLAN_COLUMNS if c not in slot.ids]
+        no_x64 = slot.name.split(".")[0] in NO_X64_GROUPS
+        wanted = X86_COLUMNS if no_x64 else PLAN_COLUMNS
+        missing = [c for c in wanted if c not in slot.ids]
         if missing:
             errors.append("%s: slot %s has no entry in column %s" % (MANIFEST, slot.name, ", ".join(missing)))
+        if no_x64 and "x64" in slot.ids:
+            errors.append("%s: slot %s is staged on no x64 host" % (MANIFEST, slot.name))
+        if (slot.flags is not None and slot.x64_flags is not None and
+                ("names" in slot.flags) != ("names" in slot.x64_flags)):
+            errors.append("%s: slot %s rewrites names in some columns only" % (MANIFEST, slot.name))
     if errors:
         raise StoreError("\n".join(errors))
     return slots
@@ -271,13 +295,37 @@ def build_language_table(content_dir, source, column_name):
     return ("\r\n".join(out) + "\r\n").encode(encoding)
 
 
-def build_ours(entry, content_dir):
+# The x64 INF's role, and the optional role of the vendor's signed catalog that the x64 INF then names.
+X64_INF_ROLE = "inf-x64"
+CATALOG_ROLE = "catalog-x64"
+
+
+def catalog_name(entries):
+    """The file name of the manifest's catalog row, or None when it has none."""
+    return next((e.written for e in entries if e.role == CATALOG_ROLE), None)
+
+
+def name_catalog(text, catalog, where):
+    """The INF text with CatalogFile=<catalog> after its Signature line (the [Version] section)."""
+    if not re.fullmatch(r"[A-Za-z0-9_.-]+", catalog):
+        raise StoreError("%s: the catalog's name %r cannot stand in an INF" % (where, catalog))
+    marker = b'Signature="$Windows NT$"\r\n'
+    if text.count(marker) != 1:
+        raise StoreError("%s: the x64 INF has no single Signature line to put CatalogFile= after" % where)
+    return text.replace(marker, marker + b"CatalogFile=" + catalog.encode("ascii") + b"\r\n")
+
+
+def build_ours(entry, content_dir, catalog=None):
+    """Our own content; catalog (the catalog row's file name) is named by the x64 INF."""
     name, _, column = entry.ref.partition("#")
     if name.endswith(".tsv"):
         return build_language_table(content_dir, name, column)
     if column:
         raise StoreError("%s: only a language table source takes a #column" % entry.line)
-    return build_text(os.path.join(content_dir, name))
+    text = build_text(os.path.join(content_dir, name))
+    if entry.role == X64_INF_ROLE and catalog:
+        text = name_catalog(text, catalog, entry.line)
+    return text
 
 
 # ---- vendor binaries and their stand-ins -------------------------------------------------------------
@@ -351,7 +399,7 @@ def generate(source_dir, out_dir, vendor_dir, built_dir=""):
         if key not in built:
             try:
                 if e.kind == "ours":
-                    data, origin = build_ours(e, content_dir), "ours"
+                    data, origin = build_ours(e, content_dir, catalog_name(entries)), "ours"
                 elif e.kind == "built":
                     data, origin = build_built(e, vendor_dir, built_dir)
                 elif vendor_dir:

@@ -9,13 +9,14 @@ column and its flags. The file is rewritten only when its text changes. Prints n
 """
 import argparse
 import os
+import re
 import sys
 
 sys.dont_write_bytecode = True  # keep the source tree clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import gen_store  # noqa: E402
 
-COLUMN_NAMES = {"xp": "kXp", "win2000": "kWin2000", "other": "kOther"}
+COLUMN_NAMES = {"xp": "kXp", "win2000": "kWin2000", "other": "kOther", "x64": "kX64"}
 
 
 def camel(words):
@@ -29,25 +30,33 @@ def header(entries):
            "#pragma once",
            "#include <cstdint>",
            "",
-           "// The columns of the staging plan: Windows XP, Windows 2000, every other host.",
+           "// The columns of the staging plan: Windows XP, Windows 2000, every other 32-bit host, x64.",
            "enum PlanColumn { %s, kPlanColumns };" % ", ".join(COLUMN_NAMES[c] for c in gen_store.PLAN_COLUMNS),
            "",
-           "// One slot of the staging plan: its entry in each column and how that entry is staged.",
+           "// One slot of the staging plan: its entry in each column (0: none) and how that entry is staged.",
            "struct PlanSlot {",
            "    std::uint16_t ids[kPlanColumns];",
            "    bool rewriteNames;  // name-bearing lines rewritten with the printer name on extraction",
-           "    bool alsoI386x86;   // written to C:\\TEMP\\I386 and C:\\TEMP\\x86 as well",
+           "    bool alsoI386x86;   // in the 32-bit columns: written to C:\\TEMP\\I386 and C:\\TEMP\\x86 as well",
+           "    bool inAmd64;       // in the x64 column: written to C:\\TEMP\\amd64 instead of C:\\TEMP",
            "};",
            ""]
     for e in entries:
         if e.role is not None:
             out.append("constexpr std::uint16_t k%sEntry = %d;  // %s" % (camel(e.role), e.ident, e.written))
+    catalog = next((e for e in entries if e.role == gen_store.CATALOG_ROLE), None)
+    if catalog is not None and not re.fullmatch(r"[A-Za-z0-9_.-]+", catalog.written):
+        raise gen_store.StoreError("%s: the catalog's name %r cannot stand in an INF" % (catalog.line, catalog.written))
+    out += ["// The vendor's signed catalog that the x64 INF names, staged beside it on x64 (0: this store has none).",
+            "constexpr std::uint16_t kCatalogX64Id = %d;" % (catalog.ident if catalog else 0),
+            'constexpr const char* kCatalogX64Name = "%s";' % (catalog.written if catalog else "")]
     out.append("")
     for slot in slots.values():
-        ids = ", ".join(str(slot.ids[c]) for c in gen_store.PLAN_COLUMNS)
-        out.append("constexpr PlanSlot k%sSlot{{%s}, %s, %s};  // %s" % (
-            camel(slot.name), ids, str("names" in slot.flags).lower(), str("subdirs" in slot.flags).lower(),
-            slot.written))
+        ids = ", ".join(str(slot.ids.get(c, 0)) for c in gen_store.PLAN_COLUMNS)
+        flags = slot.flags if slot.flags is not None else ()
+        out.append("constexpr PlanSlot k%sSlot{{%s}, %s, %s, %s};  // %s" % (
+            camel(slot.name), ids, str("names" in flags).lower(), str("subdirs" in flags).lower(),
+            str(slot.amd64()).lower(), slot.written))
     return "\n".join(out) + "\n"
 
 

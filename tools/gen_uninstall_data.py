@@ -64,7 +64,7 @@ def generate(source_dir, out_dir, vendor_dir):
         if e.kind == "built":  # the uninstaller itself
             continue
         if e.kind == "ours":
-            data = gen_store.build_ours(e, content_dir)
+            data = gen_store.build_ours(e, content_dir, gen_store.catalog_name(entries))
         elif vendor_dir:
             data = gen_store.read_vendor(vendor_dir, e)
         else:

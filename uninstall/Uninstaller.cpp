@@ -1,8 +1,10 @@
 #include "uninstall/Uninstaller.h"
 
 #include <array>
+#include <iterator>
 
 #include "install/ExitCodes.h"
+#include "install/HostArchitecture.h"
 #include "install/ModelWord.h"
 #include "install/NameLines.h"
 #include "install/PrinterNameCheck.h"
@@ -52,14 +54,28 @@ void AddStaged(std::vector<StagedPath>& paths, const std::string& path, std::uin
 
 // Every path the installation stages under printerName, and what each may hold. False when a path does
 // not fit its buffer (the name then never named an installation).
-bool StagedPaths(const std::string& printerName, std::vector<StagedPath>& paths) {
+bool StagedPaths(const std::string& printerName, HostDriver driver, std::vector<StagedPath>& paths) {
     paths.clear();
     std::string path;
     if (!JoinPath(path, kStagingDirs[0], UninstallerName(printerName))) return false;
     paths.push_back(StagedPath{path, {}, false, true});
     if (!JoinPath(path, kStagingDirs[0], InfName(printerName))) return false;
-    paths.push_back(StagedPath{path, {kInfEntry}, false, false});
+    paths.push_back(StagedPath{path, {driver == HostDriver::X64 ? kInfX64Entry : kInfEntry}, false, false});
     paths.push_back(StagedPath{kScratchFile, {}, true, false});
+    if (driver == HostDriver::X64) {
+        if (kCatalogX64Id != 0) {
+            if (!JoinPath(path, kStagingDirsX64[0], kCatalogX64Name)) return false;
+            AddStaged(paths, path, kCatalogX64Id);
+        }
+        for (std::uint16_t langId : {0x0804, 0x0404, 0x0409})
+            for (std::uint16_t wLanguage : {0, 1})
+                for (const StagedFile& file : StagingPlanX64(langId, wLanguage, printerName)) {
+                    if (!JoinPath(path, file.inAmd64 ? kStagingDirsX64[1] : kStagingDirsX64[0], file.fileName))
+                        return false;
+                    AddStaged(paths, path, file.id);
+                }
+        return true;
+    }
     for (int osType : {7, 6, 0})
         for (std::uint16_t langId : {0x0804, 0x0404, 0x0409})
             for (std::uint16_t wLanguage : {0, 1})
@@ -206,12 +222,16 @@ public:
         if (modulePath.empty() || !PrinterNameFromProgramName(FileNameOf(modulePath, codePage_), name_))
             return Stop(UninstallStop::WrongName);
         if (!p_.system.IsAdministrator()) return Stop(UninstallStop::NotAdministrator);
-        if (p_.system.RunsUnderWow64()) return Stop(UninstallStop::Wow64);
+        // The installation's driver for this host: the environment, driver directory and staged files are its.
+        driver_ = DriverForHost(p_.system);
+        if (driver_ == HostDriver::Unsupported) return Stop(UninstallStop::Wow64);
+        p_.spooler.UseEnvironment(EnvironmentOf(driver_));
         if (!p_.spooler.DriverDirectory(driverDir_) || driverDir_.empty()) return Stop(UninstallStop::NoDriverDirectory);
         // A name the installation refuses never named an installation: nothing is formed from it.
         std::vector<StagedPath> staged;
         UninstallEntry entry;
-        if (CheckPrinterName(name_, driverDir_, codePage_) != PrinterNameProblem::None || !StagedPaths(name_, staged) ||
+        if (CheckPrinterName(name_, driverDir_, codePage_) != PrinterNameProblem::None ||
+            !StagedPaths(name_, driver_, staged) ||
             !BuildUninstallEntry(name_, std::string(), entry))
             return Stop(UninstallStop::WrongName);
 
@@ -339,6 +359,8 @@ private:
         const bool versionDirUsable = driverDirUsable && FormatBounded(versionDir, kPathBuffer, "%s\\3", driverDir_.c_str()) &&
                                       dirs.Hold(versionDir);
         for (const DriverFile& file : DriverFileSet(name_)) {
+            // The x64 installation writes no Unidrv core files: those in the x64 driver directory are the system's.
+            if (driver_ == HostDriver::X64 && IsUnidrvCoreFile(file.fileName)) continue;
             bool named = false;
             for (const InstalledDriver& driver : drivers)
                 named = named || DriverNamesFile(driver, file.fileName, codePage_);
@@ -370,14 +392,16 @@ private:
         std::string copy;
         if (JoinPath(copy, driverDir_, UninstallerName(name_))) staged.push_back(StagedPath{copy, {}, false, true});
         HeldDirectories dirs(p_.files);
-        bool plain[3];
-        for (int i = 0; i < 3; ++i) plain[i] = dirs.Hold(kStagingDirs[i]);
+        std::vector<const char*> stagingDirs(std::begin(kStagingDirs), std::end(kStagingDirs));
+        if (driver_ == HostDriver::X64) stagingDirs.assign(std::begin(kStagingDirsX64), std::end(kStagingDirsX64));
+        std::vector<bool> plain;
+        for (const char* dir : stagingDirs) plain.push_back(dirs.Hold(dir));
         const bool driverDirPlain = dirs.Hold(driverDir_);
         for (const StagedPath& file : staged) {
             if (EqualNoCase(file.path, modulePath)) continue;  // itself: last, at the next restart
             bool inPlainDir = file.path == copy && driverDirPlain;
-            for (int i = 0; i < 3; ++i)
-                inPlainDir = inPlainDir || (plain[i] && EqualNoCase(file.path.substr(0, LastPathSeparator(file.path, codePage_)), kStagingDirs[i]));
+            for (std::size_t i = 0; i < stagingDirs.size(); ++i)
+                inPlainDir = inPlainDir || (plain[i] && EqualNoCase(file.path.substr(0, LastPathSeparator(file.path, codePage_)), stagingDirs[i]));
             if (!inPlainDir) continue;  // below a junction or a link it would be elsewhere
             Candidate candidate(p_.files, file.path);
             if (!candidate.Plain()) {
@@ -420,6 +444,7 @@ private:
     const bool ask_;
     RunLog* const log_;
     std::string name_, driverDir_;
+    HostDriver driver_ = HostDriver::X86;  // the driver the installation on this host installs
     std::uint32_t codePage_ = 0;
     Bytes ownBytes_;
 };

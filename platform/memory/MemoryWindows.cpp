@@ -704,12 +704,16 @@ std::vector<std::string> MemoryRegistry::ValueNames(const std::string& path) con
 
 // ---- spooler -----------------------------------------------------------------------------------------
 
+std::vector<InstalledDriver>* MemorySpooler::Drivers() {
+    if (environment == kEnvironmentX86) return &drivers;
+    if (environment == kEnvironmentX64) return &x64Drivers;
+    return nullptr;
+}
+
 bool MemorySpooler::DriverDirectory(std::string& dir) {
-    if (driverDirectoryFails) {
-        dir.clear();
-        return false;
-    }
-    dir = driverDirectory;
+    dir.clear();
+    if (driverDirectoryFails || Drivers() == nullptr) return false;
+    dir = environment == kEnvironmentX64 ? x64DriverDirectory : driverDirectory;
     return true;
 }
 
@@ -756,8 +760,8 @@ bool MemorySpooler::EnumLocalPrinterRecords(std::uint32_t bytes, std::vector<Loc
 
 bool MemorySpooler::EnumInstalledDrivers(std::vector<InstalledDriver>& list) {
     list.clear();
-    if (driverEnumerationFails) return false;
-    list = drivers;
+    if (driverEnumerationFails || Drivers() == nullptr) return false;
+    list = *Drivers();
     return true;
 }
 
@@ -779,10 +783,12 @@ bool MemorySpooler::DeleteDriver(const std::string& name) {
         auto driver = driverOf.find(printer);
         if (driver != driverOf.end() && EqualNoCase(driver->second, name)) return false;
     }
-    for (auto it = drivers.begin(); it != drivers.end(); ++it) {
+    std::vector<InstalledDriver>* list = Drivers();
+    if (list == nullptr) return false;
+    for (auto it = list->begin(); it != list->end(); ++it) {
         if (!EqualNoCase(it->name, name)) continue;
         if (undeletable.count(it->name)) return false;
-        drivers.erase(it);
+        list->erase(it);
         return true;
     }
     return false;
@@ -850,6 +856,13 @@ RunOutcome MemoryProcesses::RunHidden(const std::string& commandLine, std::uint3
     runs.push_back(Run{commandLine, files ? files->CurrentDir() : std::string(), timeoutMs, true});
     if (startFails || (canStart && !canStart(commandLine))) return RunOutcome::NotCreated;
     return onRun ? onRun(commandLine) : RunOutcome::Ended;
+}
+
+RunOutcome MemoryProcesses::RunHiddenNative(const std::string& commandLine, std::uint32_t timeoutMs) {
+    if (redirectionCannotBeTurnedOff) return RunOutcome::NotCreated;
+    const RunOutcome outcome = RunHidden(commandLine, timeoutMs);
+    runs.back().native = true;
+    return outcome;
 }
 
 bool MemoryProcesses::StartHidden(const std::string& commandLine) {

@@ -152,6 +152,7 @@ public:
     std::uint32_t AnsiCodePage() override { return codePage; }
     bool IsAdministrator() override { return administrator; }
     bool RunsUnderWow64() override { return wow64; }
+    std::uint16_t NativeArchitecture() override { return nativeArchitecture; }
     std::uint32_t LastError() override { return lastError; }
     // Code page 1252 as Latin-1 (its 0x80..0x9F aside); in any other code page only ASCII converts.
     std::string AnsiToUtf8(const std::string& text) override;
@@ -170,6 +171,7 @@ public:
     std::uint32_t codePage = 1252;
     bool administrator = true;
     bool wow64 = false;
+    std::uint16_t nativeArchitecture = kProcessorIntel;
     std::uint32_t lastError = 0;
     std::string localTime = "2010-06-01 09:30:00";
 };
@@ -209,6 +211,7 @@ private:
 
 class MemorySpooler : public ISpooler {
 public:
+    void UseEnvironment(const std::string& name) override { environment = name; }
     bool DriverDirectory(std::string& dir) override;
     std::uint32_t LocalPrintersBytesNeeded() override;
     bool EnumLocalPrinters(std::uint32_t bytes, std::vector<std::string>& names, std::uint32_t& lastError) override;
@@ -225,7 +228,9 @@ public:
                       std::uint32_t& error) override;
     bool DeleteTcpIpPort(const std::string& name, std::uint32_t& error) override;
 
+    std::string environment = kEnvironmentX86;  // the one the driver calls work on
     std::string driverDirectory = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";
+    std::string x64DriverDirectory = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
     bool driverDirectoryFails = false;
     std::vector<std::string> printers;          // local printers in enumeration order
     std::map<std::string, std::string> driverOf;  // a printer's driver by its name as listed ("" when absent)
@@ -240,6 +245,7 @@ public:
         std::uint32_t portNumber = 0;
     };
     std::map<std::string, TcpPort> tcpPorts;    // the Standard TCP/IP ports by name
+    std::vector<InstalledDriver> x64Drivers;    // installed drivers of "Windows x64"
     bool driverEnumerationFails = false;
     std::set<std::string> undeletable;          // printers and drivers whose deletion is refused
     int failEnumerationNumber = 0;              // the n-th filling call (1-based) fails; 0: none
@@ -253,6 +259,8 @@ public:
     int fillCalls = 0;
 
 private:
+    // The installed drivers of the chosen environment; null for an environment this spooler does not know.
+    std::vector<InstalledDriver>* Drivers();
     std::map<PrinterHandle, std::uint32_t> handles_;  // handle -> granted access
     PrinterHandle next_ = 0x200;
 };
@@ -260,6 +268,7 @@ private:
 class MemoryProcesses : public IProcesses {
 public:
     RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override;
+    RunOutcome RunHiddenNative(const std::string& commandLine, std::uint32_t timeoutMs) override;
     bool StartHidden(const std::string& commandLine) override;
     void Pause(std::uint32_t ms) override { pauses.push_back(ms); }
 
@@ -270,10 +279,12 @@ public:
         std::string currentDir;
         std::uint32_t timeoutMs = 0;
         bool waited = false;  // false: started without waiting
+        bool native = false;  // started with the WOW64 file system redirection off
     };
     std::vector<Run> runs;
     std::vector<std::uint32_t> pauses;
     bool startFails = false;
+    bool redirectionCannotBeTurnedOff = false;  // RunHiddenNative then starts nothing
     // Whether a command line can be started at all (its program exists); empty: every command starts.
     std::function<bool(const std::string& commandLine)> canStart;
     MemoryFileSystem* files = nullptr;  // to record the current directory of each start

@@ -51,6 +51,7 @@ public:
     std::uint32_t AnsiCodePage() override;
     bool IsAdministrator() override;
     bool RunsUnderWow64() override;
+    std::uint16_t NativeArchitecture() override;
     std::uint32_t LastError() override;
     std::string AnsiToUtf8(const std::string& text) override;
     std::string LocalTime() override;
@@ -71,6 +72,7 @@ public:
 // winspool.drv is loaded from the system directory on first use; every call fails when it cannot be loaded.
 class Win32Spooler : public ISpooler {
 public:
+    void UseEnvironment(const std::string& environment) override;
     bool DriverDirectory(std::string& dir) override;
     std::uint32_t LocalPrintersBytesNeeded() override;
     bool EnumLocalPrinters(std::uint32_t bytes, std::vector<std::string>& names, std::uint32_t& lastError) override;
@@ -86,11 +88,15 @@ public:
     bool AddTcpIpPort(const std::string& name, const std::string& address, std::uint32_t portNumber,
                       std::uint32_t& error) override;
     bool DeleteTcpIpPort(const std::string& name, std::uint32_t& error) override;
+
+private:
+    std::string environment_ = kEnvironmentX86;  // passed as the APIs' non-const string; they do not write it
 };
 
 class Win32Processes : public IProcesses {
 public:
     RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override;
+    RunOutcome RunHiddenNative(const std::string& commandLine, std::uint32_t timeoutMs) override;
     bool StartHidden(const std::string& commandLine) override;
     void Pause(std::uint32_t ms) override;
 };

@@ -52,7 +52,6 @@ std::vector<char> Writable(const std::string& s) {
     return r;
 }
 
-char kEnvironment[] = "Windows NT x86";
 
 // The filling call of EnumPrintersA(PRINTER_ENUM_LOCAL, level 2) into a block of bytes; the records that fit
 // the block, never read past it.
@@ -134,13 +133,15 @@ bool CallTcpMonitor(const wchar_t* what, void* data, DWORD size, std::uint32_t& 
 
 }  // namespace
 
+void Win32Spooler::UseEnvironment(const std::string& environment) { environment_ = environment; }
+
 bool Win32Spooler::DriverDirectory(std::string& dir) {
     dir.clear();
     const SpoolerApi& api = Spooler();
     if (!api.getPrinterDriverDirectory) return false;
     BYTE buf[kPathBuffer] = {};
     DWORD needed = 0;
-    if (!api.getPrinterDriverDirectory(nullptr, kEnvironment, 1, buf, sizeof buf, &needed)) return false;
+    if (!api.getPrinterDriverDirectory(nullptr, &environment_[0], 1, buf, sizeof buf, &needed)) return false;
     const char* text = reinterpret_cast<const char*>(buf);
     std::size_t n = 0;
     while (n < sizeof buf && text[n] != '\0') ++n;
@@ -186,10 +187,10 @@ bool Win32Spooler::EnumInstalledDrivers(std::vector<InstalledDriver>& drivers) {
     if (!api.enumPrinterDrivers) return false;
     for (int attempt = 0; attempt < 2; ++attempt) {
         DWORD needed = 0, count = 0;
-        if (api.enumPrinterDrivers(nullptr, kEnvironment, 3, nullptr, 0, &needed, &count)) return true;  // none
+        if (api.enumPrinterDrivers(nullptr, &environment_[0], 3, nullptr, 0, &needed, &count)) return true;  // none
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0) return false;
         Bytes block(needed, 0);
-        if (!api.enumPrinterDrivers(nullptr, kEnvironment, 3, block.data(), needed, &needed, &count)) {
+        if (!api.enumPrinterDrivers(nullptr, &environment_[0], 3, block.data(), needed, &needed, &count)) {
             if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) continue;  // a driver was added in between
             return false;
         }
@@ -234,7 +235,7 @@ bool Win32Spooler::DeleteDriver(const std::string& name) {
     const SpoolerApi& api = Spooler();
     if (!api.deletePrinterDriver || name.empty()) return false;
     std::vector<char> driver = Writable(name);
-    return api.deletePrinterDriver(nullptr, kEnvironment, driver.data()) != 0;
+    return api.deletePrinterDriver(nullptr, &environment_[0], driver.data()) != 0;
 }
 
 bool Win32Spooler::OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) {

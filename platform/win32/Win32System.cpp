@@ -90,6 +90,16 @@ bool Win32SystemInfo::RunsUnderWow64() {
     return wow64 != FALSE;
 }
 
+std::uint16_t Win32SystemInfo::NativeArchitecture() {
+    using GetNativeSystemInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
+    const auto getNative = SystemProc<GetNativeSystemInfoFn>(GetModuleHandleA("kernel32.dll"), "GetNativeSystemInfo");
+    SYSTEM_INFO info;
+    ZeroMemory(&info, sizeof info);
+    if (getNative) getNative(&info);
+    else GetSystemInfo(&info);
+    return info.wProcessorArchitecture;
+}
+
 std::uint32_t Win32SystemInfo::LastError() { return GetLastError(); }
 
 std::string Win32SystemInfo::LocalTime() {
@@ -184,10 +194,12 @@ bool Win32Registry::DeleteKey(const std::string& path) {
 // ---- processes ---------------------------------------------------------------------------------------
 
 namespace {
-constexpr DWORD kEndedProcessWaitMs = 10000;  // for a process that was told to end
-}  // namespace
 
-RunOutcome Win32Processes::RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) {
+constexpr DWORD kEndedProcessWaitMs = 10000;  // for a process that was told to end
+
+// CreateProcessA (hidden window), then afterCreate whatever came of it, then the bounded wait.
+template <typename AfterCreate>
+RunOutcome RunHiddenProcess(const std::string& commandLine, std::uint32_t timeoutMs, AfterCreate afterCreate) {
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
@@ -197,8 +209,14 @@ RunOutcome Win32Processes::RunHidden(const std::string& commandLine, std::uint32
     ZeroMemory(&process, sizeof process);
     std::vector<char> command(commandLine.begin(), commandLine.end());  // CreateProcessA may write into it
     command.push_back('\0');
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    const BOOL created =
+        CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    const DWORD createError = GetLastError();
+    afterCreate();
+    if (!created) {
+        SetLastError(createError);
         return RunOutcome::NotCreated;
+    }
     DWORD wait = WaitForSingleObject(process.hProcess, timeoutMs);
     if (wait != WAIT_OBJECT_0) {
         // It must not go on working on files that the caller is about to let go: it is ended, and waited for.
@@ -208,6 +226,25 @@ RunOutcome Win32Processes::RunHidden(const std::string& commandLine, std::uint32
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return wait == WAIT_OBJECT_0 ? RunOutcome::Ended : RunOutcome::TimedOut;
+}
+
+}  // namespace
+
+RunOutcome Win32Processes::RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) {
+    return RunHiddenProcess(commandLine, timeoutMs, [] {});
+}
+
+RunOutcome Win32Processes::RunHiddenNative(const std::string& commandLine, std::uint32_t timeoutMs) {
+    // Only CreateProcessA runs with redirection off: anything else this thread does (loading a DLL by name
+    // among them) would be redirected to 64-bit files a 32-bit process cannot use.
+    using DisableFn = BOOL(WINAPI*)(PVOID*);
+    using RevertFn = BOOL(WINAPI*)(PVOID);
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const auto disable = SystemProc<DisableFn>(kernel, "Wow64DisableWow64FsRedirection");
+    const auto revert = SystemProc<RevertFn>(kernel, "Wow64RevertWow64FsRedirection");
+    PVOID old = nullptr;
+    if (!disable || !revert || !disable(&old)) return RunOutcome::NotCreated;
+    return RunHiddenProcess(commandLine, timeoutMs, [&] { revert(old); });
 }
 
 bool Win32Processes::StartHidden(const std::string& commandLine) { return WinExec(commandLine.c_str(), SW_HIDE) > 31; }

@@ -158,6 +158,7 @@ private:
 class NoCommand : public IProcesses {
 public:
     RunOutcome RunHidden(const std::string&, std::uint32_t) override { return RunOutcome::Ended; }
+    RunOutcome RunHiddenNative(const std::string&, std::uint32_t) override { return RunOutcome::Ended; }
     bool StartHidden(const std::string&) override { return true; }
     void Pause(std::uint32_t) override {}
 };
@@ -179,6 +180,7 @@ public:
     std::uint32_t LastError() override { return inner_.LastError(); }
     std::string AnsiToUtf8(const std::string& text) override { return inner_.AnsiToUtf8(text); }
     std::string LocalTime() override { return inner_.LocalTime(); }
+    std::uint16_t NativeArchitecture() override { return inner_.NativeArchitecture(); }
 
 private:
     ISystemInfo& inner_;

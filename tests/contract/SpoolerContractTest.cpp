@@ -43,6 +43,29 @@ TEST_P(SpoolerContract, DriverDirectoryIsKnownAndThePrintServerOpens) {
     }
 }
 
+// Each driver environment has its own driver directory: "w32x86" for "Windows NT x86", "x64" for "Windows
+// x64"; the drivers of either can be listed; the environment chosen last is the one asked.
+TEST_P(SpoolerContract, TheDriverDirectoryFollowsTheEnvironment) {
+    auto endsWith = [](const std::string& text, const std::string& tail) {
+        return text.size() > tail.size() && EqualNoCase(text.substr(text.size() - tail.size()), tail);
+    };
+    std::string x86, x64, again;
+    std::vector<InstalledDriver> drivers;
+    os().spooler.UseEnvironment(kEnvironmentX64);
+    ASSERT_TRUE(os().spooler.DriverDirectory(x64));
+    EXPECT_TRUE(endsWith(x64, "\\x64")) << x64;
+    EXPECT_TRUE(os().spooler.EnumInstalledDrivers(drivers));
+    os().spooler.UseEnvironment(kEnvironmentX86);
+    ASSERT_TRUE(os().spooler.DriverDirectory(x86));
+    EXPECT_TRUE(endsWith(x86, "\\w32x86")) << x86;
+    EXPECT_EQ(x86.substr(0, x86.size() - 6), x64.substr(0, x64.size() - 3));
+    EXPECT_TRUE(os().spooler.EnumInstalledDrivers(drivers));
+    EXPECT_FALSE(os().spooler.DeleteDriver("no such driver 5813"));
+    os().spooler.UseEnvironment(kEnvironmentX64);
+    ASSERT_TRUE(os().spooler.DriverDirectory(again));
+    EXPECT_EQ(again, x64);
+}
+
 TEST_P(SpoolerContract, RemovingAnAbsentFormFails) {
     if (const std::string why = host().Limitation("DeleteFormA"); !why.empty()) GTEST_SKIP() << why;
     PrinterHandle handle = 0;

@@ -85,6 +85,46 @@ TEST_P(SystemContract, OutcomesOfHiddenProcesses) {
     EXPECT_FALSE(os().processes.StartHidden(kMissingProgram));
 }
 
+// The processor Windows runs on: a known one, the same on every call, and a 64-bit one under WOW64 (where the
+// processor the process sees is x86).
+TEST_P(SystemContract, TheNativeProcessorIsKnownAnd64BitUnderWow64) {
+    const std::uint16_t native = os().system.NativeArchitecture();
+    EXPECT_EQ(os().system.NativeArchitecture(), native);
+    EXPECT_TRUE(native == kProcessorIntel || native == kProcessorAmd64 || native == kProcessorIa64 ||
+                native == kProcessorArm64)
+        << native;
+    if (os().system.RunsUnderWow64()) {
+        EXPECT_NE(native, kProcessorIntel);
+    }
+}
+
+// A 32-bit process on 64-bit Windows reaches the 64-bit system directory, and its rundll32, as
+// %windir%\Sysnative; a process that is not under WOW64 has no such directory.
+TEST_P(SystemContract, SysnativeHoldsThe64BitRundll32UnderWow64Only) {
+    const std::string windowsDir = os().system.WindowsDir();
+    ASSERT_FALSE(windowsDir.empty());
+    PathState state;
+    ASSERT_TRUE(os().files.Inspect(windowsDir + "\\Sysnative\\rundll32.exe", state));
+    EXPECT_EQ(state.exists, os().system.RunsUnderWow64());
+    if (state.exists) {
+        EXPECT_FALSE(state.isDirectory);
+    }
+}
+
+// With the redirection off around its start, a program starts and is waited for like any other; a missing
+// one is not created. Under WOW64 the redirection can always be turned off.
+TEST_P(SystemContract, ProcessesStartWithTheRedirectionOff) {
+    EXPECT_EQ(os().processes.RunHiddenNative(kMissingProgram, 1000), RunOutcome::NotCreated);
+    const RunOutcome quick = os().processes.RunHiddenNative(kQuickCommand, 60000);
+    if (os().system.RunsUnderWow64()) {
+        EXPECT_EQ(quick, RunOutcome::Ended);
+    } else {
+        EXPECT_TRUE(quick == RunOutcome::Ended || quick == RunOutcome::NotCreated);
+    }
+    // And the redirection is on again: the next start is the ordinary one.
+    EXPECT_EQ(os().processes.RunHidden(kQuickCommand, 60000), RunOutcome::Ended);
+}
+
 SETUP_CONTRACT_SUITE(SystemContract);
 
 }  // namespace

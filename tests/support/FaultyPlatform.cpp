@@ -216,6 +216,9 @@ public:
     bool RunsUnderWow64() override {  // failing means "cannot tell", which it answers as true
         return FAULT("ISystemInfo::RunsUnderWow64", false) != Fault::None || inner_.RunsUnderWow64();
     }
+    std::uint16_t NativeArchitecture() override {  // failing means "cannot tell": an unknown processor
+        return FAULT("ISystemInfo::NativeArchitecture", false) == Fault::None ? inner_.NativeArchitecture() : 0xFFFF;
+    }
     std::uint32_t LastError() override {
         return FAULT("ISystemInfo::LastError", false) == Fault::None ? inner_.LastError() : 0;
     }
@@ -269,6 +272,10 @@ private:
 class Spooler : public ISpooler {
 public:
     Spooler(ISpooler& inner, FaultPlan& plan) : inner_(inner), plan_(plan) {}
+    void UseEnvironment(const std::string& environment) override {
+        FAULT("ISpooler::UseEnvironment", false);
+        inner_.UseEnvironment(environment);
+    }
     bool DriverDirectory(std::string& dir) override {
         const Fault f = FAULT("ISpooler::DriverDirectory", true);
         if (f == Fault::Fail) return dir.clear(), false;
@@ -357,6 +364,12 @@ public:
         if (f == Fault::Fail) return RunOutcome::NotCreated;
         const RunOutcome outcome = inner_.RunHidden(commandLine, timeoutMs);
         return f == Fault::None ? outcome : RunOutcome::TimedOut;  // started, but its end never seen
+    }
+    RunOutcome RunHiddenNative(const std::string& commandLine, std::uint32_t timeoutMs) override {
+        const Fault f = FAULT("IProcesses::RunHiddenNative", true);
+        if (f == Fault::Fail) return RunOutcome::NotCreated;
+        const RunOutcome outcome = inner_.RunHiddenNative(commandLine, timeoutMs);
+        return f == Fault::None ? outcome : RunOutcome::TimedOut;
     }
     bool StartHidden(const std::string& commandLine) override {
         return FAULT("IProcesses::StartHidden", false) == Fault::None && inner_.StartHidden(commandLine);

@@ -148,14 +148,28 @@ install_printui_stand_in() {
     set_user_reg "$prefix" 'Software\Wine\DllOverrides' printui native
 }
 
+# For the i686 setup.exe in a 64-bit prefix, which runs under WOW64 and installs the x64 driver through the
+# 64-bit system's command: the stand-in built as 64-bit Windows's command (tests/e2e target x64, into $2/x64)
+# in the 64-bit system directory, and labelled stand-ins of the Unidrv core files that 64-bit Windows carries
+# in its driver store, where that command takes them from.
+install_x64_system_stand_ins() {
+    local prefix="$1" out="$2" f core="$1/drive_c/windows/system32/DriverStore/FileRepository/ntprint.inf_amd64/Amd64"
+    make -s -C "$ROOT/tests/e2e" OUT="$out" x64 || return 1
+    install_printui_stand_in "$prefix" "$out/x64/printui.dll"
+    mkdir -p "$core"
+    for f in UNIDRV.DLL UNIDRVUI.DLL UNIDRV.HLP UNIRES.DLL STDNAMES.GPD; do
+        echo "stand-in for 64-bit Windows's own $f (test use only)" >"$core/$f"
+    done
+}
+
 # The prefix for running the shipped setup.exe as a person would: PREFIX_ARCH win32 (32-bit Windows) where
 # 32-bit programs are native. Where they are emulated a 32-bit prefix's own services and desktop would be
-# emulated too, so it is win64, where setup.exe runs under WOW64 and refuses to install (it says so with its
-# failure message). PREFIX_CC: the mingw compiler of the prefix's own width, for helpers.
+# emulated too, so it is win64, where setup.exe runs under WOW64 and installs the x64 driver (see
+# install_x64_system_stand_ins). PREFIX_CC: the mingw compiler of the prefix's own width, for helpers.
 person_prefix() {
     PREFIX_ARCH=win32 PREFIX_CC=i686-w64-mingw32-gcc
     if [ "$SETUP_WINE_MODE" = emulated ]; then
-        log "32-bit programs are emulated here: a 64-bit prefix, where setup.exe refuses to install (WOW64)"
+        log "32-bit programs are emulated here: a 64-bit prefix, where setup.exe installs the x64 driver (WOW64)"
         PREFIX_ARCH=win64 PREFIX_CC=x86_64-w64-mingw32-gcc
     fi
 }

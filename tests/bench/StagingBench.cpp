@@ -163,8 +163,9 @@ public:
     void Pause(std::uint32_t) override {}
 };
 
-// The system as it is, except that the run goes ahead in a 64-bit prefix's 32-bit side too (the benchmark's
-// prefix where 32-bit programs are emulated): there the run would otherwise end at its WOW64 refusal.
+// The system as it is, except that the run takes the 32-bit path in a 64-bit prefix's 32-bit side too (the
+// benchmark's prefix where 32-bit programs are emulated), where it would otherwise take the x64 path: the
+// figures measure one path wherever they are taken.
 class NotWow64 : public ISystemInfo {
 public:
     explicit NotWow64(ISystemInfo& inner) : inner_(inner) {}

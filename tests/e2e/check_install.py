@@ -6,7 +6,7 @@ check_install.py --case NAME --drive DRIVE_C --store STORE_DIR --robot ROBOT_OUT
                  --uninstall-entry REG_QUERY_OUT --os-code N --lang-id 0xNNNN --choice chinese|english
                  [--printer-name NAME] [--expect success|failure|refused|untouched]
                  [--driver-before LISTING] [--unattended EXIT_CODE [--windows]] [--attack] [--drivers LISTING]
-                 [--port PORT]
+                 [--port PORT] [--host x86|x64]
 
 refused: nothing staged, no command, no uninstall entry. untouched: the run failed in the staging area, so
 no command ran, there is no uninstall entry and the driver directory is as LISTING (driver_listing below)
@@ -20,6 +20,10 @@ saved by the Wine server after the walk (waited for, within REGISTRY_WAIT second
 the rename of the plug-ins' directory while the command ran. --drivers: the output of drivers.exe (the
 spooler's EnumPrinterDriversA level 3) after the walk, which must list the driver with every file in "3".
 --port: the port the command's /r must name (default LPT1:); on success the stand-in made the printer on it.
+--host x64: the i686 setup.exe on 64-bit Windows (a 64-bit prefix): the plan is the manifest's x64 column (the
+plug-ins in C:\TEMP\amd64 alone, no Unidrv core, the x64 INF), the driver directory and environment are
+"Windows x64"'s, both commands run the 64-bit rundll32 through %windir%\Sysnative (the 64-bit stand-in must
+be the one that ran), and the Unidrv core in "3" is the system's (the stand-ins in its driver store).
 
 --unattended: the robot started setup.exe with options instead of walking the wizard (robot.exe
 --unattended); the program must end with EXIT_CODE and, unless --windows is given, without ever having made a
@@ -35,6 +39,11 @@ import time
 
 DRIVER_DIR = "windows/system32/spool/drivers/w32x86"
 DRIVER_KEY = "System\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-3\\"
+# The same for the x64 driver (--host x64), and where 64-bit Windows keeps the Unidrv core it installs.
+X64_DRIVER_DIR = "windows/system32/spool/drivers/x64"
+X64_DRIVER_KEY = "System\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Drivers\\Version-3\\"
+X64_CORE_DIR = "windows/system32/DriverStore/FileRepository/ntprint.inf_amd64/Amd64"
+CORE_FILES = ("UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "UNIRES.DLL", "STDNAMES.GPD")
 # The Unidrv core: the driver's own roles, every other file is a dependent file.
 CORE_ROLES = {"Driver": "UNIDRV.DLL", "Configuration File": "UNIDRVUI.DLL", "Help File": "UNIDRV.HLP"}
 # The Wine server saves the registry when it ends (a few seconds after the walk) or every 30 seconds.
@@ -76,14 +85,16 @@ def role_entry(manifest, role):
     return next(ident for ident, _, (slot, _, _) in manifest if slot == role)
 
 
-def plan(manifest, os_code, lang_id, choice, n):
-    """(file name, store id, patched, also in I386 and x86) of every file the plan stages: the common slots,
-    the Unidrv core by the system's language, the plug-in by the choice and the system, in the host's column."""
-    column = "xp" if os_code == 7 else "win2000" if os_code == 6 else "other"
+def plan(manifest, os_code, lang_id, choice, n, host="x86"):
+    """(file name, store id, patched, where) of every file the plan stages: the common slots, the Unidrv core
+    by the system's language, the plug-in by the choice and the system, in the host's column. where: "subdirs"
+    (also in I386 and x86), "amd64" (in amd64 instead of the staging directory) or ""."""
+    column = "x64" if host == "x64" else "xp" if os_code == 7 else "win2000" if os_code == 6 else "other"
     core = "core-chinese" if (lang_id & 0xFF) == 4 else "core-other"
     plugin = ("plugin-english" if choice == "english" else
               "plugin-simplified" if lang_id == 0x0804 else "plugin-traditional")
-    return [(written.replace("<name>", n), ident, "names" in flags, "subdirs" in flags)
+    return [(written.replace("<name>", n), ident, "names" in flags,
+             "amd64" if "amd64" in flags else "subdirs" if "subdirs" in flags and host != "x64" else "")
             for ident, written, (slot, columns, flags) in manifest
             if slot.split(".")[0] in ("common", core, plugin) and column in columns]
 
@@ -199,7 +210,17 @@ def check_driver(a, staged, store_bytes, drive, check):
     driver = os.path.join(drive, DRIVER_DIR)
     in_three = files_in(os.path.join(driver, "3"))
     bad = []
-    for name, want in ((name, store_bytes(sid, patched)) for name, sid, patched, _ in staged):
+    expected = [(name, store_bytes(sid, patched)) for name, sid, patched, _ in staged]
+    if a.host == "x64":
+        # The INF's own files as staged; the Unidrv core as the system carries it.
+        expected = [(name, want) for name, want in expected if name.upper() not in CORE_FILES]
+        for name in CORE_FILES:
+            try:
+                with open(os.path.join(drive, X64_CORE_DIR, name), "rb") as f:
+                    expected.append((name, f.read()))
+            except OSError:
+                expected.append((name, None))
+    for name, want in expected:
         path = in_three.get(name.upper())
         got = None
         if path:
@@ -219,7 +240,7 @@ def check_driver(a, staged, store_bytes, drive, check):
         check("driver-registered", False, "no key %s%s in system.reg" % (DRIVER_KEY, n))
         return
     modified, values = found
-    names = [name.upper() for name, _, _, _ in staged]
+    names = sorted({name.upper() for name, _, _, _ in staged} | (set(CORE_FILES) if a.host == "x64" else set()))
     want = dict(CORE_ROLES, **{"Data File": n + ".GPD"})
     wrong = ["%s=%r, want %r" % (k, reg_string(values.get(k)), v) for k, v in sorted(want.items())
              if (reg_string(values.get(k)) or "").upper() != v.upper()]
@@ -246,7 +267,7 @@ def check_listed(a, staged, listing, check):
     paths = [p for what in ("path", "data", "config", "help", "dependent") for p in fields.get(what, [])]
     wrong = [p for p in paths if not p.upper().startswith(three)]
     listed = sorted(p.upper()[len(three):] for p in paths)
-    want = sorted(name.upper() for name, _, _, _ in staged)
+    want = sorted({name.upper() for name, _, _, _ in staged} | (set(CORE_FILES) if a.host == "x64" else set()))
     ok = bool(fields) and not wrong and listed == want and fields.get("version") == ["3"]
     check("driver-listed-in-3", ok, "fields %s; not in %s: %s; listed %s, want %s"
           % (sorted(fields), three, wrong, listed, want))
@@ -288,7 +309,11 @@ def main():
     ap.add_argument("--attack", action="store_true")
     ap.add_argument("--drivers")
     ap.add_argument("--port", default="LPT1:")
+    ap.add_argument("--host", default="x86", choices=("x86", "x64"))
     a = ap.parse_args()
+    global DRIVER_DIR, DRIVER_KEY
+    if a.host == "x64":
+        DRIVER_DIR, DRIVER_KEY = X64_DRIVER_DIR, X64_DRIVER_KEY
     failed = []
 
     def check(name, ok, detail=""):
@@ -351,27 +376,32 @@ def main():
     # Staged files, byte for byte against the store entries the plan names.
     bad = []
     manifest = read_manifest(a.store)
-    staged = plan(manifest, a.os_code, a.lang_id, a.choice, n)
-    check("plan-has-eleven-files", len(staged) == 11 and len({name.upper() for name, _, _, _ in staged}) == 11,
-          repr(staged))
-    for name, sid, patched, sub in staged:
+    staged = plan(manifest, a.os_code, a.lang_id, a.choice, n, a.host)
+    count = 7 if a.host == "x64" else 11
+    check("plan-has-%s-files" % ("seven" if a.host == "x64" else "eleven"),
+          len(staged) == count and len({name.upper() for name, _, _, _ in staged}) == count, repr(staged))
+    for name, sid, patched, where in staged:
         entry = read(os.path.join(a.store, "%d.bin" % sid))
         want = rewrite(entry, n) if patched and entry is not None else entry
-        got = read(os.path.join(temp, name))
+        got = read(os.path.join(temp, "amd64" if where == "amd64" else "", name))
         if entry is None or got != want:
             bad.append("%s<-%d" % (name, sid))
+        if where == "amd64" and os.path.exists(os.path.join(temp, name)):
+            bad.append("%s also in TEMP" % name)
         for d in ("I386", "x86"):
             present = read(os.path.join(temp, d, name))
-            if (present != entry) if sub else (present is not None):
+            if (present != entry) if where == "subdirs" else (present is not None):
                 bad.append("%s/%s" % (d, name))
         if read(os.path.join(driver, name)) != got:
             bad.append("driver dir %s" % name)
+    if a.host == "x86" and os.path.exists(os.path.join(temp, "amd64")):
+        bad.append("amd64 on a 32-bit host")
     check("staged-and-copied-files", not bad, ", ".join(bad))
     uninstaller, uninstaller_id = "uninstall%s.exe" % n, role_entry(manifest, "uninstaller")
     check("uninstaller-staged-and-copied",
           read(os.path.join(temp, uninstaller)) == read(os.path.join(a.store, "%d.bin" % uninstaller_id)) is not None
           and read(os.path.join(driver, uninstaller)) == read(os.path.join(a.store, "%d.bin" % uninstaller_id)))
-    inf_id = role_entry(manifest, "inf")
+    inf_id = role_entry(manifest, "inf-x64" if a.host == "x64" else "inf")
     check("inf-staged", read(os.path.join(temp, n + ".INF")) == read(os.path.join(a.store, "%d.bin" % inf_id)))
     values = reg_values((read(a.uninstall_entry) or b"").decode("latin-1"))
     command = "C:\\" + DRIVER_DIR.replace("/", "\\") + "\\" + uninstaller
@@ -390,7 +420,8 @@ def main():
     check("uninstall-entry", not wrong, "; ".join(wrong))
 
     # The commands the stand-in saw: the full program path, the exact arguments, the staging directory.
-    rundll = "C:\\windows\\system32\\rundll32.exe"
+    # On x64 the 64-bit rundll32, which the 32-bit program reaches through Sysnative, for both commands.
+    rundll = "C:\\windows\\%s\\rundll32.exe" % ("Sysnative" if a.host == "x64" else "system32")
     install = rundll + ' printui.dll,PrintUIEntry /if /f C:\\TEMP\\KX47.INF /r "%s" /b "KX47" /m "KX47" ' % a.port
     default = rundll + ' printui.dll,PrintUIEntry /y /n "KX47"'
     processes = [l[len("process="):] for l in log if l.startswith("process=")]
@@ -399,6 +430,9 @@ def main():
     # not stage them, so it does not run them.
     want = ([install] if n == "KX47" else []) + ([default] if a.expect == "success" else [])
     check("command-lines", processes == want, repr(processes))
+    if a.host == "x64":
+        widths = [l[len("width="):] for l in log if l.startswith("width=")]
+        check("commands-run-by-the-64-bit-system", widths == ["64"] * len(want), repr(widths))
     if want:
         check("commands-run-in-staging-directory", cwds and all(c.upper() == "C:\\TEMP" for c in cwds), repr(cwds))
 

@@ -4,8 +4,8 @@
 # language option; the quiet removal by the uninstall entry's QuietUninstallString and the programs' versions;
 # a bad option; the log; the printer's port from /port= and from setting.dll. Prints PASS:/FAIL: lines; exits
 # non-zero on any failure.
-# Usage: unattended_runs.sh [setup.exe]   E2E_SET=refusal: only the run that must be refused as a 32-bit
-#        program on 64-bit Windows (exit code 1633).
+# Usage: unattended_runs.sh [setup.exe]   E2E_SET=x64: only the /quiet installation of the x64 driver and its
+#        quiet removal (the i686 setup.exe in a 64-bit prefix: 64-bit Windows on an x64 processor).
 source "$(dirname "$0")/../../tools/lib.sh"
 set +e
 E2E_OUT_SUFFIX=-unattended
@@ -22,19 +22,64 @@ run() {
     list_drivers "$name" "$expect"
     /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$OUT/$name.robot" \
         --log "$OUT/$name.printui" --uninstall-entry "$OUT/$name.entry" --os-code 7 --lang-id "$langid" \
-        --choice "$choice" --expect "$expect" --unattended "$code" "${DRIVERS_ARGS[@]}" "${@:8}" || failed=1
+        --choice "$choice" --expect "$expect" --unattended "$code" --host "$HOST" "${DRIVERS_ARGS[@]}" "${@:8}" || failed=1
 }
 
 # Every file of the staging area and the driver directory with its digest.
 installed_files() {
-    (cd "$DRIVE" && find TEMP windows/system32/spool/drivers/w32x86 -type f -print0 2>/dev/null | sort -z |
+    (cd "$DRIVE" && find TEMP "$DRIVER_DIR" -type f -print0 2>/dev/null | sort -z |
         xargs -0 -r sha256sum)
 }
 
-if [ "${E2E_SET:-}" = refusal ]; then
-    set_wine_version "$WINEPREFIX" winxp
+# The removal a deployment tool runs: the entry's QuietUninstallString as it stands, under the same window
+# watch: exit code 0, no window, and the printer, the driver and the entry gone. Before it, the version
+# resources of setup.exe and of the uninstaller the installation left, against the entry's DisplayVersion.
+# quiet_removal <case of the installation>
+quiet_removal() {
+    local entry="$OUT/$1.entry" quiet_command display_version
+    entry_value() { tr -d '\r' <"$entry" | grep -a "^    $1    " | sed "s/^    $1    [A-Z_]*    //"; }
+    quiet_command=$(entry_value QuietUninstallString)
+    display_version=$(entry_value DisplayVersion)
+    check "quiet-removal/the-entry-names-it-and-the-version" test -n "$quiet_command" -a -n "$display_version"
+    check "versions/setup-uninstaller-and-DisplayVersion-agree" /usr/bin/python3 "$ROOT/tests/pe_check.py" --versions \
+        "$EXE" "$DRIVE/$DRIVER_DIR/uninstallKX47.exe" "$display_version"
+    if run_robot "quiet-removal" zh_CN.UTF-8 KX47 150 --command "$quiet_command" "$(scaled 120)"; then
+        removal() { tr -d '\r' <"$OUT/quiet-removal.robot"; }
+        check "quiet-removal/exit-code-0" grep -q '^exit_code=0$' <(removal)
+        check "quiet-removal/no-window-ever" grep -q '^windows_seen=0$' <(removal)
+        check "quiet-removal/no-printer-left" bash -c "! grep -q '^printer=KX47' '$OUT/quiet-removal.robot'"
+        check "quiet-removal/entry-gone" grep -q '^ABSENT ' "$OUT/quiet-removal.entry"
+        drivers_in >"$OUT/quiet-removal.drivers" 2>&1
+        check "quiet-removal/driver-gone" bash -c "grep -q '^drivers=' '$OUT/quiet-removal.drivers' &&
+            ! grep -q '^driver=KX47|' '$OUT/quiet-removal.drivers'"
+        # What the installation put in the driver directory and the staging area, but the uninstaller itself
+        # (it goes at the next restart), is gone; what the system's command took from the system stays.
+        (cd "$DRIVE" && find TEMP "$DRIVER_DIR" -type f 2>/dev/null | sort) >"$OUT/quiet-removal.left"
+        check "quiet-removal/files-gone" bash -c "! grep -v -e '/uninstallKX47.exe\$' -e '/3/UNI' -e '/3/STDNAMES.GPD\$' \
+            '$OUT/quiet-removal.left' | grep -qi 'kx47\\|ziku\\|TEMP/'"
+    else
+        fail quiet-removal/robot-walk "$(grep -m1 '^ERROR' "$OUT/quiet-removal.robot")"
+    fi
+    # The restart's removal of the uninstaller is the system's; the prefix's later runs must not meet it.
+    wine_in 60 reg.exe delete 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations /f \
+        >/dev/null 2>&1
+}
+
+if [ "${E2E_SET:-}" = x64 ]; then
+    # The i686 setup.exe on 64-bit Windows: the x64 driver, through the 64-bit system's command, then removed.
+    if [ "$HOST" != x64 ]; then
+        fail x64/host "$EXE in $WINEPREFIX is not a 32-bit program on 64-bit Windows"
+        exit 1
+    fi
+    set_wine_version "$WINEPREFIX" win7
     reset_case
-    run "quiet-64-bit-windows" "/quiet" zh_CN.UTF-8 0x0804 chinese refused 1633
+    rm -f "$DRIVE/e2e-quiet.log"
+    run "quiet-x64-en" '/quiet /log=C:\e2e-quiet.log' en_US.UTF-8 0x0409 english success 0
+    check "quiet-x64-en/log-names-the-x64-driver-and-the-64-bit-command" /usr/bin/python3 -c 'import sys
+t = open(sys.argv[1], "rb").read()
+sys.exit(not (b"on an x64 processor; the x64 driver" in t and b"command: C:\\windows\\Sysnative\\rundll32.exe" in t
+              and b"result: installed\r\n" in t))' "$DRIVE/e2e-quiet.log"
+    quiet_removal quiet-x64-en
     stop_prefix "$WINEPREFIX"
     exit "$failed"
 fi
@@ -65,30 +110,7 @@ run "quiet-command-installs-nothing" "-S" zh_CN.UTF-8 0x0804 chinese failure 160
 reset_case
 run "quiet-lang-en" "/QUIET /lang=en" zh_CN.UTF-8 0x0804 english success 0
 
-# The removal a deployment tool runs: the entry's QuietUninstallString as it stands, under the same window
-# watch: exit code 0, no window, and the printer, the driver and the entry gone. Before it, the version
-# resources of setup.exe and of the uninstaller the installation left, against the entry's DisplayVersion.
-entry_value() { tr -d '\r' <"$OUT/quiet-lang-en.entry" | grep -a "^    $1    " | sed "s/^    $1    [A-Z_]*    //"; }
-quiet_command=$(entry_value QuietUninstallString)
-display_version=$(entry_value DisplayVersion)
-check "quiet-removal/the-entry-names-it-and-the-version" test -n "$quiet_command" -a -n "$display_version"
-check "versions/setup-uninstaller-and-DisplayVersion-agree" /usr/bin/python3 "$ROOT/tests/pe_check.py" --versions \
-    "$EXE" "$DRIVE/windows/system32/spool/drivers/w32x86/uninstallKX47.exe" "$display_version"
-if run_robot "quiet-removal" zh_CN.UTF-8 KX47 150 --command "$quiet_command" "$(scaled 120)"; then
-    removal() { tr -d '\r' <"$OUT/quiet-removal.robot"; }
-    check "quiet-removal/exit-code-0" grep -q '^exit_code=0$' <(removal)
-    check "quiet-removal/no-window-ever" grep -q '^windows_seen=0$' <(removal)
-    check "quiet-removal/no-printer-left" bash -c "! grep -q '^printer=KX47' '$OUT/quiet-removal.robot'"
-    check "quiet-removal/entry-gone" grep -q '^ABSENT ' "$OUT/quiet-removal.entry"
-    wine_in 60 "$OUT/drivers.exe" >"$OUT/quiet-removal.drivers" 2>&1
-    check "quiet-removal/driver-gone" bash -c "grep -q '^drivers=' '$OUT/quiet-removal.drivers' &&
-        ! grep -q '^driver=KX47|' '$OUT/quiet-removal.drivers'"
-else
-    fail quiet-removal/robot-walk "$(grep -m1 '^ERROR' "$OUT/quiet-removal.robot")"
-fi
-# The restart's removal of the uninstaller is the system's; the prefix's later runs must not meet it.
-wine_in 60 reg.exe delete 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations /f \
-    >/dev/null 2>&1
+quiet_removal quiet-lang-en
 
 # A bad option: nothing at all is written, not even the program's own files or the log.
 reset_case

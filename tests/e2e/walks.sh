@@ -1,6 +1,8 @@
 # What the end-to-end scripts share (sourced after tools/lib.sh): the helpers and the prefix for one setup.exe,
 # the reset between walks, a working installation to keep, and one walk judged by check_install.py.
-# Sets HERE, EXE, STORE, ARCH, OUT ($BUILD/e2e-<arch>-<prefix><E2E_OUT_SUFFIX>), DRIVE, SETUP_DIR and failed.
+# Sets HERE, EXE, STORE, ARCH, OUT ($BUILD/e2e-<arch>-<prefix><E2E_OUT_SUFFIX>), DRIVE, SETUP_DIR, HOST
+# (x86, or x64 for the i686 setup.exe in a 64-bit prefix: 64-bit Windows on an x64 processor), DRIVER_DIR (the
+# driver directory of HOST's environment, below DRIVE) and failed.
 HERE="$ROOT/tests/e2e"
 EXE="${1:-$BUILD/win32/setup.exe}"
 STORE="$(cd "$(dirname "$EXE")" && pwd)/store"
@@ -24,6 +26,22 @@ fi
 make_wine_prefix "$WINEPREFIX" || { fail e2e-wine-prefix; exit 1; }
 install_printui_stand_in "$WINEPREFIX" "$OUT/printui.dll"
 
+# The i686 setup.exe in a 64-bit prefix runs under WOW64 and installs the x64 driver through the 64-bit
+# system's command: the x86_64 stand-in of 64-bit Windows in the 64-bit system directory (the 32-bit one
+# stays in the 32-bit directory, where the command must not go), and labelled stand-ins of the Unidrv core
+# files that 64-bit Windows carries in its driver store.
+HOST=x86
+DRIVER_DIR=windows/system32/spool/drivers/w32x86
+if [ "$ARCH" = i686 ] && [ -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
+    HOST=x64
+    DRIVER_DIR=windows/system32/spool/drivers/x64
+    if ! install_x64_system_stand_ins "$WINEPREFIX" "$OUT" >>"$OUT/make.log" 2>&1; then
+        fail e2e-helpers-build-x64
+        cat "$OUT/make.log"
+        exit 1
+    fi
+fi
+
 DRIVE="$WINEPREFIX/drive_c"
 SETUP_DIR="$DRIVE/e2e-setup"
 mkdir -p "$SETUP_DIR"
@@ -33,6 +51,7 @@ cp "$EXE" "$SETUP_DIR/setup.exe"
 # robot before the next one starts setup.exe; the files are removed here.
 RESET_KEYS='System\CurrentControlSet\Control\Print\Printers\KX47'
 RESET_KEYS="$RESET_KEYS|System\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-3\\KX47"
+RESET_KEYS="$RESET_KEYS|System\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Drivers\\Version-3\\KX47"
 for name in "KX47" "ABC" "a/b" ${E2E_EXTRA_NAMES:-}; do
     RESET_KEYS="$RESET_KEYS|SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$name printer"
 done
@@ -42,6 +61,7 @@ export ROBOT_RESET_KEYS="$RESET_KEYS"
 reset_case() {
     rm -rf "$DRIVE/TEMP" "$DRIVE/printui-log.txt" "$DRIVE/printui-mode.txt" "$SETUP_DIR/Language" "$SETUP_DIR/setting.dll"
     find "$DRIVE/windows/system32/spool/drivers/w32x86" -maxdepth 2 -type f -delete 2>/dev/null
+    find "$DRIVE/windows/system32/spool/drivers/x64" -maxdepth 2 -type f -delete 2>/dev/null
 }
 
 # A working installation of KX47 in the driver directory, and its listing for check_install.py.
@@ -101,6 +121,11 @@ run_robot() {
     [ "$report" -eq 1 ]
 }
 
+# The spooler's drivers of HOST's environment (drivers.exe).
+drivers_in() {
+    if [ "$HOST" = x64 ]; then wine_in 60 "$OUT/x64/drivers.exe" "Windows x64"; else wine_in 60 "$OUT/drivers.exe"; fi
+}
+
 # list_drivers <case> <expect>: after an expected success, the spooler's own list of drivers (drivers.exe) in
 # $OUT/<case>.drivers, and DRIVERS_ARGS=(--drivers that file) for check_install.py: whether the command
 # registered the driver is read from the spooler, without waiting for the server to save its registry (a
@@ -108,7 +133,7 @@ run_robot() {
 list_drivers() {
     DRIVERS_ARGS=()
     [ "$2" = success ] || return 0
-    wine_in 60 "$OUT/drivers.exe" >"$OUT/$1.drivers" 2>"$OUT/$1.drivers.stderr" ||
+    drivers_in >"$OUT/$1.drivers" 2>"$OUT/$1.drivers.stderr" ||
         echo "ERROR: drivers.exe did not list the drivers" >>"$OUT/$1.drivers"
     DRIVERS_ARGS=(--drivers "$OUT/$1.drivers")
 }
@@ -127,6 +152,6 @@ walk() {
     list_drivers "$name" "$expect"
     /usr/bin/python3 "$HERE/check_install.py" --case "$name" --drive "$DRIVE" --store "$STORE" --robot "$OUT/$name.robot" \
         --log "$OUT/$name.printui" --uninstall-entry "$OUT/$name.entry" --os-code "$code" --lang-id "$langid" \
-        --choice "$choice" --printer-name "$printer" --expect "$expect" "${DRIVERS_ARGS[@]}" \
+        --choice "$choice" --printer-name "$printer" --expect "$expect" --host "$HOST" "${DRIVERS_ARGS[@]}" \
         ${E2E_DRIVER_BEFORE:+--driver-before "$E2E_DRIVER_BEFORE"} ${E2E_PORT:+--port "$E2E_PORT"} || failed=1
 }

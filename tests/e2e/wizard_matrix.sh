@@ -7,8 +7,8 @@
 # Usage: wizard_matrix.sh [setup.exe]   (default: the build tree's; its width, i686 or x86_64, picks the
 #        helpers' width). E2E_FULL=1 every version x language x choice; E2E_SET=small only one full walk and
 #        the command-installs-nothing walk (for a prefix where every process start is emulated);
-#        E2E_SET=refusal only one walk that must be refused before anything is touched (a 32-bit setup.exe
-#        in a 64-bit prefix, where it runs under WOW64);
+#        E2E_SET=x64 only the walk of the i686 setup.exe in a 64-bit prefix (64-bit Windows on an x64
+#        processor), which installs the x64 driver, and the x64 command installing nothing;
 #        E2E_NO_HANG=1 leaves out the 90-second hanging-command case. Every Wine program runs within a bound
 #        scaled by SETUP_TIME_SCALE; one that does not end is killed and its case fails.
 source "$(dirname "$0")/../../tools/lib.sh"
@@ -17,10 +17,14 @@ set +e
 source "$(dirname "$0")/walks.sh"
 /usr/bin/python3 "$HERE/check_manifest.py" "$EXE" || failed=1
 
-if [ "${E2E_SET:-}" = refusal ]; then
-    set_wine_version "$WINEPREFIX" winxp
+if [ "${E2E_SET:-}" = x64 ]; then
+    if [ "$HOST" != x64 ]; then
+        fail x64/host "$EXE in $WINEPREFIX is not a 32-bit program on 64-bit Windows"
+        exit 1
+    fi
+    set_wine_version "$WINEPREFIX" win7
     reset_case
-    walk "winxp-host-refused" winxp 7 zh_CN.UTF-8 0x0804 chinese refused
+    walk "win7-x64-zh_CN-chinese" win7 10 zh_CN.UTF-8 0x0804 chinese
     stop_prefix "$WINEPREFIX"
     exit "$failed"
 fi

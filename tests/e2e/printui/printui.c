@@ -13,13 +13,20 @@
  *       - Needs=UNIDRV.OEM brings the Unidrv core (UNIDRV.DLL driver, UNIDRVUI.DLL configuration, UNIDRV.HLP
  *         help, UNIRES.DLL, STDNAMES.GPD), which NTPRINT.INF would take from the system: here it is taken
  *         from the spooler's driver directory itself;
- *       - AddPrinterDriverExA level 3, "Windows NT x86", with every file's full source path and
+ *       - built with X64_SYSTEM (x86_64 only) it is 64-bit Windows's own command: the models section
+ *         must be decorated .NTamd64 (an undecorated or .NTx86 one is not for this system), the
+ *         subdirectories come from [SourceDisksFiles.amd64], the install section must say
+ *         Include=NTPRINT.INF for Needs=UNIDRV.OEM, and the Unidrv core comes from the system's own copy of
+ *         NTPRINT.INF's files: <system dir>\DriverStore\FileRepository\ntprint.inf_amd64\Amd64 (which the
+ *         tests fill with labelled stand-ins); the environment is "Windows x64";
+ *       - AddPrinterDriverExA level 3, "Windows NT x86" (or "Windows x64"), with every file's full source path and
  *         APD_COPY_FROM_DIRECTORY, copies them into the driver directory's "3" and registers the driver
  *         (Wine copies from the paths given only with that flag; without it, it copies <driver dir>\<file
  *         name> whatever the path says, and it ignores a copy that fails);
  *       - every file in "3" is then compared with its source, byte for byte.
  *       Any step that fails is logged (error=...), the driver is removed again and no printer is made.
  *   /y /n <name>  records <name> as the default printer (HKCU\...\Windows "Device").
+ * Every call also logs width=32 or width=64: which of the two stand-ins the command reached.
  * C:\printui-mode.txt, when present, changes /if: "none" registers nothing, "hang" sleeps for minutes,
  * "attack" first tries, as another user of C:\TEMP could while the command runs, to write other bytes into
  * the INF's data file in the INF's directory (attack-overwrite=refused|done) and to rename the plug-ins'
@@ -34,7 +41,15 @@
 
 #define LOG_PATH "C:\\printui-log.txt"
 #define MODE_PATH "C:\\printui-mode.txt"
+#if defined(X64_SYSTEM) && defined(_WIN64)
+#define ENVIRONMENT "Windows x64"
+#define SOURCE_DISKS_FILES "SourceDisksFiles.amd64"
+static const char *const decorations[] = {".NTamd64", NULL};
+#else
 #define ENVIRONMENT "Windows NT x86"
+#define SOURCE_DISKS_FILES "SourceDisksFiles.x86"
+static const char *const decorations[] = {".NTx86", "", NULL};
+#endif
 #define MAX_FILES 32
 #define INF_LIMIT (1024 * 1024)
 
@@ -241,6 +256,7 @@ typedef struct {
     char infDir[MAX_PATH];
     char dataFile[MAX_PATH];
     int unidrv;
+    int includesNtprint; /* Include=NTPRINT.INF */
 } DriverSet;
 
 static int add_file(DriverSet *set, const char *name, const char *source) {
@@ -254,11 +270,11 @@ static int add_file(DriverSet *set, const char *name, const char *source) {
     return 1;
 }
 
-/* Where the INF's file name comes from: its directory, or the subdirectory [SourceDisksFiles.x86] or
- * [SourceDisksFiles] gives it (name = disk,subdir). */
+/* Where the INF's file name comes from: its directory, or the subdirectory [SourceDisksFiles.x86] (.amd64 for
+ * the 64-bit stand-in) or [SourceDisksFiles] gives it (name = disk,subdir). */
 static void source_of(const Inf *inf, const char *infDir, const char *name, char *out, size_t size) {
     char entry[MAX_PATH] = "", subdir[MAX_PATH] = "";
-    if (inf_value(inf, "SourceDisksFiles.x86", name, entry, sizeof entry) ||
+    if (inf_value(inf, SOURCE_DISKS_FILES, name, entry, sizeof entry) ||
         inf_value(inf, "SourceDisksFiles", name, entry, sizeof entry))
         field(entry, 1, subdir, sizeof subdir);
     if (subdir[0]) snprintf(out, size, "%s\\%s\\%s", infDir, subdir, name);
@@ -288,7 +304,6 @@ static int copy_files_item(const Inf *inf, const char *infDir, const char *item,
 
 /* The files the INF's install section for model names, with their sources. */
 static int read_driver_set(const char *infPath, const char *model, DriverSet *set) {
-    static const char *const decorations[] = {".NTx86", ""};
     char infDir[MAX_PATH], manufacturer[MAX_PATH], models[MAX_PATH], install[MAX_PATH] = "", section[MAX_PATH];
     char key[MAX_PATH], value[MAX_PATH], item[MAX_PATH], *slash;
     Inf inf;
@@ -315,7 +330,7 @@ static int read_driver_set(const char *infPath, const char *model, DriverSet *se
     for (; i < inf.count && inf.lines[i][0] != '[' && !install[0]; ++i) {
         split_line(inf.lines[i], key, manufacturer, sizeof key);
         field(manufacturer, 0, models, sizeof models);
-        for (d = 0; d < 2 && !install[0]; ++d) {
+        for (d = 0; decorations[d] && !install[0]; ++d) {
             snprintf(section, sizeof section, "%s%s", models, decorations[d]);
             if (inf_value(&inf, section, model, value, sizeof value)) field(value, 0, install, sizeof install);
         }
@@ -347,6 +362,12 @@ static int read_driver_set(const char *infPath, const char *model, DriverSet *se
                 field(value, k, item, sizeof item);
                 if (!item[0]) break;
                 if (!_stricmp(item, "UNIDRV.OEM")) set->unidrv = 1;
+            }
+        } else if (!_stricmp(key, "Include")) {
+            for (k = 0;; ++k) {
+                field(value, k, item, sizeof item);
+                if (!item[0]) break;
+                if (!_stricmp(item, "NTPRINT.INF")) set->includesNtprint = 1;
             }
         }
     }
@@ -445,7 +466,8 @@ static int install_driver(const char *model, const DriverSet *inf, int attackFir
     static const char *const core[] = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "UNIRES.DLL", "STDNAMES.GPD"};
     DriverSet set = *inf;
     DRIVER_INFO_3A info;
-    char driverDir[MAX_PATH], target[MAX_PATH * 2], source[MAX_PATH * 2], dependent[MAX_FILES * MAX_PATH];
+    char driverDir[MAX_PATH], coreDir[MAX_PATH], target[MAX_PATH * 2], source[MAX_PATH * 2];
+    char dependent[MAX_FILES * MAX_PATH];
     const char *driverPath = NULL, *dataPath = NULL, *configPath = NULL, *helpPath = NULL;
     DWORD needed = 0, error = 0;
     size_t used = 0;
@@ -460,8 +482,18 @@ static int install_driver(const char *model, const DriverSet *inf, int attackFir
         return 0;
     }
     log_line("driver-directory", driverDir);
+    snprintf(coreDir, sizeof coreDir, "%s", driverDir);
+#if defined(X64_SYSTEM) && defined(_WIN64)
+    /* 64-bit Windows takes the Unidrv core from its own NTPRINT.INF, which the INF must include. */
+    if (!set.includesNtprint) {
+        log_line("error", "the INF needs UNIDRV.OEM without Include=NTPRINT.INF");
+        return 0;
+    }
+    if (!GetSystemDirectoryA(coreDir, sizeof coreDir)) return 0;
+    strncat(coreDir, "\\DriverStore\\FileRepository\\ntprint.inf_amd64\\Amd64", sizeof coreDir - strlen(coreDir) - 1);
+#endif
     for (i = 0; i < 5; ++i) {
-        snprintf(source, sizeof source, "%s\\%s", driverDir, core[i]);
+        snprintf(source, sizeof source, "%s\\%s", coreDir, core[i]);
         if (!add_file(&set, core[i], source)) return 0;
     }
     if (attackFirst) attack(&set);
@@ -526,6 +558,7 @@ static void run(const char *options) {
 
     GetCurrentDirectoryA(sizeof cwd, cwd);
     log_line("process", GetCommandLineA());
+    log_line("width", sizeof(void *) == 8 ? "64" : "32");
     log_line("options", options);
     log_line("cwd", cwd);
 

@@ -251,8 +251,9 @@ public:
                     std::uint32_t size) override {
         return FAULT("IRegistry::SetValue", false) == Fault::None ? inner_.SetValue(key, name, type, data, size) : kDenied;
     }
+    // As when the key was deleted under the open handle (ERROR_KEY_DELETED).
     Status DeleteValue(RegKeyHandle key, const std::string& name) override {
-        return FAULT("IRegistry::DeleteValue", false) == Fault::None ? inner_.DeleteValue(key, name) : kDenied;
+        return FAULT("IRegistry::DeleteValue", false) == Fault::None ? inner_.DeleteValue(key, name) : FailedWith(1018);
     }
     void CloseKey(RegKeyHandle key) override {
         FAULT("IRegistry::CloseKey", false);  // nothing to fail: the key is closed all the same

@@ -3,7 +3,7 @@
 #include "platform/Types.h"
 
 enum class RunOutcome {
-    NotCreated,  // CreateProcessA failed, with its error in the caller's error
+    NotCreated,  // CreateProcessA failed (its error in the error argument)
     Ended,       // the process ended within the limit
     TimedOut,    // the wait timed out or failed; the process was ended (TerminateProcess)
 };

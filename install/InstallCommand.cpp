@@ -90,10 +90,12 @@ void AddUninstallDetails(Platform& platform, const std::string& printerName, con
         const Bytes* copied = JoinPath(path, kStagingDir, name) ? staged.Find(path) : nullptr;
         if (copied != nullptr) bytes += copied->size();
     }
-    if (platform.spooler.DriverDirectory(driverDir) && WriteUninstallDetails(platform.registry, printerName, driverDir, bytes))
+    Status added = platform.spooler.DriverDirectory(driverDir);
+    if (added) added = WriteUninstallDetails(platform.registry, printerName, driverDir, bytes);
+    if (added)
         log.Add(std::string("uninstall entry: version ") + ProductVersionText() + ", quiet removal and size added");
     else
-        log.Failed("uninstall entry: adding the version, quiet removal and size", platform.system.LastError());
+        log.Failed("uninstall entry: adding the version, quiet removal and size", added.error);
 }
 
 }  // namespace
@@ -155,8 +157,9 @@ InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs
         log.Add("command: " + command + (native ? " (started with the file system redirection off)" : ""));
         // The staged files stay held while it runs: what it reads is what was verified. A command that
         // outlives its limit has been ended before anything is let go.
-        const RunOutcome outcome = native ? processes.RunHiddenNative(command, kInstallCommandTimeoutMs)
-                                          : processes.RunHidden(command, kInstallCommandTimeoutMs);
+        std::uint32_t startError = 0;
+        const RunOutcome outcome = native ? processes.RunHiddenNative(command, kInstallCommandTimeoutMs, startError)
+                                          : processes.RunHidden(command, kInstallCommandTimeoutMs, startError);
         if (outcome == RunOutcome::Ended) {
             ran = true;
             processes.Pause(kSettlePauseMs);
@@ -164,7 +167,7 @@ InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs
         } else if (outcome == RunOutcome::TimedOut) {
             log.Add("command: did not end in time and was ended");
         } else {
-            log.Failed("command: starting it", platform.system.LastError());
+            log.Failed("command: starting it", FailedWith(startError).error);
         }
     }
     log.Add(std::string("printer ") + kModelWord + (found ? ": installed" : ": not there after the command"));
@@ -181,10 +184,10 @@ InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs
     }
 
     if (found && DefaultPrinterCommandLine(native ? platform.system.SystemDir() : programDir, command)) {
-        if (processes.StartHidden(command))
+        if (const Status started = processes.StartHidden(command))
             log.Add("default printer: " + command);
         else
-            log.Failed("default printer: starting " + command, platform.system.LastError());
+            log.Failed("default printer: starting " + command, started.error);
     }
     const InstallOutcome outcome = !found                             ? InstallOutcome::Failed
                                    : driver == DriverCheck::Verified ? InstallOutcome::Installed

@@ -64,7 +64,8 @@ private:
         ReportInstallResult(platform_, false, inputs_.language, langId_, log_);
         return outcome;
     }
-    void LogFailure(const std::string& step) { log_.Failed(step, platform_.system.LastError()); }
+    // The step's failure with the error that came with it.
+    void LogFailure(const std::string& step, Status failure) { log_.Failed(step, FailedWith(failure.error).error); }
     // Writes an entry into the staging area the safe way, holds and records it (the raw bytes of a rewritten
     // entry go to the scratch file); false when the entry is missing or the file could not be written.
     bool StageEmbeddedFile(std::uint16_t id, const std::string& path, bool patchNames);
@@ -120,8 +121,9 @@ InstallOutcome InstallationRun::Run() {
     // Nothing is touched unless the driver directory is known and the printer name can form every file
     // name, path and key of the installation.
     std::string driverDir;
-    if (!platform_.spooler.DriverDirectory(driverDir) || driverDir.empty()) {
-        LogFailure("driver directory");
+    const Status asked = platform_.spooler.DriverDirectory(driverDir);
+    if (!asked || driverDir.empty()) {
+        LogFailure("driver directory", asked ? FailedWith(kErrorPathNotFound) : asked);
         return Fail();
     }
     log_.Add("driver directory: " + driverDir);
@@ -133,8 +135,8 @@ InstallOutcome InstallationRun::Run() {
 
     // An earlier successful installation's values in the uninstall entry go before anything changes: until
     // this run's outcome check holds, the entry says nothing of an installed version.
-    if (!RemoveUninstallDetails(platform_.registry, printerName)) {
-        LogFailure("uninstall entry: removing the values of an earlier installation");
+    if (const Status removed = RemoveUninstallDetails(platform_.registry, printerName); !removed) {
+        LogFailure("uninstall entry: removing the values of an earlier installation", removed);
         log_.Add("uninstall entry: nothing touched");
         return Fail();
     }
@@ -166,8 +168,8 @@ bool InstallationRun::CheckPort() {
         return false;
     }
     std::vector<std::string> ports;
-    if (!platform_.spooler.EnumPortNames(ports)) {
-        LogFailure("port: listing the system's ports (nothing touched)");
+    if (const Status listed = platform_.spooler.EnumPortNames(ports); !listed) {
+        LogFailure("port: listing the system's ports (nothing touched)", listed);
         return false;
     }
     for (const std::string& listed : ports) {
@@ -207,12 +209,15 @@ bool InstallationRun::StageEmbeddedFile(std::uint16_t id, const std::string& pat
         return false;
     }
     // The scratch file is written, never read back: nothing of it is installed, so it is not held.
-    if (patchNames && !ReplaceWithNewFile(platform_.files, kScratchFile, raw)) {
-        LogFailure(std::string("staging: writing ") + kScratchFile);
-        return false;
+    if (patchNames) {
+        if (const Status written = ReplaceWithNewFile(platform_.files, kScratchFile, raw); !written) {
+            LogFailure(std::string("staging: writing ") + kScratchFile, written);
+            return false;
+        }
     }
-    if (staged_.Stage(platform_.files, destination, std::move(data))) return true;
-    LogFailure("staging: writing " + destination);
+    const Status staged = staged_.Stage(platform_.files, destination, std::move(data));
+    if (staged) return true;
+    LogFailure("staging: writing " + destination, staged);
     return false;
 }
 
@@ -224,7 +229,7 @@ bool InstallationRun::StageDriverFiles() {
     std::vector<const char*> dirs(std::begin(kStagingDirs), std::end(kStagingDirs));
     if (X64()) dirs.assign(std::begin(kStagingDirsX64), std::end(kStagingDirsX64));
     for (const char* dir : dirs) {
-        if (!files.MakeDirectory(dir)) LogFailure(std::string("staging: creating ") + dir);
+        if (const Status made = files.MakeDirectory(dir); !made) LogFailure(std::string("staging: creating ") + dir, made);
         if (!staged_.HoldDirectory(files, dir)) {
             log_.Add(std::string("staging: ") + dir + " is not a plain directory (or cannot be held); nothing touched");
             return false;

@@ -1,39 +1,51 @@
 #include "install/SafeFiles.h"
 
-bool RemoveExisting(IFileSystem& files, const std::string& path) {
+namespace {
+
+// No call failed, but what is there is not what it must be.
+const Status kNotAsWritten = FailedWith(kErrorGenFailure);
+
+}  // namespace
+
+Status RemoveExisting(IFileSystem& files, const std::string& path) {
     PathState state;
-    if (!files.Inspect(path, state)) return false;
-    if (!state.exists) return true;
-    if (state.isDirectory) return false;
-    if (files.RemoveFile(path)) return true;
-    return files.Inspect(path, state) && !state.exists;  // gone all the same (removed by someone else)
+    if (const Status looked = files.Inspect(path, state); !looked) return looked;
+    if (!state.exists) return Status();
+    if (state.isDirectory) return FailedWith(kErrorAccessDenied);  // as DeleteFileA refuses a directory
+    const Status removed = files.RemoveFile(path);
+    if (removed) return removed;
+    // Gone all the same (removed by someone else); otherwise the removal's own error, not the look's.
+    return files.Inspect(path, state) && !state.exists ? Status() : removed;
 }
 
-bool ReplaceWithNewFile(IFileSystem& files, const std::string& path, const Bytes& data) {
-    return RemoveExisting(files, path) && files.WriteNewFile(path, data);
+Status ReplaceWithNewFile(IFileSystem& files, const std::string& path, const Bytes& data) {
+    const Status removed = RemoveExisting(files, path);
+    return removed ? files.WriteNewFile(path, data) : removed;
 }
 
-bool HoldPlainFile(IFileSystem& files, const std::string& path, bool forDelete, HeldHandle& held, PathState& state) {
-    if (!files.HoldFile(path, forDelete, held, state)) {
+Status HoldPlainFile(IFileSystem& files, const std::string& path, bool forDelete, HeldHandle& held, PathState& state) {
+    if (const Status opened = files.HoldFile(path, forDelete, held, state); !opened) {
         held = 0;
         state = PathState();
-        return false;
+        return opened;
     }
-    if (!state.isDirectory && !state.isReparsePoint && state.links == 1) return true;
+    if (!state.isDirectory && !state.isReparsePoint && state.links == 1) return Status();
     files.Release(held);
     held = 0;
-    return false;
+    return kNotAsWritten;
 }
 
-bool HoldExactly(IFileSystem& files, const std::string& path, const Bytes& data, HeldHandle& held) {
+Status HoldExactly(IFileSystem& files, const std::string& path, const Bytes& data, HeldHandle& held) {
     PathState state;
     Bytes onDisk;
-    if (!HoldPlainFile(files, path, false, held, state)) return false;
+    if (const Status opened = HoldPlainFile(files, path, false, held, state); !opened) return opened;
     // The size first: a file far larger than data (a sparse one of gigabytes) is never read.
-    if (state.size == data.size() && files.ReadHeld(held, onDisk) && onDisk == data) return true;
+    Status status = state.size == data.size() ? files.ReadHeld(held, onDisk) : kNotAsWritten;
+    if (status && onDisk != data) status = kNotAsWritten;
+    if (status) return status;
     files.Release(held);
     held = 0;
-    return false;
+    return status;
 }
 
 bool HoldsExactly(IFileSystem& files, const std::string& path, const Bytes& data) {

@@ -12,7 +12,7 @@ bool StagingRecord::HoldDirectory(IFileSystem& files, const std::string& path) {
     return true;
 }
 
-bool StagingRecord::Stage(IFileSystem& files, const std::string& path, Bytes data) {
+Status StagingRecord::Stage(IFileSystem& files, const std::string& path, Bytes data) {
     files_ = &files;
     Entry* entry = nullptr;
     for (Entry& staged : staged_)
@@ -22,14 +22,16 @@ bool StagingRecord::Stage(IFileSystem& files, const std::string& path, Bytes dat
         entry->held = 0;
     }
     HeldHandle held = 0;
-    if (!ReplaceWithNewFile(files, path, data) || !HoldExactly(files, path, data, held)) return false;
+    Status status = ReplaceWithNewFile(files, path, data);
+    if (status) status = HoldExactly(files, path, data, held);
+    if (!status) return status;
     if (entry != nullptr) {
         entry->bytes = std::move(data);
         entry->held = held;
     } else {
         staged_.push_back(Entry{path, std::move(data), held});
     }
-    return true;
+    return status;
 }
 
 const Bytes* StagingRecord::Find(const std::string& path) const {

@@ -19,8 +19,8 @@ public:
     // Holds the directory at path; false when it is not a plain directory (a junction, a link, a file).
     bool HoldDirectory(IFileSystem& files, const std::string& path);
     // Replaces whatever is at path with a new file holding data, holds it and reads it back through the held
-    // handle; false when any of that fails. A path staged before is let go first and staged anew.
-    bool Stage(IFileSystem& files, const std::string& path, Bytes data);
+    // handle; the failure of the step that failed. A path staged before is let go first and staged anew.
+    Status Stage(IFileSystem& files, const std::string& path, Bytes data);
     // The bytes this run staged at path (compared without regard to case); null when it staged nothing there.
     const Bytes* Find(const std::string& path) const;
     // Every staged file, read again through its held handle, still holds exactly what was staged.

@@ -26,16 +26,17 @@ struct FoundFile {
     bool isDirectory = false;
 };
 
+// The calls whose failures the engine reports return a Status: the Win32 error comes with the failure.
 class IFileSystem {
 public:
     virtual ~IFileSystem() = default;
     // CreateDirectoryA: false when the directory exists already or cannot be made.
-    virtual bool MakeDirectory(const std::string& path) = 0;
+    virtual Status MakeDirectory(const std::string& path) = 0;
     // DeleteFileA.
-    virtual bool RemoveFile(const std::string& path) = 0;
+    virtual Status RemoveFile(const std::string& path) = 0;
     // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT): the file goes when the system restarts (a
     // running program's own file cannot go earlier).
-    virtual bool RemoveAtRestart(const std::string& path) = 0;
+    virtual Status RemoveAtRestart(const std::string& path) = 0;
     // CopyFileA.
     virtual bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) = 0;
     // Whole-file read; false when the file cannot be opened or read.
@@ -46,10 +47,10 @@ public:
     // anything already at path. A file it created but could not fill completely is deleted again. Where the
     // file system keeps access lists the new file gets its own: Administrators and SYSTEM full control, Users
     // read and execute, nobody else anything (so no other user can change or remove it).
-    virtual bool WriteNewFile(const std::string& path, const Bytes& data) = 0;
+    virtual Status WriteNewFile(const std::string& path, const Bytes& data) = 0;
     // GetFileAttributesA, and for a file its link count (GetFileInformationByHandle on the file opened with
     // FILE_FLAG_OPEN_REPARSE_POINT). True with exists false when nothing is there; false when it cannot tell.
-    virtual bool Inspect(const std::string& path, PathState& state) = 0;
+    virtual Status Inspect(const std::string& path, PathState& state) = 0;
     // FindFirstFileA/FindNextFileA with a wildcard pattern ("dir\*.dll"); entries in the order found.
     // False when the search cannot start (which includes "nothing matches").
     virtual bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) = 0;
@@ -63,11 +64,11 @@ public:
     // Opens an existing file for reading (and, with forDelete, for deleting) without following a reparse point,
     // sharing read only, and tells through the handle what it is (attributes, links, size). False, with
     // nothing held, when it cannot be opened.
-    virtual bool HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) = 0;
+    virtual Status HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) = 0;
     // Reads a held file from its start to its end; false when a read fails.
-    virtual bool ReadHeld(HeldHandle held, Bytes& out) = 0;
+    virtual Status ReadHeld(HeldHandle held, Bytes& out) = 0;
     // Marks a file held forDelete for deletion: its name goes when the handle is released.
-    virtual bool DeleteHeld(HeldHandle held) = 0;
+    virtual Status DeleteHeld(HeldHandle held) = 0;
     // Creates a new file at path as WriteNewFile does (never opening or following anything already there, the
     // same access list) and holds it for writing, sharing read only: others can read it while it grows.
     // False, with nothing held, when it cannot be created.

@@ -30,7 +30,7 @@ public:
     // Chooses the environment of the driver calls that follow (kEnvironmentX86 or kEnvironmentX64).
     virtual void UseEnvironment(const std::string& environment) = 0;
     // GetPrinterDriverDirectoryA(NULL, <environment>, 1, buf, 260, &needed); false when it fails.
-    virtual bool DriverDirectory(std::string& dir) = 0;
+    virtual Status DriverDirectory(std::string& dir) = 0;
     // EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2, NULL, 0, &needed, &count): the bytes needed (0: none/failure).
     virtual std::uint32_t LocalPrintersBytesNeeded() = 0;
     // The second call, with a zero-filled buffer of that many bytes: the printer names in the order returned.
@@ -41,11 +41,11 @@ public:
                                          std::uint32_t& lastError) = 0;
     // EnumPrinterDriversA(NULL, <environment>, 3, ...): the size, then the filling call (asked again once
     // when a driver was added in between). False when it fails; then drivers is empty.
-    virtual bool EnumInstalledDrivers(std::vector<InstalledDriver>& drivers) = 0;
+    virtual Status EnumInstalledDrivers(std::vector<InstalledDriver>& drivers) = 0;
     // OpenPrinterA(name, &h, PRINTER_ALL_ACCESS), DeletePrinter(h), ClosePrinter(h).
-    virtual bool DeleteLocalPrinter(const std::string& name) = 0;
+    virtual Status DeleteLocalPrinter(const std::string& name) = 0;
     // DeletePrinterDriverA(NULL, <environment>, name): fails while a printer still uses the driver.
-    virtual bool DeleteDriver(const std::string& name) = 0;
+    virtual Status DeleteDriver(const std::string& name) = 0;
     // OpenPrinterA(NULL, &h, defaults) on the local print server with the given desired access.
     virtual bool OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) = 0;
     // DeleteFormA.
@@ -54,7 +54,7 @@ public:
     virtual void ClosePrinterHandle(PrinterHandle handle) = 0;
     // EnumPortsA(NULL, 1, ...): the size, then the filling call (asked again once when a port was added in
     // between); every port's name (PORT_INFO_1A pName). False when it fails; then ports is empty.
-    virtual bool EnumPortNames(std::vector<std::string>& ports) = 0;
+    virtual Status EnumPortNames(std::vector<std::string>& ports) = 0;
     // A Standard TCP/IP port: XcvDataW(h, L"AddPort", PORT_DATA_1 {name, version 1, RAW, address, portNumber})
     // on OpenPrinterA(",XcvMonitor Standard TCP/IP Port", SERVER_ACCESS_ADMINISTER). False with the error of
     // the call that failed, or the monitor's status, in error.

@@ -39,8 +39,6 @@ public:
     // as on Windows 2000, which runs only on the processor it was built for): the processor Windows itself
     // runs on, whatever this process is built for. One of the kProcessor* values, or another one.
     virtual std::uint16_t NativeArchitecture() = 0;
-    // GetLastError: the error code of the calling thread's last failed system call.
-    virtual std::uint32_t LastError() = 0;
     // Text in the system's ANSI code page as UTF-8 (MultiByteToWideChar, then WideCharToMultiByte); empty when
     // it cannot be converted.
     virtual std::string AnsiToUtf8(const std::string& text) = 0;

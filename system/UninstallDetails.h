@@ -17,11 +17,12 @@ constexpr const char* kUninstallDetailNames[] = {"QuietUninstallString", "NoModi
 const char* ProductVersionText();
 
 // Adds the values to the entry of printerName (its key exists: the clean-up wrote it), the uninstaller in
-// driverDir, installedBytes rounded up to whole KB. False when the entry cannot be formed or a value cannot
-// be written; whatever was written of them is removed again.
-bool WriteUninstallDetails(IRegistry& registry, const std::string& printerName, const std::string& driverDir,
+// driverDir, installedBytes rounded up to whole KB. A failure when the entry cannot be formed
+// (ERROR_INVALID_PARAMETER) or a value cannot be written (that write's error); whatever was written of them is
+// removed again.
+Status WriteUninstallDetails(IRegistry& registry, const std::string& printerName, const std::string& driverDir,
                            std::uint64_t installedBytes);
 
-// Removes the values from the entry of printerName (an earlier successful installation wrote them); true when
-// none of them is left, also when there is no entry to open.
-bool RemoveUninstallDetails(IRegistry& registry, const std::string& printerName);
+// Removes the values from the entry of printerName (an earlier successful installation wrote them); success
+// when none of them is left, also when there is no entry to open; else the error of the first removal that failed.
+Status RemoveUninstallDetails(IRegistry& registry, const std::string& printerName);

@@ -151,24 +151,26 @@ bool IsWhatWasStaged(const StagedPath& staged, const Bytes& data, const Bytes& o
 class Candidate {
 public:
     Candidate(IFileSystem& files, const std::string& path)
-        : files_(files), plain_(HoldPlainFile(files, path, true, held_, state_)) {}
+        : files_(files), opening_(HoldPlainFile(files, path, true, held_, state_)) {}
     ~Candidate() { files_.Release(held_); }
     Candidate(const Candidate&) = delete;
     Candidate& operator=(const Candidate&) = delete;
     // Something could be opened at the path (plain or not).
-    bool Opened() const { return plain_ || state_.exists; }
+    bool Opened() const { return Plain() || state_.exists; }
     // A plain file (not a directory or a reparse point) with a single name, now held.
-    bool Plain() const { return plain_; }
+    bool Plain() const { return opening_; }
+    // Why it is not: the error of opening it, when that failed.
+    Status Opening() const { return opening_; }
     std::uint64_t Size() const { return state_.size; }
     bool Read(Bytes& data) { return files_.ReadHeld(held_, data); }
     // The name goes as the handle is closed.
-    bool Delete() { return files_.DeleteHeld(held_); }
+    Status Delete() { return files_.DeleteHeld(held_); }
 
 private:
     IFileSystem& files_;
     HeldHandle held_ = 0;
     PathState state_;
-    bool plain_;
+    Status opening_;
 };
 
 // The directories the uninstaller looks into, held while it works: none can become a junction meanwhile.
@@ -269,11 +271,16 @@ private:
         report_.stop = stop;
         Log(std::string("stopped: ") + kStopWords[static_cast<int>(stop)]);
     }
-    void Note(RemovalKind kind, const std::string& what, RemovalOutcome outcome) {
+    // A failure is logged with error, the code of the call that failed.
+    void Note(RemovalKind kind, const std::string& what, RemovalOutcome outcome, std::uint32_t error = 0) {
         report_.removals.push_back(Removal{kind, what, outcome});
         std::string line = kKindWords[static_cast<int>(kind)] + what + ": " + kOutcomeWords[static_cast<int>(outcome)];
-        if (outcome == RemovalOutcome::Failed) line += ", Win32 error " + std::to_string(p_.system.LastError());
+        if (outcome == RemovalOutcome::Failed) line += ", Win32 error " + std::to_string(FailedWith(error).error);
         Log(line);
+    }
+    // done when the call succeeded, else a failure with its error.
+    void NoteCall(RemovalKind kind, const std::string& what, Status call, RemovalOutcome done = RemovalOutcome::Removed) {
+        Note(kind, what, call ? done : RemovalOutcome::Failed, call.error);
     }
 
     bool SomethingAt(const std::string& path) {
@@ -281,42 +288,44 @@ private:
         return p_.files.Inspect(path, state) && state.exists;
     }
 
-    // A file of the driver set that cannot be opened: at the next restart in a run without windows when it is a
-    // plain file no installed driver names; otherwise a failure.
-    RemovalOutcome InUseRemoval(const std::string& path, bool keep) {
+    // A file of the driver set that cannot be opened (opening: why): at the next restart in a run without
+    // windows when it is a plain file no installed driver names; otherwise a failure, with opening's error.
+    void NoteInUse(const std::string& path, bool keep, Status opening) {
         PathState state;
         if (ask_ || keep || !p_.files.Inspect(path, state) || !state.exists || state.isDirectory || state.isReparsePoint ||
             state.links > 1)
-            return RemovalOutcome::Failed;
-        return p_.files.RemoveAtRestart(path) ? RemovalOutcome::AtRestart : RemovalOutcome::Failed;
+            return Note(RemovalKind::File, path, RemovalOutcome::Failed, opening.error);
+        NoteCall(RemovalKind::File, path, p_.files.RemoveAtRestart(path), RemovalOutcome::AtRestart);
     }
 
-    bool ListPrinters(std::vector<LocalPrinter>& printers) {
+    Status ListPrinters(std::vector<LocalPrinter>& printers) {
         std::uint32_t error = 0;
-        return ListLocalPrinters(p_.spooler, printers, error) != PrinterList::Failed;
+        return ListLocalPrinters(p_.spooler, printers, error) != PrinterList::Failed ? Status() : FailedWith(error);
     }
 
     void RemovePrinters() {
         std::vector<LocalPrinter> printers;
-        if (!ListPrinters(printers)) return Note(RemovalKind::Printer, kModelWord, RemovalOutcome::Failed);
+        if (const Status listed = ListPrinters(printers); !listed) return NoteCall(RemovalKind::Printer, kModelWord, listed);
         for (const LocalPrinter& printer : printers)
             if (IsInstalledPrinter(printer))
-                Note(RemovalKind::Printer, printer.name,
-                     p_.spooler.DeleteLocalPrinter(printer.name) ? RemovalOutcome::Removed : RemovalOutcome::Failed);
+                NoteCall(RemovalKind::Printer, printer.name, p_.spooler.DeleteLocalPrinter(printer.name));
     }
 
     void RemoveDriver() {
         std::vector<InstalledDriver> drivers;
-        if (!p_.spooler.EnumInstalledDrivers(drivers)) return Note(RemovalKind::Driver, kModelWord, RemovalOutcome::Failed);
+        if (const Status listed = p_.spooler.EnumInstalledDrivers(drivers); !listed)
+            return NoteCall(RemovalKind::Driver, kModelWord, listed);
         for (const InstalledDriver& driver : drivers) {
             if (!EqualNoCase(driver.name, kModelWord)) continue;
-            if (p_.spooler.DeleteDriver(driver.name)) return Note(RemovalKind::Driver, driver.name, RemovalOutcome::Removed);
+            const Status deleted = p_.spooler.DeleteDriver(driver.name);
+            if (deleted) return Note(RemovalKind::Driver, driver.name, RemovalOutcome::Removed);
             // The spooler keeps a driver that a printer (one not of this installation) still uses.
             std::vector<LocalPrinter> printers;
             bool used = false;
             if (ListPrinters(printers))
                 for (const LocalPrinter& printer : printers) used = used || EqualNoCase(printer.driver, driver.name);
-            return Note(RemovalKind::Driver, driver.name, used ? RemovalOutcome::UsedByPrinter : RemovalOutcome::Failed);
+            return Note(RemovalKind::Driver, driver.name, used ? RemovalOutcome::UsedByPrinter : RemovalOutcome::Failed,
+                        deleted.error);
         }
     }
 
@@ -326,12 +335,12 @@ private:
         PrinterPort port;
         if (!ParsePrinterPort(recorded, port) || port.kind != PortKind::Network || port.name != recorded) return;
         std::vector<std::string> ports;
-        if (!p_.spooler.EnumPortNames(ports)) return Note(RemovalKind::Port, port.name, RemovalOutcome::Failed);
+        if (const Status listed = p_.spooler.EnumPortNames(ports); !listed) return NoteCall(RemovalKind::Port, port.name, listed);
         bool listed = false;
         for (const std::string& listedPort : ports) listed = listed || EqualNoCase(listedPort, port.name);
         if (!listed) return;  // gone already
         std::vector<LocalPrinter> printers;
-        if (!ListPrinters(printers)) return Note(RemovalKind::Port, port.name, RemovalOutcome::Failed);
+        if (const Status listed = ListPrinters(printers); !listed) return NoteCall(RemovalKind::Port, port.name, listed);
         for (const LocalPrinter& printer : printers) {
             // pPortName names one port, or several separated by commas.
             std::size_t start = 0;
@@ -345,14 +354,14 @@ private:
         }
         std::uint32_t error = 0;
         Note(RemovalKind::Port, port.name,
-             p_.spooler.DeleteTcpIpPort(port.name, error) ? RemovalOutcome::Removed : RemovalOutcome::Failed);
+             p_.spooler.DeleteTcpIpPort(port.name, error) ? RemovalOutcome::Removed : RemovalOutcome::Failed, error);
     }
 
     // The driver file set in the driver directory and its version subdirectory; a file that a driver still
     // installed names (the model word's own when it could not be removed) stays.
     void RemoveDriverFiles() {
         std::vector<InstalledDriver> drivers;
-        const bool listed = p_.spooler.EnumInstalledDrivers(drivers);
+        const Status listed = p_.spooler.EnumInstalledDrivers(drivers);
         HeldDirectories dirs(p_.files);
         std::string versionDir;
         const bool driverDirUsable = dirs.Hold(driverDir_);
@@ -376,12 +385,12 @@ private:
                     // restart (a file the spooler still has loaded), as installers do. That is safe here as for
                     // the program itself: only administrators can change the driver directory, which is held.
                     if (candidate.Opened()) Note(RemovalKind::File, path, RemovalOutcome::Changed);
-                    else if (SomethingAt(path)) Note(RemovalKind::File, path, InUseRemoval(path, named || !listed));
+                    else if (SomethingAt(path)) NoteInUse(path, named || !listed, candidate.Opening());
                     continue;
                 }
-                if (!listed) Note(RemovalKind::File, path, RemovalOutcome::Failed);
+                if (!listed) NoteCall(RemovalKind::File, path, listed);
                 else if (named) Note(RemovalKind::File, path, RemovalOutcome::InUse);
-                else Note(RemovalKind::File, path, candidate.Delete() ? RemovalOutcome::Removed : RemovalOutcome::Failed);
+                else NoteCall(RemovalKind::File, path, candidate.Delete());
             }
         }
     }
@@ -415,7 +424,7 @@ private:
                 Note(RemovalKind::File, file.path, RemovalOutcome::Changed);
                 continue;
             }
-            Note(RemovalKind::File, file.path, candidate.Delete() ? RemovalOutcome::Removed : RemovalOutcome::Failed);
+            NoteCall(RemovalKind::File, file.path, candidate.Delete());
         }
     }
 
@@ -423,7 +432,7 @@ private:
         RegKeyHandle key = 0;
         if (!p_.registry.OpenKey(keyPath, key)) return;  // not there
         p_.registry.CloseKey(key);
-        Note(RemovalKind::Key, keyPath, p_.registry.DeleteKey(keyPath) ? RemovalOutcome::Removed : RemovalOutcome::Failed);
+        NoteCall(RemovalKind::Key, keyPath, p_.registry.DeleteKey(keyPath));
     }
 
     // The running program goes at the next restart, and only as the copy in the driver directory, which only
@@ -432,10 +441,10 @@ private:
     void RemoveProgram(const std::string& modulePath) {
         std::string copy, staged;
         if (JoinPath(copy, driverDir_, UninstallerName(name_)) && EqualNoCase(copy, modulePath)) {
-            Note(RemovalKind::Program, modulePath,
-                 p_.files.RemoveAtRestart(modulePath) ? RemovalOutcome::AtRestart : RemovalOutcome::Failed);
+            NoteCall(RemovalKind::Program, modulePath, p_.files.RemoveAtRestart(modulePath), RemovalOutcome::AtRestart);
         } else if (JoinPath(staged, kStagingDirs[0], UninstallerName(name_)) && EqualNoCase(staged, modulePath)) {
-            Note(RemovalKind::Program, modulePath, RemovalOutcome::Failed);
+            // Not even asked: the file of a running program cannot be deleted (access denied).
+            Note(RemovalKind::Program, modulePath, RemovalOutcome::Failed, kErrorAccessDenied);
         }
     }
 

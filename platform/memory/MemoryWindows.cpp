@@ -28,6 +28,15 @@ std::string LeafOf(const std::string& path) {
 
 bool IsDriveRoot(const std::string& norm) { return norm.size() == 3 && norm[1] == ':' && norm[2] == '\\'; }
 
+// More of the codes Windows fails with here.
+constexpr std::uint32_t kErrorInvalidFunction = 1;          // ERROR_INVALID_FUNCTION
+constexpr std::uint32_t kErrorInvalidName = 123;            // ERROR_INVALID_NAME
+constexpr std::uint32_t kErrorServerUnavailable = 1722;     // RPC_S_SERVER_UNAVAILABLE: the spooler is not running
+constexpr std::uint32_t kErrorInvalidEnvironment = 1805;    // ERROR_INVALID_ENVIRONMENT
+constexpr std::uint32_t kErrorInvalidPrinterName = 1801;    // ERROR_INVALID_PRINTER_NAME
+constexpr std::uint32_t kErrorUnknownPrinterDriver = 1797;  // ERROR_UNKNOWN_PRINTER_DRIVER
+constexpr std::uint32_t kErrorPrinterDriverInUse = 3001;    // ERROR_PRINTER_DRIVER_IN_USE
+
 // Case-insensitive match of '*' and '?' against a whole name.
 bool WildcardMatch(const char* p, const char* n) {
     if (*p == '\0') return *n == '\0';
@@ -140,42 +149,54 @@ std::string MemoryFileSystem::FullPath(const std::string& path) const {
     return full;
 }
 
-bool MemoryFileSystem::ParentWritable(const std::string& norm) const {
+bool MemoryFileSystem::ParentWritable(const std::string& norm) const { return ParentStatus(norm); }
+
+Status MemoryFileSystem::ParentStatus(const std::string& norm) const {
     std::string parent = ParentOf(norm);
-    if (parent.empty()) return false;
+    if (parent.empty()) return FailedWith(kErrorPathNotFound);
     auto it = nodes_.find(parent);
-    if (it == nodes_.end() || !it->second.isDirectory) return false;
-    return readOnlyDirs_.count(parent) == 0;
+    if (it == nodes_.end() || !it->second.isDirectory) return FailedWith(kErrorPathNotFound);
+    return readOnlyDirs_.count(parent) == 0 ? Status() : FailedWith(kErrorAccessDenied);
 }
 
-bool MemoryFileSystem::MakeDirectory(const std::string& path) {
+Status MemoryFileSystem::MissingStatus(const std::string& norm) const {
+    return nodes_.count(ParentOf(norm)) ? FailedWith(kErrorFileNotFound) : FailedWith(kErrorPathNotFound);
+}
+
+Status MemoryFileSystem::MakeDirectory(const std::string& path) {
     Touch(path);
     std::string norm = Resolve(path);
-    if (path.empty() || nodes_.count(norm) || !ParentWritable(norm)) return false;
+    if (path.empty()) return FailedWith(kErrorPathNotFound);
+    if (nodes_.count(norm)) return FailedWith(kErrorAlreadyExists);
+    if (const Status parent = ParentStatus(norm); !parent) return parent;
     nodes_[norm] = Node{FullPath(path), true, {}};
     Logged("mkdir " + path);
-    return true;
+    return Status();
 }
 
-bool MemoryFileSystem::RemoveFile(const std::string& path) {
+Status MemoryFileSystem::RemoveFile(const std::string& path) {
     Touch(path);
     std::string norm = Resolve(path, false);
     auto it = nodes_.find(norm);
-    if (it == nodes_.end() || it->second.isDirectory || readOnlyDirs_.count(ParentOf(norm)) || HeldByUs(norm)) return false;
-    if ((it->second.attributes & kAttributeReadOnly) || !Shares(norm, kShareDelete)) return false;
+    if (it == nodes_.end()) return MissingStatus(norm);
+    if (it->second.isDirectory || readOnlyDirs_.count(ParentOf(norm)) || (it->second.attributes & kAttributeReadOnly))
+        return FailedWith(kErrorAccessDenied);
+    if (HeldByUs(norm) || !Shares(norm, kShareDelete)) return FailedWith(kErrorSharingViolation);
     if (freeSpace >= 0 && Links(it->second) == 1) freeSpace += static_cast<long long>(it->second.data.size());
     nodes_.erase(it);
     Logged("delete " + path);
-    return true;
+    return Status();
 }
 
-bool MemoryFileSystem::RemoveAtRestart(const std::string& path) {
+Status MemoryFileSystem::RemoveAtRestart(const std::string& path) {
     Touch(path);
-    auto it = nodes_.find(Resolve(path, false));
-    if (it == nodes_.end() || it->second.isDirectory) return false;
+    const std::string norm = Resolve(path, false);
+    auto it = nodes_.find(norm);
+    if (it == nodes_.end()) return MissingStatus(norm);
+    if (it->second.isDirectory) return FailedWith(kErrorAccessDenied);
     removeAtRestart.push_back(path);
     Logged("delete at restart " + path);
-    return true;
+    return Status();
 }
 
 bool MemoryFileSystem::CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) {
@@ -233,14 +254,16 @@ bool MemoryFileSystem::WriteWholeFile(const std::string& path, const Bytes& data
     return true;
 }
 
-bool MemoryFileSystem::WriteNewFile(const std::string& path, const Bytes& data) {
+Status MemoryFileSystem::WriteNewFile(const std::string& path, const Bytes& data) {
     Touch(path);
     std::string norm = Resolve(path);
-    if (path.empty() || !ParentWritable(norm) || nodes_.count(Resolve(path, false)) || nodes_.count(norm)) return false;
-    if (!Reserve(data.size())) return false;
+    if (path.empty()) return FailedWith(kErrorPathNotFound);
+    if (const Status parent = ParentStatus(norm); !parent) return parent;
+    if (nodes_.count(Resolve(path, false)) || nodes_.count(norm)) return FailedWith(kErrorFileExists);
+    if (!Reserve(data.size())) return FailedWith(kErrorDiskFull);
     nodes_[norm] = Node{FullPath(path), false, data};
     Logged("write " + path);
-    return true;
+    return Status();
 }
 
 PathState MemoryFileSystem::Describe(const std::string& norm, const Node& node) const {
@@ -256,16 +279,16 @@ PathState MemoryFileSystem::Describe(const std::string& norm, const Node& node) 
     return state;
 }
 
-bool MemoryFileSystem::Inspect(const std::string& path, PathState& state) {
+Status MemoryFileSystem::Inspect(const std::string& path, PathState& state) {
     Touch(path);
     state = PathState();
-    if (path.empty()) return false;
+    if (path.empty()) return FailedWith(kErrorInvalidName);
     const std::string norm = Resolve(path, false);
-    if (!nodes_.count(ParentOf(norm)) && !IsDriveRoot(norm)) return true;  // the path does not exist
+    if (!nodes_.count(ParentOf(norm)) && !IsDriveRoot(norm)) return Status();  // the path does not exist
     auto it = nodes_.find(norm);
-    if (it == nodes_.end()) return true;
+    if (it == nodes_.end()) return Status();
     state = Describe(norm, it->second);
-    return true;
+    return Status();
 }
 
 bool MemoryFileSystem::FindFiles(const std::string& pattern, std::vector<FoundFile>& out) {
@@ -334,45 +357,49 @@ bool MemoryFileSystem::HoldDirectory(const std::string& path, HeldHandle& held) 
     return true;
 }
 
-bool MemoryFileSystem::HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) {
+Status MemoryFileSystem::HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) {
     Touch(path);
     held = 0;
     state = PathState();
     const std::string norm = Resolve(path, false);
     auto it = nodes_.find(norm);
-    if (path.empty() || it == nodes_.end() || unreadable_.count(norm)) return false;
+    if (path.empty()) return FailedWith(kErrorPathNotFound);
+    if (it == nodes_.end()) return MissingStatus(norm);
+    if (unreadable_.count(norm)) return FailedWith(kErrorAccessDenied);
     // Read (and delete) access, sharing read only: refused by any handle that does not share those, and by
     // one of the program's own that has delete access or would be refused delete access.
     if (!Shares(norm, kShareRead | (forDelete ? kShareDelete : 0u)) || HeldFileForDelete(norm) ||
         (forDelete && HeldByUs(norm)))
-        return false;
+        return FailedWith(kErrorSharingViolation);
     state = Describe(norm, it->second);
     held = nextHeld_++;
     held_[held] = Held{norm, state.isDirectory, forDelete, false};
-    return true;
+    return Status();
 }
 
-bool MemoryFileSystem::ReadHeld(HeldHandle handle, Bytes& out) {
+Status MemoryFileSystem::ReadHeld(HeldHandle handle, Bytes& out) {
     out.clear();
     auto h = held_.find(handle);
-    if (h == held_.end() || h->second.directory) return false;
+    if (h == held_.end()) return FailedWith(kErrorInvalidHandle);
+    if (h->second.directory) return FailedWith(kErrorInvalidFunction);  // ReadFile on a directory
     Touch(nodes_.count(h->second.norm) ? nodes_.at(h->second.norm).spelling : h->second.norm);
     if (apparentSize_.count(h->second.norm) && apparentSize_.at(h->second.norm) > (1u << 30)) throw std::bad_alloc();
     auto it = nodes_.find(h->second.norm);
-    if (it == nodes_.end()) return false;
+    if (it == nodes_.end()) return FailedWith(kErrorInvalidHandle);
     out = it->second.data;
-    return true;
+    return Status();
 }
 
-bool MemoryFileSystem::DeleteHeld(HeldHandle handle) {
+Status MemoryFileSystem::DeleteHeld(HeldHandle handle) {
     auto h = held_.find(handle);
-    if (h == held_.end() || !h->second.forDelete) return false;
+    if (h == held_.end()) return FailedWith(kErrorInvalidHandle);
+    if (!h->second.forDelete) return FailedWith(kErrorAccessDenied);  // opened without delete access
     auto it = nodes_.find(h->second.norm);
-    if (it == nodes_.end() || readOnlyDirs_.count(ParentOf(h->second.norm)) ||
-        (it->second.attributes & kAttributeReadOnly))
-        return false;
+    if (it == nodes_.end()) return FailedWith(kErrorInvalidHandle);
+    if (readOnlyDirs_.count(ParentOf(h->second.norm)) || (it->second.attributes & kAttributeReadOnly))
+        return FailedWith(kErrorAccessDenied);
     h->second.deletePending = true;
-    return true;
+    return Status();
 }
 
 bool MemoryFileSystem::CreateHeldFile(const std::string& path, HeldHandle& held) {
@@ -624,35 +651,38 @@ bool MemoryRegistry::CreateKey(const std::string& path, RegKeyHandle& key) {
     return true;
 }
 
-bool MemoryRegistry::OpenKey(const std::string& path, RegKeyHandle& key) {
+Status MemoryRegistry::OpenKey(const std::string& path, RegKeyHandle& key) {
     key = 0;
     std::string norm = Upper(path);
-    if (!keys_.count(norm) || denyWrites) return false;
+    if (!keys_.count(norm)) return FailedWith(kErrorFileNotFound);
+    if (denyWrites) return FailedWith(kErrorAccessDenied);  // KEY_ALL_ACCESS is refused
     key = next_++;
     handles_[key] = norm;
-    return true;
+    return Status();
 }
 
-bool MemoryRegistry::SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type,
-                              const unsigned char* data, std::uint32_t size) {
+Status MemoryRegistry::SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type,
+                                const unsigned char* data, std::uint32_t size) {
     auto h = handles_.find(key);
-    if (h == handles_.end() || denyWrites) return false;
-    Key& k = keys_[h->second];
+    if (h == handles_.end()) return FailedWith(kErrorInvalidHandle);
     std::string n = Upper(name);
+    if (denyWrites || deniedValues.count(n)) return FailedWith(kErrorAccessDenied);
+    Key& k = keys_[h->second];
     if (!k.values.count(n)) k.order.push_back(name);
     k.values[n] = Value{type, Bytes(data, data + size)};
-    return true;
+    return Status();
 }
 
-bool MemoryRegistry::DeleteValue(RegKeyHandle key, const std::string& name) {
+Status MemoryRegistry::DeleteValue(RegKeyHandle key, const std::string& name) {
     auto h = handles_.find(key);
-    if (h == handles_.end() || denyWrites) return false;
+    if (h == handles_.end()) return FailedWith(kErrorInvalidHandle);
+    if (denyWrites) return FailedWith(kErrorAccessDenied);
     Key& k = keys_[h->second];
     const std::string n = Upper(name);
     k.values.erase(n);
     for (auto it = k.order.begin(); it != k.order.end();)
         it = Upper(*it) == n ? k.order.erase(it) : it + 1;
-    return true;
+    return Status();
 }
 
 void MemoryRegistry::CloseKey(RegKeyHandle key) { handles_.erase(key); }
@@ -679,14 +709,16 @@ bool MemoryRegistry::ReadString(const std::string& path, const std::string& name
     return true;
 }
 
-bool MemoryRegistry::DeleteKey(const std::string& path) {
+Status MemoryRegistry::DeleteKey(const std::string& path) {
     const std::string norm = Upper(path);
     auto it = keys_.find(norm);
-    if (path.empty() || denyWrites || it == keys_.end()) return false;
+    if (path.empty()) return FailedWith(kErrorInvalidParameter);
+    if (it == keys_.end()) return FailedWith(kErrorFileNotFound);
+    if (denyWrites) return FailedWith(kErrorAccessDenied);
     for (const auto& [other, key] : keys_)
-        if (other.compare(0, norm.size() + 1, norm + "\\") == 0) return false;  // has subkeys
+        if (other.compare(0, norm.size() + 1, norm + "\\") == 0) return FailedWith(kErrorAccessDenied);  // has subkeys
     keys_.erase(it);
-    return true;
+    return Status();
 }
 
 bool MemoryRegistry::KeyExists(const std::string& path) const { return keys_.count(Upper(path)) != 0; }
@@ -710,11 +742,12 @@ std::vector<InstalledDriver>* MemorySpooler::Drivers() {
     return nullptr;
 }
 
-bool MemorySpooler::DriverDirectory(std::string& dir) {
+Status MemorySpooler::DriverDirectory(std::string& dir) {
     dir.clear();
-    if (driverDirectoryFails || Drivers() == nullptr) return false;
+    if (driverDirectoryFails) return FailedWith(kErrorServerUnavailable);
+    if (Drivers() == nullptr) return FailedWith(kErrorInvalidEnvironment);
     dir = environment == kEnvironmentX64 ? x64DriverDirectory : driverDirectory;
-    return true;
+    return Status();
 }
 
 std::uint32_t MemorySpooler::LocalPrintersBytesNeeded() {
@@ -758,40 +791,41 @@ bool MemorySpooler::EnumLocalPrinterRecords(std::uint32_t bytes, std::vector<Loc
     return true;
 }
 
-bool MemorySpooler::EnumInstalledDrivers(std::vector<InstalledDriver>& list) {
+Status MemorySpooler::EnumInstalledDrivers(std::vector<InstalledDriver>& list) {
     list.clear();
-    if (driverEnumerationFails || Drivers() == nullptr) return false;
+    if (driverEnumerationFails) return FailedWith(enumerationError);
+    if (Drivers() == nullptr) return FailedWith(kErrorInvalidEnvironment);
     list = *Drivers();
-    return true;
+    return Status();
 }
 
-bool MemorySpooler::DeleteLocalPrinter(const std::string& name) {
+Status MemorySpooler::DeleteLocalPrinter(const std::string& name) {
     for (auto it = printers.begin(); it != printers.end(); ++it) {
         if (!EqualNoCase(*it, name)) continue;
-        if (undeletable.count(*it)) return false;
+        if (undeletable.count(*it)) return FailedWith(kErrorAccessDenied);
         driverOf.erase(*it);
         portOf.erase(*it);
         printers.erase(it);
-        return true;
+        return Status();
     }
-    return false;
+    return FailedWith(kErrorInvalidPrinterName);
 }
 
-bool MemorySpooler::DeleteDriver(const std::string& name) {
+Status MemorySpooler::DeleteDriver(const std::string& name) {
     // Like the real spooler: a driver that a printer still uses stays.
     for (const std::string& printer : printers) {
         auto driver = driverOf.find(printer);
-        if (driver != driverOf.end() && EqualNoCase(driver->second, name)) return false;
+        if (driver != driverOf.end() && EqualNoCase(driver->second, name)) return FailedWith(kErrorPrinterDriverInUse);
     }
     std::vector<InstalledDriver>* list = Drivers();
-    if (list == nullptr) return false;
+    if (list == nullptr) return FailedWith(kErrorInvalidEnvironment);
     for (auto it = list->begin(); it != list->end(); ++it) {
         if (!EqualNoCase(it->name, name)) continue;
-        if (undeletable.count(it->name)) return false;
+        if (undeletable.count(it->name)) return FailedWith(kErrorAccessDenied);
         list->erase(it);
-        return true;
+        return Status();
     }
-    return false;
+    return FailedWith(kErrorUnknownPrinterDriver);
 }
 
 bool MemorySpooler::OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) {
@@ -812,11 +846,11 @@ bool MemorySpooler::RemoveForm(PrinterHandle handle, const std::string& form) {
 
 void MemorySpooler::ClosePrinterHandle(PrinterHandle handle) { handles_.erase(handle); }
 
-bool MemorySpooler::EnumPortNames(std::vector<std::string>& list) {
+Status MemorySpooler::EnumPortNames(std::vector<std::string>& list) {
     list.clear();
-    if (portEnumerationFails) return false;
+    if (portEnumerationFails) return FailedWith(enumerationError);
     list = ports;
-    return true;
+    return Status();
 }
 
 bool MemorySpooler::AddTcpIpPort(const std::string& name, const std::string& address, std::uint32_t portNumber,
@@ -852,22 +886,30 @@ bool MemorySpooler::DeleteTcpIpPort(const std::string& name, std::uint32_t& erro
 
 // ---- processes, user interface -----------------------------------------------------------------------
 
-RunOutcome MemoryProcesses::RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) {
+RunOutcome MemoryProcesses::RunHidden(const std::string& commandLine, std::uint32_t timeoutMs, std::uint32_t& error) {
     runs.push_back(Run{commandLine, files ? files->CurrentDir() : std::string(), timeoutMs, true});
-    if (startFails || (canStart && !canStart(commandLine))) return RunOutcome::NotCreated;
-    return onRun ? onRun(commandLine) : RunOutcome::Ended;
+    error = 0;
+    const RunOutcome outcome = startFails || (canStart && !canStart(commandLine)) ? RunOutcome::NotCreated
+                               : onRun                                            ? onRun(commandLine)
+                                                                                  : RunOutcome::Ended;
+    if (outcome == RunOutcome::NotCreated) error = startError;
+    return outcome;
 }
 
-RunOutcome MemoryProcesses::RunHiddenNative(const std::string& commandLine, std::uint32_t timeoutMs) {
-    if (redirectionCannotBeTurnedOff) return RunOutcome::NotCreated;
-    const RunOutcome outcome = RunHidden(commandLine, timeoutMs);
+RunOutcome MemoryProcesses::RunHiddenNative(const std::string& commandLine, std::uint32_t timeoutMs,
+                                            std::uint32_t& error) {
+    if (redirectionCannotBeTurnedOff) {
+        error = kErrorInvalidFunction;  // as on 32-bit Windows, which has no redirection
+        return RunOutcome::NotCreated;
+    }
+    const RunOutcome outcome = RunHidden(commandLine, timeoutMs, error);
     runs.back().native = true;
     return outcome;
 }
 
-bool MemoryProcesses::StartHidden(const std::string& commandLine) {
+Status MemoryProcesses::StartHidden(const std::string& commandLine) {
     runs.push_back(Run{commandLine, files ? files->CurrentDir() : std::string(), 0, false});
-    return !startFails && (!canStart || canStart(commandLine));
+    return startFails || (canStart && !canStart(commandLine)) ? FailedWith(startError) : Status();
 }
 
 void MemoryUserInterface::ShowAppMessage(const std::string& text) {

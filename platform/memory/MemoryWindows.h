@@ -14,20 +14,20 @@ std::string NormalizeMemoryPath(const std::string& path);
 class MemoryFileSystem : public IFileSystem {
 public:
     MemoryFileSystem();
-    bool MakeDirectory(const std::string& path) override;
-    bool RemoveFile(const std::string& path) override;
-    bool RemoveAtRestart(const std::string& path) override;
+    Status MakeDirectory(const std::string& path) override;
+    Status RemoveFile(const std::string& path) override;
+    Status RemoveAtRestart(const std::string& path) override;
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
     bool ReadWholeFile(const std::string& path, Bytes& out) override;
     bool WriteWholeFile(const std::string& path, const Bytes& data) override;
-    bool WriteNewFile(const std::string& path, const Bytes& data) override;
-    bool Inspect(const std::string& path, PathState& state) override;
+    Status WriteNewFile(const std::string& path, const Bytes& data) override;
+    Status Inspect(const std::string& path, PathState& state) override;
     bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) override;
     bool SetCurrentDir(const std::string& path) override;
     bool HoldDirectory(const std::string& path, HeldHandle& held) override;
-    bool HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) override;
-    bool ReadHeld(HeldHandle held, Bytes& out) override;
-    bool DeleteHeld(HeldHandle held) override;
+    Status HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) override;
+    Status ReadHeld(HeldHandle held, Bytes& out) override;
+    Status DeleteHeld(HeldHandle held) override;
     bool CreateHeldFile(const std::string& path, HeldHandle& held) override;
     bool AppendHeld(HeldHandle held, const Bytes& data) override;
     void Release(HeldHandle held) override;
@@ -98,6 +98,8 @@ private:
     PathState Describe(const std::string& norm, const Node& node) const;  // what a look at it tells
     std::string FullPath(const std::string& path) const;
     bool ParentWritable(const std::string& norm) const;
+    Status ParentStatus(const std::string& norm) const;   // why nothing can be made in the parent of norm
+    Status MissingStatus(const std::string& norm) const;  // nothing at norm: file or path not found
     std::map<std::string, Node> nodes_;
     std::set<std::string> readOnlyDirs_;
     std::set<std::string> unreadable_;
@@ -153,7 +155,6 @@ public:
     bool IsAdministrator() override { return administrator; }
     bool RunsUnderWow64() override { return wow64; }
     std::uint16_t NativeArchitecture() override { return nativeArchitecture; }
-    std::uint32_t LastError() override { return lastError; }
     // Code page 1252 as Latin-1 (its 0x80..0x9F aside); in any other code page only ASCII converts.
     std::string AnsiToUtf8(const std::string& text) override;
     std::string LocalTime() override { return localTime; }
@@ -172,20 +173,19 @@ public:
     bool administrator = true;
     bool wow64 = false;
     std::uint16_t nativeArchitecture = kProcessorIntel;
-    std::uint32_t lastError = 0;
     std::string localTime = "2010-06-01 09:30:00";
 };
 
 class MemoryRegistry : public IRegistry {
 public:
     bool CreateKey(const std::string& path, RegKeyHandle& key) override;
-    bool OpenKey(const std::string& path, RegKeyHandle& key) override;
-    bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
-                  std::uint32_t size) override;
-    bool DeleteValue(RegKeyHandle key, const std::string& name) override;
+    Status OpenKey(const std::string& path, RegKeyHandle& key) override;
+    Status SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
+                    std::uint32_t size) override;
+    Status DeleteValue(RegKeyHandle key, const std::string& name) override;
     void CloseKey(RegKeyHandle key) override;
     bool ReadString(const std::string& path, const std::string& name, std::string& text) override;
-    bool DeleteKey(const std::string& path) override;
+    Status DeleteKey(const std::string& path) override;
     // A value as stored (type and raw bytes).
     bool QueryValue(const std::string& path, const std::string& name, std::uint32_t& type, Bytes& data) const;
 
@@ -198,6 +198,7 @@ public:
     std::vector<std::string> ValueNames(const std::string& path) const;  // in the order first written
     std::size_t OpenHandles() const { return handles_.size(); }
     bool denyWrites = false;  // as for a user without rights under HKLM
+    std::set<std::string> deniedValues;  // upper-cased names of values that cannot be written (access denied)
 
 private:
     struct Key {
@@ -212,18 +213,18 @@ private:
 class MemorySpooler : public ISpooler {
 public:
     void UseEnvironment(const std::string& name) override { environment = name; }
-    bool DriverDirectory(std::string& dir) override;
+    Status DriverDirectory(std::string& dir) override;
     std::uint32_t LocalPrintersBytesNeeded() override;
     bool EnumLocalPrinters(std::uint32_t bytes, std::vector<std::string>& names, std::uint32_t& lastError) override;
     bool EnumLocalPrinterRecords(std::uint32_t bytes, std::vector<LocalPrinter>& records,
                                  std::uint32_t& lastError) override;
-    bool EnumInstalledDrivers(std::vector<InstalledDriver>& list) override;
-    bool DeleteLocalPrinter(const std::string& name) override;
-    bool DeleteDriver(const std::string& name) override;
+    Status EnumInstalledDrivers(std::vector<InstalledDriver>& list) override;
+    Status DeleteLocalPrinter(const std::string& name) override;
+    Status DeleteDriver(const std::string& name) override;
     bool OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) override;
     bool RemoveForm(PrinterHandle handle, const std::string& form) override;
     void ClosePrinterHandle(PrinterHandle handle) override;
-    bool EnumPortNames(std::vector<std::string>& list) override;
+    Status EnumPortNames(std::vector<std::string>& list) override;
     bool AddTcpIpPort(const std::string& name, const std::string& address, std::uint32_t portNumber,
                       std::uint32_t& error) override;
     bool DeleteTcpIpPort(const std::string& name, std::uint32_t& error) override;
@@ -267,9 +268,9 @@ private:
 
 class MemoryProcesses : public IProcesses {
 public:
-    RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override;
-    RunOutcome RunHiddenNative(const std::string& commandLine, std::uint32_t timeoutMs) override;
-    bool StartHidden(const std::string& commandLine) override;
+    RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs, std::uint32_t& error) override;
+    RunOutcome RunHiddenNative(const std::string& commandLine, std::uint32_t timeoutMs, std::uint32_t& error) override;
+    Status StartHidden(const std::string& commandLine) override;
     void Pause(std::uint32_t ms) override { pauses.push_back(ms); }
 
     // What a started command does; the default creates nothing and ends at once.
@@ -284,6 +285,7 @@ public:
     std::vector<Run> runs;
     std::vector<std::uint32_t> pauses;
     bool startFails = false;
+    std::uint32_t startError = kErrorFileNotFound;  // what a start that fails (or creates nothing) fails with
     bool redirectionCannotBeTurnedOff = false;  // RunHiddenNative then starts nothing
     // Whether a command line can be started at all (its program exists); empty: every command starts.
     std::function<bool(const std::string& commandLine)> canStart;

@@ -7,12 +7,16 @@
 
 // ---- files -------------------------------------------------------------------------------------------
 
-bool Win32FileSystem::MakeDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+Status Win32FileSystem::MakeDirectory(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), nullptr) ? Status() : LastFailure();
+}
 
-bool Win32FileSystem::RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+Status Win32FileSystem::RemoveFile(const std::string& path) {
+    return DeleteFileA(path.c_str()) ? Status() : LastFailure();
+}
 
-bool Win32FileSystem::RemoveAtRestart(const std::string& path) {
-    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+Status Win32FileSystem::RemoveAtRestart(const std::string& path) {
+    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? Status() : LastFailure();
 }
 
 bool Win32FileSystem::CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) {
@@ -86,6 +90,7 @@ struct BasicInformation {  // FILE_BASIC_INFORMATION
 using NtQueryInformationFileFn = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
 constexpr int kFileBasicInformation = 4, kFileStandardInformation = 5;
 
+// What a handle tells of its file. False when it cannot tell; then the thread's last error says why.
 bool HandleFacts(HANDLE file, DWORD& links, DWORD* attributes, std::uint64_t* size = nullptr) {
     static const auto query =
         SystemProc<NtQueryInformationFileFn>(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile");
@@ -109,7 +114,6 @@ bool HandleFacts(HANDLE file, DWORD& links, DWORD* attributes, std::uint64_t* si
     return true;
 }
 
-// Writes all bytes and closes the handle; false when any write or the close fails.
 // The access list of every file the program creates: Administrators and SYSTEM full control, Users read and
 // execute (a driver's user-interface files are loaded into users' processes), no one else anything; not
 // inherited from a directory that other users may control. Built once, from its text (Windows 2000 and later).
@@ -130,17 +134,20 @@ SECURITY_ATTRIBUTES* PrivateFileSecurity() {
     return made;
 }
 
-bool WriteAllAndClose(HANDLE file, const Bytes& data) {
-    bool ok = true;
+// Writes all bytes and closes the handle; the error of the first write or of the close that failed (a write
+// that puts fewer bytes than asked without an error: ERROR_DISK_FULL).
+Status WriteAllAndClose(HANDLE file, const Bytes& data) {
+    Status status;
     std::size_t done = 0;
-    while (ok && done < data.size()) {
+    while (status && done < data.size()) {
         DWORD put = 0;
         DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
-        ok = WriteFile(file, data.data() + done, want, &put, nullptr) && put == want;
+        if (!WriteFile(file, data.data() + done, want, &put, nullptr)) status = LastFailure();
+        else if (put != want) status = FailedWith(ERROR_DISK_FULL);
         done += put;
     }
-    if (!CloseHandle(file)) ok = false;
-    return ok;
+    if (!CloseHandle(file) && status) status = LastFailure();
+    return status;
 }
 
 }  // namespace
@@ -151,39 +158,44 @@ bool Win32FileSystem::WriteWholeFile(const std::string& path, const Bytes& data)
     return WriteAllAndClose(file, data);
 }
 
-bool Win32FileSystem::WriteNewFile(const std::string& path, const Bytes& data) {
+Status Win32FileSystem::WriteNewFile(const std::string& path, const Bytes& data) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, PrivateFileSecurity(), CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                               nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) return LastFailure();
     // A new file has one name; anything else means the name was not the file just created.
     DWORD links = 0, attributes = 0;
-    const bool single = HandleFacts(file, links, &attributes) && links == 1 &&
-                        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-    if (single && WriteAllAndClose(file, data)) return true;
-    if (!single) CloseHandle(file);
-    DeleteFileA(path.c_str());
-    return false;
+    Status status;
+    if (!HandleFacts(file, links, &attributes)) status = LastFailure();
+    else if (links != 1 || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) status = FailedWith(ERROR_FILE_EXISTS);
+    if (status) {
+        status = WriteAllAndClose(file, data);
+        if (status) return status;
+    } else {
+        CloseHandle(file);
+    }
+    DeleteFileA(path.c_str());  // the error that counts is the one taken above
+    return status;
 }
 
-bool Win32FileSystem::Inspect(const std::string& path, PathState& state) {
+Status Win32FileSystem::Inspect(const std::string& path, PathState& state) {
     state = PathState();
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Status() : FailedWith(error);
     }
     state.exists = true;
     state.attributes = attributes;
     state.isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     state.isReparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    if (state.isDirectory) return true;
+    if (state.isDirectory) return Status();
     // Opened for no access at all, so that a file held open by another process can still be looked at.
     HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) return LastFailure();
     DWORD links = 0;
     std::uint64_t size = 0;
-    const bool known = HandleFacts(file, links, nullptr, &size);
+    const Status known = HandleFacts(file, links, nullptr, &size) ? Status() : LastFailure();
     CloseHandle(file);
     if (known) {
         state.links = links;
@@ -236,18 +248,19 @@ bool Win32FileSystem::HoldDirectory(const std::string& path, HeldHandle& held) {
     return true;
 }
 
-bool Win32FileSystem::HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) {
+Status Win32FileSystem::HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) {
     held = 0;
     state = PathState();
     const DWORD access = GENERIC_READ | (forDelete ? DELETE : 0);
     HANDLE file = CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) return LastFailure();
     DWORD links = 0, attributes = 0;
     std::uint64_t size = 0;
     if (!HandleFacts(file, links, &attributes, &size)) {
+        const Status failure = LastFailure();
         CloseHandle(file);
-        return false;
+        return failure;
     }
     state.exists = true;
     state.attributes = attributes;
@@ -256,7 +269,7 @@ bool Win32FileSystem::HoldFile(const std::string& path, bool forDelete, HeldHand
     state.links = state.isDirectory ? 0 : links;
     state.size = state.isDirectory ? 0 : size;
     held = reinterpret_cast<HeldHandle>(file);
-    return true;
+    return Status();
 }
 
 bool Win32FileSystem::CreateHeldFile(const std::string& path, HeldHandle& held) {
@@ -289,30 +302,36 @@ bool Win32FileSystem::AppendHeld(HeldHandle held, const Bytes& data) {
     return ok && FlushFileBuffers(file);
 }
 
-bool Win32FileSystem::ReadHeld(HeldHandle held, Bytes& out) {
+Status Win32FileSystem::ReadHeld(HeldHandle held, Bytes& out) {
     out.clear();
     HANDLE file = AsHandle(held);
-    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
-        return false;
+    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
+        const DWORD error = GetLastError();
+        if (error != NO_ERROR) return FailedWith(error);
+    }
     unsigned char chunk[16384];
     for (;;) {
         DWORD got = 0;
         if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+            const Status failure = LastFailure();
             out.clear();
-            return false;
+            return failure;
         }
-        if (got == 0) return true;
+        if (got == 0) return Status();
         out.insert(out.end(), chunk, chunk + got);
     }
 }
 
-bool Win32FileSystem::DeleteHeld(HeldHandle held) {
-    static const auto setInformation =
-        SystemProc<NtSetInformationFileFn>(GetModuleHandleA("ntdll.dll"), "NtSetInformationFile");
-    if (!setInformation) return false;
+Status Win32FileSystem::DeleteHeld(HeldHandle held) {
+    static const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    static const auto setInformation = SystemProc<NtSetInformationFileFn>(ntdll, "NtSetInformationFile");
+    static const auto toWin32 = SystemProc<ULONG(WINAPI*)(LONG)>(ntdll, "RtlNtStatusToDosError");
+    if (!setInformation) return FailedWith(ERROR_PROC_NOT_FOUND);
     IoStatus io;
     DispositionInformation disposition{TRUE};
-    return setInformation(AsHandle(held), &io, &disposition, sizeof disposition, kFileDispositionInformation) >= 0;
+    const LONG status = setInformation(AsHandle(held), &io, &disposition, sizeof disposition, kFileDispositionInformation);
+    if (status >= 0) return Status();
+    return FailedWith(toWin32 ? toWin32(status) : ERROR_ACCESS_DENIED);
 }
 
 void Win32FileSystem::Release(HeldHandle held) {

@@ -6,22 +6,27 @@
 
 #include "platform/Platform.h"
 
+// The thread's last error, taken at once after the call that failed, before any clean-up call can replace it.
+inline Status LastFailure() { return FailedWith(GetLastError()); }
+// The code a call returned (the Reg* functions, WinExec's small results), ERROR_SUCCESS being success.
+inline Status ReturnedError(std::uint32_t code) { return Status{code}; }
+
 class Win32FileSystem : public IFileSystem {
 public:
-    bool MakeDirectory(const std::string& path) override;
-    bool RemoveFile(const std::string& path) override;
-    bool RemoveAtRestart(const std::string& path) override;
+    Status MakeDirectory(const std::string& path) override;
+    Status RemoveFile(const std::string& path) override;
+    Status RemoveAtRestart(const std::string& path) override;
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override;
     bool ReadWholeFile(const std::string& path, Bytes& out) override;
     bool WriteWholeFile(const std::string& path, const Bytes& data) override;
-    bool WriteNewFile(const std::string& path, const Bytes& data) override;
-    bool Inspect(const std::string& path, PathState& state) override;
+    Status WriteNewFile(const std::string& path, const Bytes& data) override;
+    Status Inspect(const std::string& path, PathState& state) override;
     bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) override;
     bool SetCurrentDir(const std::string& path) override;
     bool HoldDirectory(const std::string& path, HeldHandle& held) override;
-    bool HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) override;
-    bool ReadHeld(HeldHandle held, Bytes& out) override;
-    bool DeleteHeld(HeldHandle held) override;
+    Status HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) override;
+    Status ReadHeld(HeldHandle held, Bytes& out) override;
+    Status DeleteHeld(HeldHandle held) override;
     bool CreateHeldFile(const std::string& path, HeldHandle& held) override;
     bool AppendHeld(HeldHandle held, const Bytes& data) override;
     void Release(HeldHandle held) override;
@@ -52,7 +57,6 @@ public:
     bool IsAdministrator() override;
     bool RunsUnderWow64() override;
     std::uint16_t NativeArchitecture() override;
-    std::uint32_t LastError() override;
     std::string AnsiToUtf8(const std::string& text) override;
     std::string LocalTime() override;
 };
@@ -60,31 +64,31 @@ public:
 class Win32Registry : public IRegistry {
 public:
     bool CreateKey(const std::string& path, RegKeyHandle& key) override;
-    bool OpenKey(const std::string& path, RegKeyHandle& key) override;
-    bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
-                  std::uint32_t size) override;
-    bool DeleteValue(RegKeyHandle key, const std::string& name) override;
+    Status OpenKey(const std::string& path, RegKeyHandle& key) override;
+    Status SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
+                    std::uint32_t size) override;
+    Status DeleteValue(RegKeyHandle key, const std::string& name) override;
     void CloseKey(RegKeyHandle key) override;
     bool ReadString(const std::string& path, const std::string& name, std::string& text) override;
-    bool DeleteKey(const std::string& path) override;
+    Status DeleteKey(const std::string& path) override;
 };
 
 // winspool.drv is loaded from the system directory on first use; every call fails when it cannot be loaded.
 class Win32Spooler : public ISpooler {
 public:
     void UseEnvironment(const std::string& environment) override;
-    bool DriverDirectory(std::string& dir) override;
+    Status DriverDirectory(std::string& dir) override;
     std::uint32_t LocalPrintersBytesNeeded() override;
     bool EnumLocalPrinters(std::uint32_t bytes, std::vector<std::string>& names, std::uint32_t& lastError) override;
     bool EnumLocalPrinterRecords(std::uint32_t bytes, std::vector<LocalPrinter>& printers,
                                  std::uint32_t& lastError) override;
-    bool EnumInstalledDrivers(std::vector<InstalledDriver>& drivers) override;
-    bool DeleteLocalPrinter(const std::string& name) override;
-    bool DeleteDriver(const std::string& name) override;
+    Status EnumInstalledDrivers(std::vector<InstalledDriver>& drivers) override;
+    Status DeleteLocalPrinter(const std::string& name) override;
+    Status DeleteDriver(const std::string& name) override;
     bool OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) override;
     bool RemoveForm(PrinterHandle handle, const std::string& form) override;
     void ClosePrinterHandle(PrinterHandle handle) override;
-    bool EnumPortNames(std::vector<std::string>& ports) override;
+    Status EnumPortNames(std::vector<std::string>& ports) override;
     bool AddTcpIpPort(const std::string& name, const std::string& address, std::uint32_t portNumber,
                       std::uint32_t& error) override;
     bool DeleteTcpIpPort(const std::string& name, std::uint32_t& error) override;
@@ -95,9 +99,9 @@ private:
 
 class Win32Processes : public IProcesses {
 public:
-    RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override;
-    RunOutcome RunHiddenNative(const std::string& commandLine, std::uint32_t timeoutMs) override;
-    bool StartHidden(const std::string& commandLine) override;
+    RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs, std::uint32_t& error) override;
+    RunOutcome RunHiddenNative(const std::string& commandLine, std::uint32_t timeoutMs, std::uint32_t& error) override;
+    Status StartHidden(const std::string& commandLine) override;
     void Pause(std::uint32_t ms) override;
 };
 

@@ -45,6 +45,9 @@ const SpoolerApi& Spooler() {
     return api;
 }
 
+// The spooler call is missing: why the library could not be loaded, or that the export is not there.
+Status Missing(const SpoolerApi& api) { return FailedWith(api.loadError ? api.loadError : ERROR_PROC_NOT_FOUND); }
+
 // A writable copy of a text, for the API parameters declared as non-const strings.
 std::vector<char> Writable(const std::string& s) {
     std::vector<char> r(s.begin(), s.end());
@@ -135,19 +138,19 @@ bool CallTcpMonitor(const wchar_t* what, void* data, DWORD size, std::uint32_t& 
 
 void Win32Spooler::UseEnvironment(const std::string& environment) { environment_ = environment; }
 
-bool Win32Spooler::DriverDirectory(std::string& dir) {
+Status Win32Spooler::DriverDirectory(std::string& dir) {
     dir.clear();
     const SpoolerApi& api = Spooler();
-    if (!api.getPrinterDriverDirectory) return false;
+    if (!api.getPrinterDriverDirectory) return Missing(api);
     BYTE buf[kPathBuffer] = {};
     DWORD needed = 0;
-    if (!api.getPrinterDriverDirectory(nullptr, &environment_[0], 1, buf, sizeof buf, &needed)) return false;
+    if (!api.getPrinterDriverDirectory(nullptr, &environment_[0], 1, buf, sizeof buf, &needed)) return LastFailure();
     const char* text = reinterpret_cast<const char*>(buf);
     std::size_t n = 0;
     while (n < sizeof buf && text[n] != '\0') ++n;
-    if (n == sizeof buf) return false;  // no terminator: not a path
+    if (n == sizeof buf) return FailedWith(ERROR_INSUFFICIENT_BUFFER);  // no terminator: not a path
     dir.assign(text, n);
-    return true;
+    return Status();
 }
 
 std::uint32_t Win32Spooler::LocalPrintersBytesNeeded() {
@@ -181,18 +184,21 @@ bool Win32Spooler::EnumLocalPrinterRecords(std::uint32_t bytes, std::vector<Loca
     return true;
 }
 
-bool Win32Spooler::EnumInstalledDrivers(std::vector<InstalledDriver>& drivers) {
+Status Win32Spooler::EnumInstalledDrivers(std::vector<InstalledDriver>& drivers) {
     drivers.clear();
     const SpoolerApi& api = Spooler();
-    if (!api.enumPrinterDrivers) return false;
+    if (!api.enumPrinterDrivers) return Missing(api);
+    Status status;
     for (int attempt = 0; attempt < 2; ++attempt) {
         DWORD needed = 0, count = 0;
-        if (api.enumPrinterDrivers(nullptr, &environment_[0], 3, nullptr, 0, &needed, &count)) return true;  // none
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0) return false;
+        if (api.enumPrinterDrivers(nullptr, &environment_[0], 3, nullptr, 0, &needed, &count)) return Status();  // none
+        status = LastFailure();
+        if (status.error != ERROR_INSUFFICIENT_BUFFER || needed == 0) return status;
         Bytes block(needed, 0);
         if (!api.enumPrinterDrivers(nullptr, &environment_[0], 3, block.data(), needed, &needed, &count)) {
-            if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) continue;  // a driver was added in between
-            return false;
+            status = LastFailure();
+            if (status.error == ERROR_INSUFFICIENT_BUFFER) continue;  // a driver was added in between
+            return status;
         }
         if (static_cast<std::uint64_t>(count) * sizeof(DRIVER_INFO_3A) > block.size())
             count = static_cast<DWORD>(block.size() / sizeof(DRIVER_INFO_3A));
@@ -213,29 +219,32 @@ bool Win32Spooler::EnumInstalledDrivers(std::vector<InstalledDriver>& drivers) {
             }
             drivers.push_back(driver);
         }
-        return true;
+        return Status();
     }
     drivers.clear();
-    return false;
+    return status;
 }
 
-bool Win32Spooler::DeleteLocalPrinter(const std::string& name) {
+Status Win32Spooler::DeleteLocalPrinter(const std::string& name) {
     const SpoolerApi& api = Spooler();
-    if (!api.openPrinter || !api.deletePrinter || !api.closePrinter || name.empty()) return false;
+    if (!api.openPrinter || !api.deletePrinter || !api.closePrinter) return Missing(api);
+    if (name.empty()) return FailedWith(ERROR_INVALID_PRINTER_NAME);
     std::vector<char> printer = Writable(name);
     PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
     HANDLE handle = nullptr;
-    if (!api.openPrinter(printer.data(), &handle, &defaults) || !handle) return false;
-    const bool deleted = api.deletePrinter(handle) != 0;
+    if (!api.openPrinter(printer.data(), &handle, &defaults)) return LastFailure();
+    if (!handle) return FailedWith(ERROR_INVALID_HANDLE);
+    const Status deleted = api.deletePrinter(handle) ? Status() : LastFailure();
     api.closePrinter(handle);
     return deleted;
 }
 
-bool Win32Spooler::DeleteDriver(const std::string& name) {
+Status Win32Spooler::DeleteDriver(const std::string& name) {
     const SpoolerApi& api = Spooler();
-    if (!api.deletePrinterDriver || name.empty()) return false;
+    if (!api.deletePrinterDriver) return Missing(api);
+    if (name.empty()) return FailedWith(ERROR_UNKNOWN_PRINTER_DRIVER);
     std::vector<char> driver = Writable(name);
-    return api.deletePrinterDriver(nullptr, &environment_[0], driver.data()) != 0;
+    return api.deletePrinterDriver(nullptr, &environment_[0], driver.data()) ? Status() : LastFailure();
 }
 
 bool Win32Spooler::OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) {
@@ -261,27 +270,30 @@ void Win32Spooler::ClosePrinterHandle(PrinterHandle handle) {
     if (api.closePrinter && handle != 0) api.closePrinter(reinterpret_cast<HANDLE>(handle));
 }
 
-bool Win32Spooler::EnumPortNames(std::vector<std::string>& ports) {
+Status Win32Spooler::EnumPortNames(std::vector<std::string>& ports) {
     ports.clear();
     const SpoolerApi& api = Spooler();
-    if (!api.enumPorts) return false;
+    if (!api.enumPorts) return Missing(api);
+    Status status;
     for (int attempt = 0; attempt < 2; ++attempt) {
         DWORD needed = 0, count = 0;
-        if (api.enumPorts(nullptr, 1, nullptr, 0, &needed, &count)) return true;  // none
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0) return false;
+        if (api.enumPorts(nullptr, 1, nullptr, 0, &needed, &count)) return Status();  // none
+        status = LastFailure();
+        if (status.error != ERROR_INSUFFICIENT_BUFFER || needed == 0) return status;
         Bytes block(needed, 0);
         if (!api.enumPorts(nullptr, 1, block.data(), needed, &needed, &count)) {
-            if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) continue;  // a port was added in between
-            return false;
+            status = LastFailure();
+            if (status.error == ERROR_INSUFFICIENT_BUFFER) continue;  // a port was added in between
+            return status;
         }
         if (static_cast<std::uint64_t>(count) * sizeof(PORT_INFO_1A) > block.size())
             count = static_cast<DWORD>(block.size() / sizeof(PORT_INFO_1A));
         const PORT_INFO_1A* info = reinterpret_cast<const PORT_INFO_1A*>(block.data());
         for (DWORD i = 0; i < count; ++i) ports.push_back(TextOrEmpty(info[i].pName));
-        return true;
+        return Status();
     }
     ports.clear();
-    return false;
+    return status;
 }
 
 bool Win32Spooler::AddTcpIpPort(const std::string& name, const std::string& address, std::uint32_t portNumber,

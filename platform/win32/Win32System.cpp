@@ -100,8 +100,6 @@ std::uint16_t Win32SystemInfo::NativeArchitecture() {
     return info.wProcessorArchitecture;
 }
 
-std::uint32_t Win32SystemInfo::LastError() { return GetLastError(); }
-
 std::string Win32SystemInfo::LocalTime() {
     SYSTEMTIME t;
     GetLocalTime(&t);
@@ -141,30 +139,31 @@ bool Win32Registry::CreateKey(const std::string& path, RegKeyHandle& key) {
     return true;
 }
 
-bool Win32Registry::OpenKey(const std::string& path, RegKeyHandle& key) {
+Status Win32Registry::OpenKey(const std::string& path, RegKeyHandle& key) {
     key = 0;
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return false;
+    const LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &opened);
+    if (result != ERROR_SUCCESS) return FailedWith(static_cast<std::uint32_t>(result));
     key = reinterpret_cast<RegKeyHandle>(opened);
-    return true;
+    return Status();
 }
 
-bool Win32Registry::SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
-                             std::uint32_t size) {
-    if (key == 0) return false;
+Status Win32Registry::SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
+                               std::uint32_t size) {
+    if (key == 0) return FailedWith(ERROR_INVALID_HANDLE);
     // For a string whose last byte is not NUL, RegSetValueExA looks at the byte after the data and counts it
     // as the terminator when it is NUL (as NT does): one byte is read past what was given, and what is
     // stored depends on it. The copy is followed by a byte that is not NUL, so the value keeps exactly the
     // bytes given.
     Bytes copy(data, data + size);
     copy.push_back(0xFF);
-    return RegSetValueExA(ToHkey(key), name.c_str(), 0, type, copy.data(), size) == ERROR_SUCCESS;
+    return ReturnedError(static_cast<std::uint32_t>(RegSetValueExA(ToHkey(key), name.c_str(), 0, type, copy.data(), size)));
 }
 
-bool Win32Registry::DeleteValue(RegKeyHandle key, const std::string& name) {
-    if (key == 0) return false;
+Status Win32Registry::DeleteValue(RegKeyHandle key, const std::string& name) {
+    if (key == 0) return FailedWith(ERROR_INVALID_HANDLE);
     const LONG result = RegDeleteValueA(ToHkey(key), name.c_str());
-    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+    return result == ERROR_FILE_NOT_FOUND ? Status() : ReturnedError(static_cast<std::uint32_t>(result));
 }
 
 void Win32Registry::CloseKey(RegKeyHandle key) {
@@ -187,8 +186,9 @@ bool Win32Registry::ReadString(const std::string& path, const std::string& name,
     return true;
 }
 
-bool Win32Registry::DeleteKey(const std::string& path) {
-    return !path.empty() && RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str()) == ERROR_SUCCESS;
+Status Win32Registry::DeleteKey(const std::string& path) {
+    if (path.empty()) return FailedWith(ERROR_INVALID_PARAMETER);  // RegDeleteKeyA would take it as the root key
+    return ReturnedError(static_cast<std::uint32_t>(RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str())));
 }
 
 // ---- processes ---------------------------------------------------------------------------------------
@@ -199,7 +199,9 @@ constexpr DWORD kEndedProcessWaitMs = 10000;  // for a process that was told to 
 
 // CreateProcessA (hidden window), then afterCreate whatever came of it, then the bounded wait.
 template <typename AfterCreate>
-RunOutcome RunHiddenProcess(const std::string& commandLine, std::uint32_t timeoutMs, AfterCreate afterCreate) {
+RunOutcome RunHiddenProcess(const std::string& commandLine, std::uint32_t timeoutMs, std::uint32_t& error,
+                            AfterCreate afterCreate) {
+    error = 0;
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
@@ -211,10 +213,10 @@ RunOutcome RunHiddenProcess(const std::string& commandLine, std::uint32_t timeou
     command.push_back('\0');
     const BOOL created =
         CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
-    const DWORD createError = GetLastError();
+    const Status createStatus = created ? Status() : LastFailure();
     afterCreate();
     if (!created) {
-        SetLastError(createError);
+        error = createStatus.error;
         return RunOutcome::NotCreated;
     }
     DWORD wait = WaitForSingleObject(process.hProcess, timeoutMs);
@@ -230,11 +232,12 @@ RunOutcome RunHiddenProcess(const std::string& commandLine, std::uint32_t timeou
 
 }  // namespace
 
-RunOutcome Win32Processes::RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) {
-    return RunHiddenProcess(commandLine, timeoutMs, [] {});
+RunOutcome Win32Processes::RunHidden(const std::string& commandLine, std::uint32_t timeoutMs, std::uint32_t& error) {
+    return RunHiddenProcess(commandLine, timeoutMs, error, [] {});
 }
 
-RunOutcome Win32Processes::RunHiddenNative(const std::string& commandLine, std::uint32_t timeoutMs) {
+RunOutcome Win32Processes::RunHiddenNative(const std::string& commandLine, std::uint32_t timeoutMs,
+                                           std::uint32_t& error) {
     // Only CreateProcessA runs with redirection off: anything else this thread does (loading a DLL by name
     // among them) would be redirected to 64-bit files a 32-bit process cannot use.
     using DisableFn = BOOL(WINAPI*)(PVOID*);
@@ -243,10 +246,22 @@ RunOutcome Win32Processes::RunHiddenNative(const std::string& commandLine, std::
     const auto disable = SystemProc<DisableFn>(kernel, "Wow64DisableWow64FsRedirection");
     const auto revert = SystemProc<RevertFn>(kernel, "Wow64RevertWow64FsRedirection");
     PVOID old = nullptr;
-    if (!disable || !revert || !disable(&old)) return RunOutcome::NotCreated;
-    return RunHiddenProcess(commandLine, timeoutMs, [&] { revert(old); });
+    if (!disable || !revert) {
+        error = ERROR_PROC_NOT_FOUND;
+        return RunOutcome::NotCreated;
+    }
+    if (!disable(&old)) {
+        error = LastFailure().error;
+        return RunOutcome::NotCreated;
+    }
+    return RunHiddenProcess(commandLine, timeoutMs, error, [&] { revert(old); });
 }
 
-bool Win32Processes::StartHidden(const std::string& commandLine) { return WinExec(commandLine.c_str(), SW_HIDE) > 31; }
+Status Win32Processes::StartHidden(const std::string& commandLine) {
+    // Above 31 it started; below, the result is the error (0: out of memory or resources).
+    const UINT result = WinExec(commandLine.c_str(), SW_HIDE);
+    if (result > 31) return Status();
+    return FailedWith(result != 0 ? result : ERROR_NOT_ENOUGH_MEMORY);
+}
 
 void Win32Processes::Pause(std::uint32_t ms) { Sleep(ms); }

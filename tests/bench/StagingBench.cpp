@@ -63,15 +63,15 @@ public:
     OpTable* profile = nullptr;
     std::vector<PlannedWrite> plan;
 
-    bool MakeDirectory(const std::string& path) override {
+    Status MakeDirectory(const std::string& path) override {
         OpTimer t(profile, "MakeDirectory");
         return inner_.MakeDirectory(path);
     }
-    bool RemoveFile(const std::string& path) override {
+    Status RemoveFile(const std::string& path) override {
         OpTimer t(profile, "RemoveFile");
         return inner_.RemoveFile(path);
     }
-    bool RemoveAtRestart(const std::string& path) override { return inner_.RemoveAtRestart(path); }
+    Status RemoveAtRestart(const std::string& path) override { return inner_.RemoveAtRestart(path); }
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override {
         bool copied;
         {
@@ -97,8 +97,8 @@ public:
         if (written && recording) plan.emplace_back(path, data);
         return written;
     }
-    bool WriteNewFile(const std::string& path, const Bytes& data) override {
-        bool written;
+    Status WriteNewFile(const std::string& path, const Bytes& data) override {
+        Status written;
         {
             OpTimer t(profile, "WriteNewFile", data.size());
             written = inner_.WriteNewFile(path, data);
@@ -106,7 +106,7 @@ public:
         if (written && recording) plan.emplace_back(path, data);
         return written;
     }
-    bool Inspect(const std::string& path, PathState& state) override {
+    Status Inspect(const std::string& path, PathState& state) override {
         OpTimer t(profile, "Inspect");
         return inner_.Inspect(path, state);
     }
@@ -119,17 +119,17 @@ public:
         OpTimer t(profile, "HoldDirectory");
         return inner_.HoldDirectory(path, held);
     }
-    bool HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) override {
+    Status HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) override {
         OpTimer t(profile, "HoldFile");
         return inner_.HoldFile(path, forDelete, held, state);
     }
-    bool ReadHeld(HeldHandle held, Bytes& out) override {
+    Status ReadHeld(HeldHandle held, Bytes& out) override {
         OpTimer t(profile, "ReadHeld");
-        const bool read = inner_.ReadHeld(held, out);
+        const Status read = inner_.ReadHeld(held, out);
         t.Bytes(out.size());
         return read;
     }
-    bool DeleteHeld(HeldHandle held) override { return inner_.DeleteHeld(held); }
+    Status DeleteHeld(HeldHandle held) override { return inner_.DeleteHeld(held); }
     bool CreateHeldFile(const std::string& path, HeldHandle& held) override { return inner_.CreateHeldFile(path, held); }
     bool AppendHeld(HeldHandle held, const Bytes& data) override { return inner_.AppendHeld(held, data); }
     void Release(HeldHandle held) override { inner_.Release(held); }
@@ -157,9 +157,15 @@ private:
 // The system command is not started and the pause after it is not taken: the command "ends" at once.
 class NoCommand : public IProcesses {
 public:
-    RunOutcome RunHidden(const std::string&, std::uint32_t) override { return RunOutcome::Ended; }
-    RunOutcome RunHiddenNative(const std::string&, std::uint32_t) override { return RunOutcome::Ended; }
-    bool StartHidden(const std::string&) override { return true; }
+    RunOutcome RunHidden(const std::string&, std::uint32_t, std::uint32_t& error) override {
+        error = 0;
+        return RunOutcome::Ended;
+    }
+    RunOutcome RunHiddenNative(const std::string&, std::uint32_t, std::uint32_t& error) override {
+        error = 0;
+        return RunOutcome::Ended;
+    }
+    Status StartHidden(const std::string&) override { return Status(); }
     void Pause(std::uint32_t) override {}
 };
 
@@ -178,7 +184,6 @@ public:
     std::uint32_t AnsiCodePage() override { return inner_.AnsiCodePage(); }
     bool IsAdministrator() override { return inner_.IsAdministrator(); }
     bool RunsUnderWow64() override { return false; }
-    std::uint32_t LastError() override { return inner_.LastError(); }
     std::string AnsiToUtf8(const std::string& text) override { return inner_.AnsiToUtf8(text); }
     std::string LocalTime() override { return inner_.LocalTime(); }
     std::uint16_t NativeArchitecture() override { return inner_.NativeArchitecture(); }

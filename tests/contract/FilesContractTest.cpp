@@ -188,6 +188,31 @@ TEST_P(FilesContract, FilesThatCannotBeReplaced) {
     EXPECT_TRUE(files().WriteNewFile(InScratch("hidden.dll"), ToBytes("new")));
 }
 
+// A failure comes with the error Windows gives for it.
+TEST_P(FilesContract, FailuresComeWithTheirWin32Errors) {
+    PathState state;
+    HeldHandle held = 0;
+    ASSERT_TRUE(files().MakeDirectory(InScratch("Dir")));
+    EXPECT_EQ(files().MakeDirectory(InScratch("DIR")).error, kErrorAlreadyExists);
+    EXPECT_EQ(files().MakeDirectory(InScratch("Missing\\Child")).error, kErrorPathNotFound);
+    EXPECT_EQ(files().RemoveFile(InScratch("none.txt")).error, kErrorFileNotFound);
+    EXPECT_EQ(files().RemoveFile(InScratch("Missing\\x.txt")).error, kErrorPathNotFound);
+    EXPECT_EQ(files().RemoveFile(InScratch("Dir")).error, kErrorAccessDenied);
+    EXPECT_EQ(files().HoldFile(InScratch("none.txt"), false, held, state).error, kErrorFileNotFound);
+    EXPECT_EQ(held, 0u);
+    Put("new.bin", "abc");
+    EXPECT_EQ(files().WriteNewFile(InScratch("NEW.BIN"), ToBytes("x")).error, kErrorFileExists);
+    EXPECT_EQ(files().WriteNewFile(InScratch("Missing\\x.bin"), ToBytes("x")).error, kErrorPathNotFound);
+    Put("ro.dll", "kept");
+    ASSERT_TRUE(host().SetAttributes(InScratch("ro.dll"), kAttributeReadOnly));
+    EXPECT_EQ(files().RemoveFile(InScratch("ro.dll")).error, kErrorAccessDenied);
+    Put("open.dll", "kept");
+    ASSERT_TRUE(host().HoldOpen(InScratch("open.dll"), 1));
+    EXPECT_EQ(files().RemoveFile(InScratch("open.dll")).error, kErrorSharingViolation);
+    EXPECT_EQ(files().HoldFile(InScratch("open.dll"), true, held, state).error, kErrorSharingViolation);
+    EXPECT_EQ(held, 0u);
+}
+
 SETUP_CONTRACT_SUITE(FilesContract);
 
 TEST_P(FilesContract, HeldFilesAndDirectoriesRefuseOtherWritersUntilLetGo) {

@@ -32,9 +32,11 @@ protected:
 
 TEST_P(RegistryContract, OnlyAKeyWithoutSubkeysIsDeleted) {
     const std::string key = host().RegistryTestKey();
-    EXPECT_FALSE(os().registry.DeleteKey(key));
+    EXPECT_EQ(os().registry.DeleteKey(key).error, kErrorFileNotFound);
+    RegKeyHandle handle = 1;
+    EXPECT_EQ(os().registry.OpenKey(key, handle).error, kErrorFileNotFound);
     Write(key + "\\Inner", "Value", kRegSz, Sz("v"));
-    EXPECT_FALSE(os().registry.DeleteKey(key));
+    EXPECT_EQ(os().registry.DeleteKey(key).error, kErrorAccessDenied);
     EXPECT_TRUE(os().registry.DeleteKey(key + "\\Inner"));
     EXPECT_FALSE(Opens(key + "\\Inner"));
     EXPECT_TRUE(os().registry.DeleteKey(key));

@@ -76,13 +76,22 @@ TEST_P(SystemContract, OwnerDataIsTheStore) {
     }
 }
 
+// A missing program fails as CreateProcessA and WinExec fail on it: file or path not found.
+bool MissingProgramError(std::uint32_t error) { return error == kErrorFileNotFound || error == kErrorPathNotFound; }
+
 TEST_P(SystemContract, OutcomesOfHiddenProcesses) {
-    EXPECT_EQ(os().processes.RunHidden(kQuickCommand, 60000), RunOutcome::Ended);
-    EXPECT_EQ(os().processes.RunHidden(host().SleepingCommand(100), 60000), RunOutcome::Ended);
-    EXPECT_EQ(os().processes.RunHidden(host().SleepingCommand(3000), 200), RunOutcome::TimedOut);
-    EXPECT_EQ(os().processes.RunHidden(kMissingProgram, 1000), RunOutcome::NotCreated);
+    std::uint32_t error = 1;
+    EXPECT_EQ(os().processes.RunHidden(kQuickCommand, 60000, error), RunOutcome::Ended);
+    EXPECT_EQ(error, 0u);
+    EXPECT_EQ(os().processes.RunHidden(host().SleepingCommand(100), 60000, error), RunOutcome::Ended);
+    EXPECT_EQ(os().processes.RunHidden(host().SleepingCommand(3000), 200, error), RunOutcome::TimedOut);
+    EXPECT_EQ(error, 0u);
+    EXPECT_EQ(os().processes.RunHidden(kMissingProgram, 1000, error), RunOutcome::NotCreated);
+    EXPECT_PRED1(MissingProgramError, error);
     EXPECT_TRUE(os().processes.StartHidden(kQuickCommand));
-    EXPECT_FALSE(os().processes.StartHidden(kMissingProgram));
+    const Status missing = os().processes.StartHidden(kMissingProgram);
+    EXPECT_FALSE(missing);
+    EXPECT_PRED1(MissingProgramError, missing.error);
 }
 
 // The processor Windows runs on: a known one, the same on every call, and a 64-bit one under WOW64 (where the
@@ -114,15 +123,17 @@ TEST_P(SystemContract, SysnativeHoldsThe64BitRundll32UnderWow64Only) {
 // With the redirection off around its start, a program starts and is waited for like any other; a missing
 // one is not created. Under WOW64 the redirection can always be turned off.
 TEST_P(SystemContract, ProcessesStartWithTheRedirectionOff) {
-    EXPECT_EQ(os().processes.RunHiddenNative(kMissingProgram, 1000), RunOutcome::NotCreated);
-    const RunOutcome quick = os().processes.RunHiddenNative(kQuickCommand, 60000);
+    std::uint32_t error = 0;
+    EXPECT_EQ(os().processes.RunHiddenNative(kMissingProgram, 1000, error), RunOutcome::NotCreated);
+    EXPECT_NE(error, 0u);
+    const RunOutcome quick = os().processes.RunHiddenNative(kQuickCommand, 60000, error);
     if (os().system.RunsUnderWow64()) {
         EXPECT_EQ(quick, RunOutcome::Ended);
     } else {
         EXPECT_TRUE(quick == RunOutcome::Ended || quick == RunOutcome::NotCreated);
     }
     // And the redirection is on again: the next start is the ordinary one.
-    EXPECT_EQ(os().processes.RunHidden(kQuickCommand, 60000), RunOutcome::Ended);
+    EXPECT_EQ(os().processes.RunHidden(kQuickCommand, 60000, error), RunOutcome::Ended);
 }
 
 SETUP_CONTRACT_SUITE(SystemContract);

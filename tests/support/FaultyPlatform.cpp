@@ -37,17 +37,22 @@ void Apply(Fault fault, T& data) {
 
 #define FAULT(site, read) plan_.Next(Site(site), read)
 
+// What a made failure fails with, as Windows would for such a failure.
+const Status kDenied = FailedWith(kErrorAccessDenied);
+const Status kInUse = FailedWith(kErrorSharingViolation);
+const Status kNoSpooler = FailedWith(1722);  // RPC_S_SERVER_UNAVAILABLE: the spooler is not running
+
 class Files : public IFileSystem {
 public:
     Files(IFileSystem& inner, FaultPlan& plan) : inner_(inner), plan_(plan) {}
-    bool MakeDirectory(const std::string& path) override {
-        return FAULT("IFileSystem::MakeDirectory", false) == Fault::None && inner_.MakeDirectory(path);
+    Status MakeDirectory(const std::string& path) override {
+        return FAULT("IFileSystem::MakeDirectory", false) == Fault::None ? inner_.MakeDirectory(path) : kDenied;
     }
-    bool RemoveFile(const std::string& path) override {
-        return FAULT("IFileSystem::RemoveFile", false) == Fault::None && inner_.RemoveFile(path);
+    Status RemoveFile(const std::string& path) override {
+        return FAULT("IFileSystem::RemoveFile", false) == Fault::None ? inner_.RemoveFile(path) : kInUse;
     }
-    bool RemoveAtRestart(const std::string& path) override {
-        return FAULT("IFileSystem::RemoveAtRestart", false) == Fault::None && inner_.RemoveAtRestart(path);
+    Status RemoveAtRestart(const std::string& path) override {
+        return FAULT("IFileSystem::RemoveAtRestart", false) == Fault::None ? inner_.RemoveAtRestart(path) : kDenied;
     }
     // Writes can also report success while the disk got less, or other bytes, than was written.
     bool CopyFileTo(const std::string& from, const std::string& to, bool failIfExists) override {
@@ -75,23 +80,23 @@ public:
         Apply(f, written);
         return inner_.WriteWholeFile(path, written);
     }
-    bool WriteNewFile(const std::string& path, const Bytes& data) override {
+    Status WriteNewFile(const std::string& path, const Bytes& data) override {
         const Fault f = FAULT("IFileSystem::WriteNewFile", true);
-        if (f == Fault::Fail) return false;
+        if (f == Fault::Fail) return FailedWith(kErrorDiskFull);
         Bytes written = data;
         Apply(f, written);
         return inner_.WriteNewFile(path, written);
     }
-    bool Inspect(const std::string& path, PathState& state) override {
+    Status Inspect(const std::string& path, PathState& state) override {
         const Fault f = FAULT("IFileSystem::Inspect", true);
-        if (f == Fault::Fail) return state = PathState(), false;
-        if (!inner_.Inspect(path, state)) return false;
+        if (f == Fault::Fail) return state = PathState(), kDenied;
+        if (const Status status = inner_.Inspect(path, state); !status) return status;
         if (f == Fault::Short) state = PathState();  // "nothing there"
         if (f == Fault::Damaged) {                    // something other than it is
             state.links += 1;
             state.isReparsePoint = !state.isReparsePoint;
         }
-        return true;
+        return Status();
     }
     bool FindFiles(const std::string& pattern, std::vector<FoundFile>& out) override {
         const Fault f = FAULT("IFileSystem::FindFiles", true);
@@ -109,27 +114,27 @@ public:
         held = 0;
         return FAULT("IFileSystem::HoldDirectory", false) == Fault::None && inner_.HoldDirectory(path, held);
     }
-    bool HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) override {
+    Status HoldFile(const std::string& path, bool forDelete, HeldHandle& held, PathState& state) override {
         held = 0;
         const Fault f = FAULT("IFileSystem::HoldFile", true);
-        if (f == Fault::Fail) return state = PathState(), false;
-        if (!inner_.HoldFile(path, forDelete, held, state)) return false;
+        if (f == Fault::Fail) return state = PathState(), kInUse;
+        if (const Status status = inner_.HoldFile(path, forDelete, held, state); !status) return status;
         if (f == Fault::Short) state.size /= 2;
         if (f == Fault::Damaged) {  // something other than it is
             state.links += 1;
             state.isReparsePoint = !state.isReparsePoint;
         }
-        return true;
+        return Status();
     }
-    bool ReadHeld(HeldHandle held, Bytes& out) override {
+    Status ReadHeld(HeldHandle held, Bytes& out) override {
         const Fault f = FAULT("IFileSystem::ReadHeld", true);
-        if (f == Fault::Fail) return out.clear(), false;
-        if (!inner_.ReadHeld(held, out)) return false;
+        if (f == Fault::Fail) return out.clear(), FailedWith(30);  // ERROR_READ_FAULT
+        if (const Status status = inner_.ReadHeld(held, out); !status) return status;
         Apply(f, out);
-        return true;
+        return Status();
     }
-    bool DeleteHeld(HeldHandle held) override {
-        return FAULT("IFileSystem::DeleteHeld", false) == Fault::None && inner_.DeleteHeld(held);
+    Status DeleteHeld(HeldHandle held) override {
+        return FAULT("IFileSystem::DeleteHeld", false) == Fault::None ? inner_.DeleteHeld(held) : kDenied;
     }
     bool CreateHeldFile(const std::string& path, HeldHandle& held) override {
         if (FAULT("IFileSystem::CreateHeldFile", false) != Fault::None) return held = 0, false;
@@ -219,9 +224,6 @@ public:
     std::uint16_t NativeArchitecture() override {  // failing means "cannot tell": an unknown processor
         return FAULT("ISystemInfo::NativeArchitecture", false) == Fault::None ? inner_.NativeArchitecture() : 0xFFFF;
     }
-    std::uint32_t LastError() override {
-        return FAULT("ISystemInfo::LastError", false) == Fault::None ? inner_.LastError() : 0;
-    }
     std::string LocalTime() override {
         return FAULT("ISystemInfo::LocalTime", false) == Fault::None ? inner_.LocalTime() : std::string();
     }
@@ -241,16 +243,17 @@ public:
         if (FAULT("IRegistry::CreateKey", false) != Fault::None) return key = 0, false;
         return inner_.CreateKey(path, key);
     }
-    bool OpenKey(const std::string& path, RegKeyHandle& key) override {
-        if (FAULT("IRegistry::OpenKey", false) != Fault::None) return key = 0, false;
+    Status OpenKey(const std::string& path, RegKeyHandle& key) override {
+        if (FAULT("IRegistry::OpenKey", false) != Fault::None) return key = 0, kDenied;
         return inner_.OpenKey(path, key);
     }
-    bool SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
-                  std::uint32_t size) override {
-        return FAULT("IRegistry::SetValue", false) == Fault::None && inner_.SetValue(key, name, type, data, size);
+    Status SetValue(RegKeyHandle key, const std::string& name, std::uint32_t type, const unsigned char* data,
+                    std::uint32_t size) override {
+        return FAULT("IRegistry::SetValue", false) == Fault::None ? inner_.SetValue(key, name, type, data, size) : kDenied;
     }
-    bool DeleteValue(RegKeyHandle key, const std::string& name) override {
-        return FAULT("IRegistry::DeleteValue", false) == Fault::None && inner_.DeleteValue(key, name);
+    // As when the key was deleted under the open handle (ERROR_KEY_DELETED).
+    Status DeleteValue(RegKeyHandle key, const std::string& name) override {
+        return FAULT("IRegistry::DeleteValue", false) == Fault::None ? inner_.DeleteValue(key, name) : FailedWith(1018);
     }
     void CloseKey(RegKeyHandle key) override {
         FAULT("IRegistry::CloseKey", false);  // nothing to fail: the key is closed all the same
@@ -260,8 +263,8 @@ public:
         if (FAULT("IRegistry::ReadString", false) != Fault::None) return text.clear(), false;
         return inner_.ReadString(path, name, text);
     }
-    bool DeleteKey(const std::string& path) override {
-        return FAULT("IRegistry::DeleteKey", false) == Fault::None && inner_.DeleteKey(path);
+    Status DeleteKey(const std::string& path) override {
+        return FAULT("IRegistry::DeleteKey", false) == Fault::None ? inner_.DeleteKey(path) : kDenied;
     }
 
 private:
@@ -276,12 +279,12 @@ public:
         FAULT("ISpooler::UseEnvironment", false);
         inner_.UseEnvironment(environment);
     }
-    bool DriverDirectory(std::string& dir) override {
+    Status DriverDirectory(std::string& dir) override {
         const Fault f = FAULT("ISpooler::DriverDirectory", true);
-        if (f == Fault::Fail) return dir.clear(), false;
-        if (!inner_.DriverDirectory(dir)) return false;
+        if (f == Fault::Fail) return dir.clear(), kNoSpooler;
+        if (const Status status = inner_.DriverDirectory(dir); !status) return status;
         Apply(f, dir);
-        return true;
+        return Status();
     }
     std::uint32_t LocalPrintersBytesNeeded() override {
         return FAULT("ISpooler::LocalPrintersBytesNeeded", false) == Fault::None ? inner_.LocalPrintersBytesNeeded() : 0;
@@ -305,21 +308,21 @@ public:
             for (LocalPrinter& printer : printers) Damage(printer.driver);
         return true;
     }
-    bool EnumInstalledDrivers(std::vector<InstalledDriver>& drivers) override {
+    Status EnumInstalledDrivers(std::vector<InstalledDriver>& drivers) override {
         const Fault f = FAULT("ISpooler::EnumInstalledDrivers", true);
-        if (f == Fault::Fail) return drivers.clear(), false;
-        if (!inner_.EnumInstalledDrivers(drivers)) return false;
+        if (f == Fault::Fail) return drivers.clear(), kNoSpooler;
+        if (const Status status = inner_.EnumInstalledDrivers(drivers); !status) return status;
         if (f == Fault::Short) drivers.resize(drivers.size() / 2);
         if (f == Fault::Damaged)
             for (InstalledDriver& driver : drivers)
                 for (std::string& file : driver.files) Damage(file);
-        return true;
+        return Status();
     }
-    bool DeleteLocalPrinter(const std::string& name) override {
-        return FAULT("ISpooler::DeleteLocalPrinter", false) == Fault::None && inner_.DeleteLocalPrinter(name);
+    Status DeleteLocalPrinter(const std::string& name) override {
+        return FAULT("ISpooler::DeleteLocalPrinter", false) == Fault::None ? inner_.DeleteLocalPrinter(name) : kDenied;
     }
-    bool DeleteDriver(const std::string& name) override {
-        return FAULT("ISpooler::DeleteDriver", false) == Fault::None && inner_.DeleteDriver(name);
+    Status DeleteDriver(const std::string& name) override {
+        return FAULT("ISpooler::DeleteDriver", false) == Fault::None ? inner_.DeleteDriver(name) : kDenied;
     }
     bool OpenLocalServer(std::uint32_t desiredAccess, PrinterHandle& handle) override {
         if (FAULT("ISpooler::OpenLocalServer", false) != Fault::None) return handle = 0, false;
@@ -332,14 +335,14 @@ public:
         FAULT("ISpooler::ClosePrinterHandle", false);
         inner_.ClosePrinterHandle(handle);
     }
-    bool EnumPortNames(std::vector<std::string>& ports) override {
+    Status EnumPortNames(std::vector<std::string>& ports) override {
         const Fault f = FAULT("ISpooler::EnumPortNames", true);
-        if (f == Fault::Fail) return ports.clear(), false;
-        if (!inner_.EnumPortNames(ports)) return false;
+        if (f == Fault::Fail) return ports.clear(), kNoSpooler;
+        if (const Status status = inner_.EnumPortNames(ports); !status) return status;
         if (f == Fault::Short) ports.resize(ports.size() / 2);
         if (f == Fault::Damaged)
             for (std::string& port : ports) Damage(port);
-        return true;
+        return Status();
     }
     bool AddTcpIpPort(const std::string& name, const std::string& address, std::uint32_t portNumber,
                       std::uint32_t& error) override {
@@ -359,20 +362,25 @@ private:
 class Processes : public IProcesses {
 public:
     Processes(IProcesses& inner, FaultPlan& plan) : inner_(inner), plan_(plan) {}
-    RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs) override {
+    RunOutcome RunHidden(const std::string& commandLine, std::uint32_t timeoutMs, std::uint32_t& error) override {
         const Fault f = FAULT("IProcesses::RunHidden", true);
-        if (f == Fault::Fail) return RunOutcome::NotCreated;
-        const RunOutcome outcome = inner_.RunHidden(commandLine, timeoutMs);
-        return f == Fault::None ? outcome : RunOutcome::TimedOut;  // started, but its end never seen
+        if (f == Fault::Fail) return error = kErrorFileNotFound, RunOutcome::NotCreated;
+        const RunOutcome outcome = inner_.RunHidden(commandLine, timeoutMs, error);
+        if (f == Fault::None) return outcome;
+        error = 0;
+        return RunOutcome::TimedOut;  // started, but its end never seen
     }
-    RunOutcome RunHiddenNative(const std::string& commandLine, std::uint32_t timeoutMs) override {
+    RunOutcome RunHiddenNative(const std::string& commandLine, std::uint32_t timeoutMs, std::uint32_t& error) override {
         const Fault f = FAULT("IProcesses::RunHiddenNative", true);
-        if (f == Fault::Fail) return RunOutcome::NotCreated;
-        const RunOutcome outcome = inner_.RunHiddenNative(commandLine, timeoutMs);
-        return f == Fault::None ? outcome : RunOutcome::TimedOut;
+        if (f == Fault::Fail) return error = kErrorFileNotFound, RunOutcome::NotCreated;
+        const RunOutcome outcome = inner_.RunHiddenNative(commandLine, timeoutMs, error);
+        if (f == Fault::None) return outcome;
+        error = 0;
+        return RunOutcome::TimedOut;
     }
-    bool StartHidden(const std::string& commandLine) override {
-        return FAULT("IProcesses::StartHidden", false) == Fault::None && inner_.StartHidden(commandLine);
+    Status StartHidden(const std::string& commandLine) override {
+        return FAULT("IProcesses::StartHidden", false) == Fault::None ? inner_.StartHidden(commandLine)
+                                                                      : FailedWith(kErrorFileNotFound);
     }
     void Pause(std::uint32_t ms) override {
         FAULT("IProcesses::Pause", false);

@@ -187,14 +187,14 @@ TEST_F(Deployment, TheEarlierValuesAreGoneBeforeTheRunChangesAnythingOrItChanges
     struct RefusingDelete : IRegistry {
         explicit RefusingDelete(MemoryRegistry& r) : inner(r) {}
         bool CreateKey(const std::string& p, RegKeyHandle& k) override { return inner.CreateKey(p, k); }
-        bool OpenKey(const std::string& p, RegKeyHandle& k) override { return inner.OpenKey(p, k); }
-        bool SetValue(RegKeyHandle k, const std::string& n, std::uint32_t t, const unsigned char* d,
-                      std::uint32_t s) override {
+        Status OpenKey(const std::string& p, RegKeyHandle& k) override { return inner.OpenKey(p, k); }
+        Status SetValue(RegKeyHandle k, const std::string& n, std::uint32_t t, const unsigned char* d,
+                        std::uint32_t s) override {
             return inner.SetValue(k, n, t, d, s);
         }
-        bool DeleteValue(RegKeyHandle, const std::string&) override { return false; }
+        Status DeleteValue(RegKeyHandle, const std::string&) override { return FailedWith(kErrorAccessDenied); }
         void CloseKey(RegKeyHandle k) override { inner.CloseKey(k); }
-        bool DeleteKey(const std::string& p) override { return inner.DeleteKey(p); }
+        Status DeleteKey(const std::string& p) override { return inner.DeleteKey(p); }
         bool ReadString(const std::string& p, const std::string& n, std::string& t) override {
             return inner.ReadString(p, n, t);
         }

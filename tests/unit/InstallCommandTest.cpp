@@ -6,6 +6,12 @@
 
 namespace {
 
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string all;
+    for (const std::string& line : lines) all += line + "\n";
+    return all;
+}
+
 const std::string kRundll = "C:\\WINDOWS\\system32\\rundll32.exe";
 const std::string kInstallArgs =
     " printui.dll,PrintUIEntry /if /f C:\\TEMP\\KX47.INF /r \"LPT1:\" /b \"KX47\" /m \"KX47\" ";
@@ -137,6 +143,38 @@ TEST_F(InstallCommand, OnlyAPrinterNamedWithTheModelWordAfterACommandThatEndedIs
         const bool ended = c.runs > 0 && c.outcome == RunOutcome::Ended;
         EXPECT_EQ(w.processes.pauses, ended ? std::vector<std::uint32_t>{100} : std::vector<std::uint32_t>());
         EXPECT_EQ(fillsBefore < 0 ? 0 : w.spooler.fillCalls - fillsBefore, c.fillCalls);
+    }
+}
+
+// A start that fails is logged with the error the start came back with.
+TEST_F(InstallCommand, AFailedStartLogsItsErrorCode) {
+    auto logged = [](const CSetupApp& a, const std::string& start, const std::string& end) {
+        for (const std::string& line : a.Log().Lines())
+            if (line.rfind(start, 0) == 0 && line.size() >= end.size() && line.compare(line.size() - end.size(), end.size(), end) == 0)
+                return true;
+        return false;
+    };
+    // The system's command cannot be created: its program is not there.
+    {
+        MemoryWindows w;
+        Prepare(w);
+        w.processes.startFails = true;
+        CSetupApp a(w.platform);
+        a.InstallPrinterDriver();
+        EXPECT_TRUE(logged(a, "command: starting it: failed, Win32 error 2", "")) << Joined(a.Log().Lines());
+        EXPECT_EQ(w.ui.events, (std::vector<std::string>{kFailure, "quit"}));
+    }
+    // The installation's command runs; the default printer's is refused (its path is not there).
+    {
+        MemoryWindows w;
+        Prepare(w);
+        CommandCreates(w, "KX47");
+        w.processes.canStart = [](const std::string& commandLine) { return commandLine.find("/y") == std::string::npos; };
+        w.processes.startError = 3;  // ERROR_PATH_NOT_FOUND
+        CSetupApp a(w.platform);
+        a.InstallPrinterDriver();
+        EXPECT_TRUE(logged(a, "default printer: starting " + kRundll + kDefaultArgs, ": failed, Win32 error 3"))
+            << Joined(a.Log().Lines());
     }
 }
 

@@ -4,6 +4,7 @@
 #include "install/InstallRun.h"
 #include "install/PrinterNameCheck.h"
 #include "install/StagingPlan.h"
+#include "tests/support/FaultyPlatform.h"
 #include "tests/unit/UnitSupport.h"
 
 namespace {
@@ -223,6 +224,82 @@ TEST_F(InstallRun, UnsafePrinterNameOrNoDriverDirectoryTouchesNothing) {
         EXPECT_TRUE(w.spooler.removedForms.empty());
         EXPECT_EQ(w.ui.events, Outcome(false, 0x0409));
     }
+}
+
+// The log names the Win32 error that the failing call came back with.
+bool Logged(const RunLog& log, const std::string& line) {
+    return std::find(log.Lines().begin(), log.Lines().end(), line) != log.Lines().end();
+}
+std::string Joined(const RunLog& log) {
+    std::string all;
+    for (const std::string& line : log.Lines()) all += line + "\n";
+    return all;
+}
+
+TEST_F(InstallRun, AStagingWriteRefusedLogsItsOwnErrorCode) {
+    // A directory nobody may write to: the new file is refused (access denied).
+    {
+        MemoryWindows w;
+        Prepare(w, 7, 0x0804, 0);
+        w.files.PutDirectories("C:\\TEMP\\x86");
+        w.files.SetReadOnlyDirectory("C:\\TEMP\\x86");
+        RunLog log;
+        EXPECT_EQ(RunInstallation(w.platform, InstallInputs{"KX47", 7, 0}, log), InstallOutcome::Failed);
+        EXPECT_TRUE(Logged(log, "staging: creating C:\\TEMP\\x86: failed, Win32 error 183")) << Joined(log);
+        const std::string all = Joined(log);
+        const std::size_t at = all.find("staging: writing C:\\TEMP\\x86\\");
+        ASSERT_NE(at, std::string::npos) << all;
+        EXPECT_EQ(all.substr(all.find(": failed", at), all.find('\n', at) - all.find(": failed", at)),
+                  ": failed, Win32 error 5") << all;
+    }
+    // A file another program holds open without sharing its deletion: the removal before the write is
+    // refused (sharing violation), and the look that follows it, which succeeds, does not replace the code.
+    {
+        MemoryWindows w;
+        Prepare(w, 7, 0x0804, 0);
+        w.files.Put("C:\\TEMP\\KX47.GPD", ToBytes("held by another program"));
+        w.files.HoldOpen("C:\\TEMP\\KX47.GPD", MemoryFileSystem::kShareRead);
+        RunLog log;
+        EXPECT_EQ(RunInstallation(w.platform, InstallInputs{"KX47", 7, 0}, log), InstallOutcome::Failed);
+        EXPECT_TRUE(Logged(log, "staging: writing C:\\TEMP\\KX47.GPD: failed, Win32 error 32")) << Joined(log);
+    }
+}
+
+// The uninstall entry's added values: the write refused (access denied) is the failure logged, not what the
+// clean-up after it (removing what was written) runs into.
+TEST_F(InstallRun, TheCleanUpAfterAFailedWriteDoesNotReplaceItsErrorCode) {
+    auto run = [](FaultPlan& plan, RunLog& log) {
+        MemoryWindows w;
+        Prepare(w, 7, 0x0804, 0);
+        w.files.PutDirectories(kDriverDir + "\\3");
+        w.processes.onRun = [&w](const std::string&) {
+            InstallLikeTheSystemCommand(w);
+            return RunOutcome::Ended;
+        };
+        w.registry.deniedValues = {"ESTIMATEDSIZE"};
+        FaultyPlatform faulty(w.platform, plan);
+        return RunInstallation(faulty.platform(), InstallInputs{"KX47", 7, 0}, log);
+    };
+    FaultPlan recording;
+    RunLog firstLog;
+    EXPECT_EQ(run(recording, firstLog), InstallOutcome::Installed);
+    EXPECT_TRUE(Logged(firstLog, "uninstall entry: adding the version, quiet removal and size: failed, Win32 error 5"))
+        << Joined(firstLog);
+    // Again, with the clean-up's first removal failing too (the key deleted under it).
+    const std::vector<FaultPlan::Call>& calls = recording.Calls();
+    std::size_t lastWrite = calls.size(), cleanUp = calls.size();
+    for (std::size_t i = 0; i < calls.size(); ++i)
+        if (calls[i].site == "IRegistry::SetValue") lastWrite = i;
+    for (std::size_t i = lastWrite; i < calls.size() && cleanUp == calls.size(); ++i)
+        if (calls[i].site == "IRegistry::DeleteValue") cleanUp = i;
+    ASSERT_LT(cleanUp, calls.size());
+    FaultPlan plan;
+    plan.Arm(cleanUp, Fault::Fail);
+    RunLog log;
+    EXPECT_EQ(run(plan, log), InstallOutcome::Installed);
+    EXPECT_TRUE(plan.Injected());
+    EXPECT_TRUE(Logged(log, "uninstall entry: adding the version, quiet removal and size: failed, Win32 error 5"))
+        << Joined(log);
 }
 
 TEST(PrinterNameCheck, FileNameRulesDevicesAndTheLongestPathAndKey) {

@@ -195,7 +195,6 @@ TEST_F(UnattendedRun, TheLogHoldsTheStepsAndErrorCodesAndGoesOnlyWhereAsked) {
     // A staged file that cannot be replaced: the step's system error code is in the log.
     win.files.Put("C:\\TEMP\\x86\\KX47D.dll", ToBytes("planted"));
     win.files.SetAttributes("C:\\TEMP\\x86\\KX47D.dll", 1);  // read-only
-    win.system.lastError = 5;
     win.files.PutDirectories("C:\\Logs");
     EXPECT_EQ(Run(app, "/quiet /log=C:\\Logs\\till.log"), kExitInstallFailed);
     const std::string log = LogText("C:\\Logs\\till.log");

@@ -120,6 +120,25 @@ TEST_F(UninstallRun, AnotherNameLeavesTheModelWordsInstallation) {
     EXPECT_NE(At(kDriverDir + "\\KX47.GPD"), "<missing>");
 }
 
+// A removal that fails is logged with the error the failing call came back with.
+TEST_F(UninstallRun, AFailedRemovalLogsItsErrorCode) {
+    // A driver file another program holds open, sharing nothing (a sharing violation), and the entry's key,
+    // which has a subkey someone else added (access denied).
+    win.files.HoldOpen(kDriverDir + "\\KX47.GPD", 0);
+    RegKeyHandle sub = 0;
+    ASSERT_TRUE(win.registry.CreateKey(kKey + "\\Other", sub));
+    win.registry.CloseKey(sub);
+    RunLog log;
+    Uninstall(win.platform, true, &log);
+    std::string all;
+    for (const std::string& line : log.Lines()) all += line + "\n";
+    EXPECT_NE(all.find("file " + kDriverDir + "\\KX47.GPD: could not be removed, Win32 error 32\n"), std::string::npos)
+        << all;
+    EXPECT_NE(all.find("registry key HKEY_LOCAL_MACHINE\\" + kKey + ": could not be removed, Win32 error 5\n"),
+              std::string::npos)
+        << all;
+}
+
 TEST(UninstallRules, OwnNameAndOwnPrinters) {
     std::string name;
     EXPECT_TRUE(PrinterNameFromProgramName("UNINSTALLkx47.EXE", name));

@@ -35,22 +35,26 @@ inline std::vector<std::string> LogLines(const MemoryFileSystem& files, const st
 
 inline const std::string kDriverDir = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";
 
+inline const std::string kX64Dir = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
+
 // What the system's command does with C:\TEMP\KX47.INF, as a command stand-in: when the INF is there, copies
-// the files it names (from C:\TEMP and C:\TEMP\x86) into the driver directory's 3, registers the driver
-// KX47 with them and the Unidrv core, and creates the printer KX47 on it. False when the INF is missing or a
-// file cannot be copied (then nothing is registered).
-inline bool InstallLikeTheSystemCommand(MemoryWindows& w) {
+// the files it names (from C:\TEMP and C:\TEMP\x86; on x64 from C:\TEMP\amd64) into the driver directory's 3
+// (on x64 the "Windows x64" one), registers the driver KX47 with them and the Unidrv core, and creates the
+// printer KX47 on it. False when the INF is missing or a file cannot be copied (then nothing is registered).
+inline bool InstallLikeTheSystemCommand(MemoryWindows& w, bool x64 = false) {
     if (!w.files.Exists("C:\\TEMP\\KX47.INF")) return false;
+    const std::string three = (x64 ? kX64Dir : kDriverDir) + "\\3\\";
+    const std::string plugins = x64 ? "amd64\\" : "x86\\";
     InstalledDriver driver{"KX47", {}};
     for (const char* core : {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "UNIRES.DLL", "STDNAMES.GPD"})
-        driver.files.push_back(kDriverDir + "\\3\\" + core);
-    for (const char* from : {"KX47.GPD", "ZIKU.UFM", "KX47.INI", "KX47RES.DLL", "x86\\KX47D.DLL", "x86\\KX47F.DLL"}) {
-        const std::string name = std::string(from).substr(std::string(from).rfind('\\') + 1);
-        const std::string to = kDriverDir + "\\3\\" + name;
-        if (!w.files.CopyFileTo(std::string("C:\\TEMP\\") + from, to, false)) return false;
+        driver.files.push_back(three + core);
+    for (const std::string& from : {std::string("KX47.GPD"), std::string("ZIKU.UFM"), std::string("KX47.INI"),
+                                    std::string("KX47RES.DLL"), plugins + "KX47D.DLL", plugins + "KX47F.DLL"}) {
+        const std::string to = three + from.substr(from.rfind('\\') + 1);
+        if (!w.files.CopyFileTo("C:\\TEMP\\" + from, to, false)) return false;
         driver.files.push_back(to);
     }
-    w.spooler.drivers.push_back(driver);
+    (x64 ? w.spooler.x64Drivers : w.spooler.drivers).push_back(driver);
     w.spooler.printers.push_back("KX47");
     w.spooler.driverOf["KX47"] = "KX47";
     return true;

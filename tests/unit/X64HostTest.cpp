@@ -9,29 +9,8 @@
 
 namespace {
 
-const std::string kX64Dir = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
 const std::string kSysnativeRundll = "C:\\WINDOWS\\Sysnative\\rundll32.exe";
 const std::string kInstallArguments = " printui.dll,PrintUIEntry /if /f C:\\TEMP\\KX47.INF /r \"LPT1:\" /b \"KX47\" /m \"KX47\" ";
-
-// What the system's command does on x64 with C:\TEMP\KX47.INF: copies the files it names (the plug-ins from
-// C:\TEMP\amd64) into the x64 driver directory's 3 and registers driver KX47 in "Windows x64" with them and the
-// system's Unidrv core, then makes the printer. False when a file is missing (then nothing is registered).
-bool InstallLikeTheX64Command(MemoryWindows& w) {
-    if (!w.files.Exists("C:\\TEMP\\KX47.INF")) return false;
-    InstalledDriver driver{"KX47", {}};
-    for (const char* core : {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "UNIRES.DLL", "STDNAMES.GPD"})
-        driver.files.push_back(kX64Dir + "\\3\\" + core);
-    for (const char* from : {"KX47.GPD", "ZIKU.UFM", "KX47.INI", "KX47RES.DLL", "amd64\\KX47D.DLL", "amd64\\KX47F.DLL"}) {
-        const std::string name = std::string(from).substr(std::string(from).rfind('\\') + 1);
-        const std::string to = kX64Dir + "\\3\\" + name;
-        if (!w.files.CopyFileTo(std::string("C:\\TEMP\\") + from, to, false)) return false;
-        driver.files.push_back(to);
-    }
-    w.spooler.x64Drivers.push_back(driver);
-    w.spooler.printers.push_back("KX47");
-    w.spooler.driverOf["KX47"] = "KX47";
-    return true;
-}
 
 class X64Host : public AppTest {
 protected:
@@ -55,7 +34,7 @@ protected:
     }
     void CommandInstallsFromInf() {
         win.processes.onRun = [this](const std::string&) {
-            InstallLikeTheX64Command(win);
+            InstallLikeTheSystemCommand(win, true);
             return RunOutcome::Ended;
         };
     }
@@ -149,7 +128,7 @@ TEST_F(X64Host, RedirectionThatCannotBeTurnedOffRunsNoCommandAndFails) {
 TEST_F(X64Host, TheOutcomeCheckLooksInTheX64Environment) {
     // A command that registers the driver as a 32-bit one: the printer is there, but no x64 driver of this run.
     win.processes.onRun = [this](const std::string&) {
-        InstallLikeTheX64Command(win);
+        InstallLikeTheSystemCommand(win, true);
         win.spooler.drivers = win.spooler.x64Drivers;
         win.spooler.x64Drivers.clear();
         return RunOutcome::Ended;

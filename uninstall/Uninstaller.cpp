@@ -375,6 +375,8 @@ private:
                 named = named || DriverNamesFile(driver, file.fileName, codePage_);
             for (int inVersionDir = 0; inVersionDir < 2; ++inVersionDir) {
                 std::string path;
+                // On x64 the command takes STDNAMES.GPD of 3 from the system's Unidrv core too.
+                if (inVersionDir && driver_ == HostDriver::X64 && EqualNoCase(file.fileName, kStdNamesFile.text)) continue;
                 if (!(inVersionDir ? versionDirUsable : driverDirUsable) ||
                     !JoinPath(path, inVersionDir ? versionDir : driverDir_, file.fileName))
                     continue;

@@ -80,6 +80,9 @@ t = open(sys.argv[1], "rb").read()
 sys.exit(not (b"on an x64 processor; the x64 driver" in t and b"command: C:\\windows\\Sysnative\\rundll32.exe" in t
               and b"result: installed\r\n" in t))' "$DRIVE/e2e-quiet.log"
     quiet_removal quiet-x64-en
+    # The Unidrv core in x64\3 is the system's (the command took it from the driver store): it stays.
+    check "quiet-removal/keeps-the-systems-core" bash -c 'for f in UNIDRV.DLL UNIDRVUI.DLL UNIDRV.HLP UNIRES.DLL STDNAMES.GPD; do
+        grep -q "stand-in for 64-bit Windows" "$1/$f" || exit 1; done' _ "$DRIVE/$DRIVER_DIR/3"
     stop_prefix "$WINEPREFIX"
     exit "$failed"
 fi

@@ -217,7 +217,7 @@ TEST_F(X64Host, TheUninstallerRemovesTheX64InstallationAndLeavesTheSystemsCore) 
     app.InstallPrinterDriver();
     ASSERT_EQ(app.Outcome(), InstallOutcome::Installed);
     // The system's Unidrv core in the x64 driver directory, named by no driver once ours is gone.
-    for (const char* core : {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "UNIRES.DLL"})
+    for (const char* core : {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HLP", "UNIRES.DLL", "STDNAMES.GPD"})
         win.files.Put(kX64Dir + "\\3\\" + core, ToBytes("the system's"));
     win.spooler.UseEnvironment(kEnvironmentX86);  // a new process: the uninstaller chooses the environment itself
     win.system.modulePath = kX64Dir + "\\uninstallKX47.exe";
@@ -228,9 +228,9 @@ TEST_F(X64Host, TheUninstallerRemovesTheX64InstallationAndLeavesTheSystemsCore) 
     EXPECT_FALSE(win.registry.KeyExists("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KX47 printer"));
     EXPECT_TRUE(FilesBelow("C:\\TEMP").empty());
     EXPECT_EQ(FilesBelow(kX64Dir),
-              (std::vector<std::string>{kX64Dir + "\\3\\UNIDRV.DLL", kX64Dir + "\\3\\UNIDRV.HLP",
-                                        kX64Dir + "\\3\\UNIDRVUI.DLL", kX64Dir + "\\3\\UNIRES.DLL",
-                                        kX64Dir + "\\uninstallKX47.exe"}));
+              (std::vector<std::string>{kX64Dir + "\\3\\STDNAMES.GPD", kX64Dir + "\\3\\UNIDRV.DLL",
+                                        kX64Dir + "\\3\\UNIDRV.HLP", kX64Dir + "\\3\\UNIDRVUI.DLL",
+                                        kX64Dir + "\\3\\UNIRES.DLL", kX64Dir + "\\uninstallKX47.exe"}));
     EXPECT_EQ(win.files.removeAtRestart, std::vector<std::string>{kX64Dir + "\\uninstallKX47.exe"});
 }
 

@@ -48,6 +48,35 @@ const SpoolerApi& Spooler() {
 // The spooler call is missing: why the library could not be loaded, or that the export is not there.
 Status Missing(const SpoolerApi& api) { return FailedWith(api.loadError ? api.loadError : ERROR_PROC_NOT_FOUND); }
 
+// The spooler's two-call enumeration: call(buffer, size, &needed, &count) is asked for the size, then fills a
+// block of it, once more when an entry was added in between; count is kept within the block of Records.
+template <typename Record, typename Call>
+Status EnumerateRecords(Call call, Bytes& block, DWORD& count) {
+    Status status;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD needed = 0;
+        count = 0;
+        block.clear();
+        if (call(nullptr, 0, &needed, &count)) {
+            count = 0;
+            return Status();  // none
+        }
+        status = LastFailure();
+        if (status.error != ERROR_INSUFFICIENT_BUFFER || needed == 0) return status;
+        block.assign(needed, 0);
+        if (!call(block.data(), needed, &needed, &count)) {
+            status = LastFailure();
+            count = 0;
+            if (status.error == ERROR_INSUFFICIENT_BUFFER) continue;  // an entry was added in between
+            return status;
+        }
+        if (static_cast<std::uint64_t>(count) * sizeof(Record) > block.size())
+            count = static_cast<DWORD>(block.size() / sizeof(Record));
+        return Status();
+    }
+    return status;
+}
+
 // A writable copy of a text, for the API parameters declared as non-const strings.
 std::vector<char> Writable(const std::string& s) {
     std::vector<char> r(s.begin(), s.end());
@@ -188,40 +217,30 @@ Status Win32Spooler::EnumInstalledDrivers(std::vector<InstalledDriver>& drivers)
     drivers.clear();
     const SpoolerApi& api = Spooler();
     if (!api.enumPrinterDrivers) return Missing(api);
-    Status status;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        DWORD needed = 0, count = 0;
-        if (api.enumPrinterDrivers(nullptr, &environment_[0], 3, nullptr, 0, &needed, &count)) return Status();  // none
-        status = LastFailure();
-        if (status.error != ERROR_INSUFFICIENT_BUFFER || needed == 0) return status;
-        Bytes block(needed, 0);
-        if (!api.enumPrinterDrivers(nullptr, &environment_[0], 3, block.data(), needed, &needed, &count)) {
-            status = LastFailure();
-            if (status.error == ERROR_INSUFFICIENT_BUFFER) continue;  // a driver was added in between
-            return status;
-        }
-        if (static_cast<std::uint64_t>(count) * sizeof(DRIVER_INFO_3A) > block.size())
-            count = static_cast<DWORD>(block.size() / sizeof(DRIVER_INFO_3A));
-        const DRIVER_INFO_3A* info = reinterpret_cast<const DRIVER_INFO_3A*>(block.data());
-        for (DWORD i = 0; i < count; ++i) {
-            InstalledDriver driver{TextOrEmpty(info[i].pName), {}};
-            for (const char* file : {info[i].pDriverPath, info[i].pDataFile, info[i].pConfigFile, info[i].pHelpFile})
-                if (file && *file) driver.files.push_back(file);
-            // A list of strings, each ended by a zero, the list by an empty one; kept within the block.
-            if (const char* p = info[i].pDependentFiles) {
-                const char* end = reinterpret_cast<const char*>(block.data() + block.size());
-                while (p >= reinterpret_cast<const char*>(block.data()) && p < end && *p) {
-                    const char* stop = p;
-                    while (stop < end && *stop) ++stop;
-                    driver.files.push_back(std::string(p, stop));
-                    p = stop + 1;
-                }
+    Bytes block;
+    DWORD count = 0;
+    const Status status = EnumerateRecords<DRIVER_INFO_3A>(
+        [&](BYTE* buffer, DWORD size, DWORD* needed, DWORD* found) {
+            return api.enumPrinterDrivers(nullptr, &environment_[0], 3, buffer, size, needed, found);
+        },
+        block, count);
+    const DRIVER_INFO_3A* info = reinterpret_cast<const DRIVER_INFO_3A*>(block.data());
+    for (DWORD i = 0; i < count; ++i) {
+        InstalledDriver driver{TextOrEmpty(info[i].pName), {}};
+        for (const char* file : {info[i].pDriverPath, info[i].pDataFile, info[i].pConfigFile, info[i].pHelpFile})
+            if (file && *file) driver.files.push_back(file);
+        // A list of strings, each ended by a zero, the list by an empty one; kept within the block.
+        if (const char* p = info[i].pDependentFiles) {
+            const char* end = reinterpret_cast<const char*>(block.data() + block.size());
+            while (p >= reinterpret_cast<const char*>(block.data()) && p < end && *p) {
+                const char* stop = p;
+                while (stop < end && *stop) ++stop;
+                driver.files.push_back(std::string(p, stop));
+                p = stop + 1;
             }
-            drivers.push_back(driver);
         }
-        return Status();
+        drivers.push_back(driver);
     }
-    drivers.clear();
     return status;
 }
 
@@ -274,25 +293,15 @@ Status Win32Spooler::EnumPortNames(std::vector<std::string>& ports) {
     ports.clear();
     const SpoolerApi& api = Spooler();
     if (!api.enumPorts) return Missing(api);
-    Status status;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        DWORD needed = 0, count = 0;
-        if (api.enumPorts(nullptr, 1, nullptr, 0, &needed, &count)) return Status();  // none
-        status = LastFailure();
-        if (status.error != ERROR_INSUFFICIENT_BUFFER || needed == 0) return status;
-        Bytes block(needed, 0);
-        if (!api.enumPorts(nullptr, 1, block.data(), needed, &needed, &count)) {
-            status = LastFailure();
-            if (status.error == ERROR_INSUFFICIENT_BUFFER) continue;  // a port was added in between
-            return status;
-        }
-        if (static_cast<std::uint64_t>(count) * sizeof(PORT_INFO_1A) > block.size())
-            count = static_cast<DWORD>(block.size() / sizeof(PORT_INFO_1A));
-        const PORT_INFO_1A* info = reinterpret_cast<const PORT_INFO_1A*>(block.data());
-        for (DWORD i = 0; i < count; ++i) ports.push_back(TextOrEmpty(info[i].pName));
-        return Status();
-    }
-    ports.clear();
+    Bytes block;
+    DWORD count = 0;
+    const Status status = EnumerateRecords<PORT_INFO_1A>(
+        [&](BYTE* buffer, DWORD size, DWORD* needed, DWORD* found) {
+            return api.enumPorts(nullptr, 1, buffer, size, needed, found);
+        },
+        block, count);
+    const PORT_INFO_1A* info = reinterpret_cast<const PORT_INFO_1A*>(block.data());
+    for (DWORD i = 0; i < count; ++i) ports.push_back(TextOrEmpty(info[i].pName));
     return status;
 }
 

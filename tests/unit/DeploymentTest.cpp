@@ -23,16 +23,8 @@ protected:
     }
     static void Prepare(MemoryWindows& w) {
         LoadStoreInto(w.resources);
-        w.files.PutDirectories("C:\\Setup");
+        PrepareXpHost(w, 0x0804, 936);
         w.files.PutDirectories("C:\\Logs");
-        w.files.PutDirectories(kDriverDir + "\\3");
-        w.system.langId = 0x0804;
-        w.system.codePage = 936;
-        g_nOSType = 7;
-        w.processes.onRun = [&w](const std::string&) {
-            InstallLikeTheSystemCommand(w);
-            return RunOutcome::Ended;
-        };
     }
     static int Install(MemoryWindows& w, const char* commandLine) {
         CSetupApp a(w.platform);

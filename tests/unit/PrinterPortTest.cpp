@@ -110,11 +110,7 @@ protected:
         g_strPortSetting.clear();
         LoadMarkedEntries(win.resources);
         LoadStoreEntries(win.resources, {kSimplifiedTableEntry, kEnglishTableEntry, kSettingsEntry, kTraditionalTableEntry});
-        win.files.PutDirectories("C:\\Setup");
-        win.files.PutDirectories(kDriverDir + "\\3");
-        win.system.langId = 0x0409;
-        win.system.codePage = 1252;
-        g_nOSType = 7;
+        PrepareXpHost(win, 0x0409, 1252);
         win.processes.onRun = [this](const std::string& command) {
             if (!InstallLikeTheSystemCommand(win)) return RunOutcome::Ended;
             const std::size_t r = command.find(" /r \"");
@@ -170,33 +166,30 @@ protected:
 };
 
 TEST_F(PortRun, TheOptionComesBeforeTheSettingWhichComesBeforeLpt1) {
-    EXPECT_EQ(Run("/quiet"), kExitSuccess) << LogText();
-    EXPECT_NE(InstallCommand().find(" /r \"LPT1:\" "), std::string::npos) << InstallCommand();
+    // A /quiet run with options succeeds and its command names the port.
+    auto expectCommandPort = [this](const char* options, const std::string& port) {
+        win.processes.runs.clear();
+        EXPECT_EQ(Run(options), kExitSuccess) << LogText();
+        EXPECT_NE(InstallCommand().find(" /r \"" + port + "\" "), std::string::npos) << options << ": " << InstallCommand();
+    };
+    expectCommandPort("/quiet", "LPT1:");
     EXPECT_TRUE(Logged("port: LPT1: (the default)")) << LogText();
 
     Setting("Port=com2:");
-    win.processes.runs.clear();
-    EXPECT_EQ(Run("/quiet"), kExitSuccess) << LogText();
-    EXPECT_NE(InstallCommand().find(" /r \"COM2:\" "), std::string::npos) << InstallCommand();
+    expectCommandPort("/quiet", "COM2:");
     EXPECT_TRUE(Logged("port: COM2: (from Port= in setting.dll), exists")) << LogText();
     EXPECT_EQ(win.spooler.portOf["KX47"], "COM2:");
 
-    win.processes.runs.clear();
-    EXPECT_EQ(Run("/quiet /port=COM3:"), kExitSuccess) << LogText();
-    EXPECT_NE(InstallCommand().find(" /r \"COM3:\" "), std::string::npos) << InstallCommand();
+    expectCommandPort("/quiet /port=COM3:", "COM3:");
     EXPECT_TRUE(Logged("port: COM3: (from setup.exe's /port=), exists")) << LogText();
 
     // The option wins even over a setting that would be refused.
     Setting("Port=LPT1:\" /b \"X");
-    win.processes.runs.clear();
-    EXPECT_EQ(Run("/quiet /port=FILE:"), kExitSuccess) << LogText();
-    EXPECT_NE(InstallCommand().find(" /r \"FILE:\" "), std::string::npos) << InstallCommand();
+    expectCommandPort("/quiet /port=FILE:", "FILE:");
 
     // The embedded settings file names no port.
     win.files.RemoveFile(kSetting);
-    win.processes.runs.clear();
-    EXPECT_EQ(Run("/quiet"), kExitSuccess) << LogText();
-    EXPECT_NE(InstallCommand().find(" /r \"LPT1:\" "), std::string::npos) << InstallCommand();
+    expectCommandPort("/quiet", "LPT1:");
     EXPECT_EQ(TextAt(win.files, kSetting).find("Port"), std::string::npos);
 }
 

@@ -53,16 +53,7 @@ protected:
     static void Prepare(MemoryWindows& w) {
         LoadMarkedEntries(w.resources);
         LoadStoreEntries(w.resources, {kSimplifiedTableEntry, kEnglishTableEntry, kSettingsEntry, kTraditionalTableEntry});
-        w.files.PutDirectories("C:\\Setup");
-        w.files.PutDirectories(kDriverDir + "\\3");
-        w.system.langId = 0x0804;
-        w.system.codePage = 936;
-        g_nOSType = 7;
-        // The stand-in for the system's command: the driver and a printer when the staged INF is there.
-        w.processes.onRun = [&w](const std::string&) {
-            InstallLikeTheSystemCommand(w);
-            return RunOutcome::Ended;
-        };
+        PrepareXpHost(w, 0x0804, 936);
     }
     int Run(CSetupApp& a, const char* commandLine) {
         a.m_lpCmdLine = commandLine;

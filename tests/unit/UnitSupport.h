@@ -60,6 +60,20 @@ inline bool InstallLikeTheSystemCommand(MemoryWindows& w, bool x64 = false) {
     return true;
 }
 
+// A Windows XP host in the system language langId (ANSI code page codePage) with the program's directory
+// C:\Setup and the driver directory, whose system command installs as InstallLikeTheSystemCommand does.
+inline void PrepareXpHost(MemoryWindows& w, std::uint16_t langId, std::uint32_t codePage) {
+    w.files.PutDirectories("C:\\Setup");
+    w.files.PutDirectories(kDriverDir + "\\3");
+    w.system.langId = langId;
+    w.system.codePage = codePage;
+    g_nOSType = 7;
+    w.processes.onRun = [&w](const std::string&) {
+        InstallLikeTheSystemCommand(w);
+        return RunOutcome::Ended;
+    };
+}
+
 // The file's bytes as text, "<missing>" when there is no such file.
 inline std::string TextAt(const MemoryFileSystem& files, const std::string& path) {
     Bytes b;

@@ -78,10 +78,10 @@ bool InsideDirectory(const std::string& path, const std::string& dir) {
            path.find("..") == std::string::npos;
 }
 
-// The uninstall entry's values of an installation whose outcome check held. Its size: what it staged and what
-// it copied from there into the driver directory.
-void AddUninstallDetails(Platform& platform, const std::string& printerName, const StagingRecord& staged, RunLog& log) {
-    std::string driverDir;
+// The uninstall entry's values of an installation (into driverDir) whose outcome check held. Its size: what it
+// staged and what it copied from there into the driver directory.
+void AddUninstallDetails(Platform& platform, const std::string& printerName, const std::string& driverDir,
+                         const StagingRecord& staged, RunLog& log) {
     std::uint64_t bytes = staged.TotalBytes();
     std::vector<std::string> copies{UninstallerName(printerName)};
     for (const std::string& name : DriverCopyOrder(printerName)) copies.push_back(name);
@@ -90,8 +90,7 @@ void AddUninstallDetails(Platform& platform, const std::string& printerName, con
         const Bytes* copied = JoinPath(path, kStagingDir, name) ? staged.Find(path) : nullptr;
         if (copied != nullptr) bytes += copied->size();
     }
-    Status added = platform.spooler.DriverDirectory(driverDir);
-    if (added) added = WriteUninstallDetails(platform.registry, printerName, driverDir, bytes);
+    const Status added = WriteUninstallDetails(platform.registry, printerName, driverDir, bytes);
     if (added)
         log.Add(std::string("uninstall entry: version ") + ProductVersionText() + ", quiet removal and size added");
     else
@@ -129,8 +128,9 @@ DriverCheck CheckInstalledDriver(Platform& platform, const StagingRecord& staged
     return DriverCheck::NotInstalled;
 }
 
-InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs, std::uint16_t langId,
-                                 const StagingRecord& staged, RunLog& log, InstallOutcome* reported) {
+InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs, const std::string& driverDir,
+                                 const PrinterPort& port, std::uint16_t langId, const StagingRecord& staged,
+                                 RunLog& log, InstallOutcome* reported) {
     IProcesses& processes = platform.processes;
     platform.files.SetCurrentDir(kStagingDir);
     std::string programDir;
@@ -143,14 +143,11 @@ InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs
     bool found = false, ran = false;
     DriverCheck driver = DriverCheck::Unknown;
     std::string command;
-    PrinterPort port;
     if (inputs.printerName != kModelWord) {
         log.Add("command: not run, this run staged no files of the printer it installs");
         found = ModelPrinterExists(platform.spooler);
     } else if (staged.Empty() || !CommandFilesIntact(staged, inputs.driver)) {
         log.Add("command: not run, a staged file it takes changed");
-    } else if (!ParsePrinterPort(inputs.port, port)) {
-        log.Add("command: not run, the port is not one of the accepted forms");
     } else if (!programKnown || !InstallCommandLine(programDir, command, port.name)) {
         log.Add("command: not run, the system directory is unknown");
     } else {
@@ -192,7 +189,7 @@ InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs
     const InstallOutcome outcome = !found                             ? InstallOutcome::Failed
                                    : driver == DriverCheck::Verified ? InstallOutcome::Installed
                                                                      : InstallOutcome::PrinterFound;
-    if (outcome == InstallOutcome::Installed) AddUninstallDetails(platform, inputs.printerName, staged, log);
+    if (outcome == InstallOutcome::Installed) AddUninstallDetails(platform, inputs.printerName, driverDir, staged, log);
     if (reported != nullptr) *reported = outcome;
     ReportInstallResult(platform, found, inputs.language, langId, log);
     return outcome;

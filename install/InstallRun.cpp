@@ -157,7 +157,7 @@ InstallOutcome InstallationRun::Run() {
         log_.Add("port: " + port_.name + " not created, the command does not run under this printer name");
     else if (portMissing_ && !CreatePort())
         return Fail();
-    return RunInstallCommand(platform_, inputs_, langId_, staged_, log_, &reported_);
+    return RunInstallCommand(platform_, inputs_, driverDir, port_, langId_, staged_, log_, &reported_);
 }
 
 bool InstallationRun::CheckPort() {

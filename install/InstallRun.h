@@ -28,10 +28,12 @@ InstallOutcome RunInstallation(Platform& platform, const InstallInputs& inputs, 
 // the x64 driver, only when staged holds it and every file it names
 // as they still are on disk (held by staged, which the caller lets go only after this step); then the check
 // for the printer and for the driver the command installed, the default-printer command and the result
-// message (in inputs.language, for the system language langId). reported, when set, receives the outcome
-// just before the message is shown.
-InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs, std::uint16_t langId,
-                                 const StagingRecord& staged, RunLog& log, InstallOutcome* reported = nullptr);
+// message (in inputs.language, for the system language langId). The printer is made on port, and a verified
+// installation's uninstall entry names driverDir, the driver directory the run prepared. reported, when set,
+// receives the outcome just before the message is shown.
+InstallOutcome RunInstallCommand(Platform& platform, const InstallInputs& inputs, const std::string& driverDir,
+                                 const PrinterPort& port, std::uint16_t langId, const StagingRecord& staged,
+                                 RunLog& log, InstallOutcome* reported = nullptr);
 
 // What the spooler has of the model word's driver after the command.
 enum class DriverCheck {
